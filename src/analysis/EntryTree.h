@@ -1,0 +1,115 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "analysis/EntryRecord.h"
+#include "analysis/NameArena.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tallyvane {
+
+// An entry is addressed by a small number. NoEntry is the tree's hidden top: the top-level
+// entries are its children, so "none" as a parent means "at the top level".
+using EntryId = std::uint32_t;
+inline constexpr EntryId NoEntry = 0;
+
+// The ordered tree of entries a scan produces: one entry per file and folder, each with the
+// fields of its 320-byte record. Only what the record needs is kept per entry (attributes, size,
+// name) plus the tree links; the record itself is made on demand. Names live in an arena.
+//
+// Children keep the order in which they were added until sortChildren() reorders them. For item
+// models the tree also answers "which entry is row n of this folder" and "which row is this
+// entry" in constant time; the index behind that is rebuilt on the first question after entries
+// were added.
+class EntryTree {
+public:
+    EntryTree();
+    ~EntryTree();
+    EntryTree(const EntryTree&) = delete;
+    EntryTree& operator=(const EntryTree&) = delete;
+
+    // Appends an entry with an all-zero record as the last child of parent (NoEntry: as a new
+    // top-level entry) and returns it.
+    EntryId AddEntry(EntryId parent);
+    // The same, with the record's fields given.
+    EntryId addEntry(EntryId parent, std::uint32_t attributes, std::int64_t size, std::string_view name);
+
+    // The entry's record, made from its fields; none for NoEntry.
+    std::optional<TEntryRecord> EntryRecord(EntryId entry) const;
+    // Takes the attributes, the size words and the name from record.
+    void SetEntryRecord(EntryId entry, const TEntryRecord& record);
+
+    EntryId ParentEntry(EntryId entry) const { return node(entry).parent; }
+    EntryId FirstChildEntry(EntryId entry) const { return node(entry).firstChild; }
+    EntryId NextSiblingEntry(EntryId entry) const { return node(entry).nextSibling; }
+    // The next entry in pre-order over the whole tree, or NoEntry after the last one.
+    EntryId NextEntry(EntryId entry) const;
+    // True when ancestor is a proper ancestor of entry.
+    bool IsBelow(EntryId entry, EntryId ancestor) const;
+    // The number of ancestors: 0 for a top-level entry.
+    int EntryLevel(EntryId entry) const;
+    EntryId FirstEntry() const { return node(NoEntry).firstChild; }
+    void ClearEntries();
+    std::size_t EntryCount() const { return m_count - 1; }
+    // The names from the top-level entry down to entry, each followed by the path separator
+    // unless it already ends with one (the file-system root "/").
+    std::string EntryPath(EntryId entry) const;
+
+    std::uint32_t attributes(EntryId entry) const { return node(entry).attributes; }
+    bool isFolder(EntryId entry) const { return node(entry).attributes & Attribute::Directory; }
+    std::int64_t size(EntryId entry) const { return node(entry).size; }
+    void setSize(EntryId entry, std::int64_t size) { node(entry).size = size; }
+    std::string_view name(EntryId entry) const { return m_names.view(node(entry).name); }
+    std::uint32_t childCount(EntryId entry) const { return node(entry).childCount; }
+
+    // Row n among parent's children (NoEntry: among the top-level entries), and its inverse.
+    EntryId childAt(EntryId parent, std::uint32_t row) const;
+    std::uint32_t rowOf(EntryId entry) const;
+
+    // Reorders the children of every folder with a stable sort: an entry moves before an
+    // earlier sibling only when comesBefore(entry, sibling) holds.
+    using Order = std::function<bool(EntryId, EntryId)>;
+    void sortChildren(const Order& comesBefore);
+
+    // Bytes held for the entries, their names and the row index.
+    std::size_t memoryBytes() const;
+
+private:
+    struct Node {
+        std::int64_t size;
+        NameArena::Ref name;
+        EntryId parent;
+        EntryId firstChild;
+        EntryId lastChild;
+        EntryId nextSibling;
+        std::uint32_t attributes;
+        std::uint32_t childCount;
+        // Valid while the row index is current: the entry's row among its siblings, and where
+        // its own children start in m_rowIndex.
+        std::uint32_t row;
+        std::uint32_t childBase;
+    };
+    static_assert(sizeof(Node) == 48);
+
+    static constexpr unsigned ChunkBits = 16;
+    static constexpr std::uint32_t ChunkSize = 1u << ChunkBits;
+
+    Node& node(EntryId id) { return m_chunks[id >> ChunkBits][id & (ChunkSize - 1)]; }
+    const Node& node(EntryId id) const { return m_chunks[id >> ChunkBits][id & (ChunkSize - 1)]; }
+    void ensureRowIndex() const;
+
+    // Nodes in fixed-size chunks: growing never moves or copies what is stored.
+    std::vector<std::unique_ptr<Node[]>> m_chunks;
+    std::uint32_t m_count = 0; // nodes in use, the hidden top included
+    NameArena m_names;
+    mutable std::vector<EntryId> m_rowIndex;
+    mutable bool m_rowIndexCurrent = false;
+};
+
+} // namespace tallyvane

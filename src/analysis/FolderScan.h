@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "analysis/EntryTree.h"
+#include "platform/FileSystem.h"
+
+#include <cstdint>
+#include <string_view>
+
+namespace tallyvane {
+
+// What a scan needs of whoever runs it, the window or the command line.
+class ScanHost {
+public:
+    virtual ~ScanHost() = default;
+
+    // Called once per record fetched, "." and ".." included. The window processes its pending
+    // messages here (the Cancel button, the timer, painting); it may return at once when it
+    // ran a moment ago.
+    virtual void pumpMessages() = 0;
+    // Polled right after each pump: true once the user asked to stop.
+    virtual bool stopRequested() const = 0;
+    // A folder's listing is about to begin; its path is tree.EntryPath(folder). Building that
+    // text is left to the host, which only needs it when it shows it.
+    virtual void folderEntered(const EntryTree& tree, EntryId folder) = 0;
+    // An entry was added; scanCount counts the entries added so far, the root entry not included.
+    virtual void entryCounted(std::uint32_t scanCount) = 0;
+    // The outermost folder is finished, completely or up to a stop.
+    virtual void scanFinished() {}
+};
+
+// Walks a folder and everything below it depth-first, in the file system's order, and adds one
+// entry per file and folder to the tree. Each folder's size becomes the sum of its children's,
+// stored on the way back up, so the sizes add up at every moment a folder is finished.
+//
+// On a stop request each open folder stops before adding the record just fetched, and every
+// folder entered keeps the total of what was found in it: the caller can safely use the
+// partial tree, whose folder sizes still add up.
+class FolderScanner {
+public:
+    FolderScanner(EntryTree& tree, FileSystem& fileSystem, ScanHost& host);
+
+    // Scans the folder at path into the tree below parent, and returns its total size. With
+    // parent NoEntry the scan first makes the root entry, a folder named path without its
+    // trailing separator ("/" stays "/"), and stores the total in it.
+    std::int64_t ScanFolder(std::string_view path, EntryId parent);
+
+    // Entries added so far, the root entry not included.
+    std::uint32_t ScanCount() const { return m_scanCount; }
+
+private:
+    EntryTree& m_tree;
+    FileSystem& m_fileSystem;
+    ScanHost& m_host;
+    std::uint32_t m_scanCount = 0;
+};
+
+} // namespace tallyvane
