@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QTemporaryDir>
+
+#include <cstdint>
+#include <string>
+
+namespace tallyvane::test {
+
+// A folder tree made by a test in a fresh temporary folder and removed with it. Paths given to
+// the make functions are relative to the top; parent folders must exist.
+class FixtureTree {
+public:
+    FixtureTree();
+    ~FixtureTree();
+
+    // The top folder, absolute, without a trailing separator.
+    const std::string& path() const { return m_path; }
+    std::string pathOf(const std::string& relative) const { return m_path + "/" + relative; }
+
+    void makeFolder(const std::string& relative);
+    // A file of the given length; the length is set, not written, so large files are sparse.
+    void makeFile(const std::string& relative, std::int64_t length);
+    void makeSymlink(const std::string& relative, const std::string& target);
+
+    // A chain of `depth` nested folders named `name` below relative, made without ever
+    // building a path longer than a name. The fixture removes it the same way.
+    void makeChain(const std::string& relative, const std::string& name, int depth);
+
+private:
+    QTemporaryDir m_directory;
+    std::string m_path;
+    struct Chain {
+        std::string relative;
+        std::string name;
+    };
+    std::vector<Chain> m_chains;
+};
+
+} // namespace tallyvane::test
