@@ -25,6 +25,15 @@ FixtureTree::FixtureTree() : m_path(m_directory.path().toStdString())
     check(m_directory.isValid(), "make a temporary folder");
 }
 
+FixtureTree::FixtureTree(const QString& base)
+    : m_directory(base + QStringLiteral("/tallyvane-test-XXXXXX"))
+{
+    if (!m_directory.isValid())
+        m_directory = QTemporaryDir();
+    check(m_directory.isValid(), "make a temporary folder");
+    m_path = m_directory.path().toStdString();
+}
+
 FixtureTree::~FixtureTree()
 {
     // QTemporaryDir removes by path, which fails past the system's path length: take the deep

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QString>
 #include <QTemporaryDir>
 
 #include <cstdint>
@@ -13,6 +14,9 @@ namespace tallyvane::test {
 class FixtureTree {
 public:
     FixtureTree();
+    // Makes the tree below base, for instance in memory (/dev/shm) for trees too large to make
+    // quickly on a disk; falls back to the usual temporary folder when base is unusable.
+    explicit FixtureTree(const QString& base);
     ~FixtureTree();
 
     // The top folder, absolute, without a trailing separator.
