@@ -17,8 +17,8 @@ TEntryRecord MakeEntryRecord(std::uint32_t attributes, std::int64_t size, std::s
     const auto bits = static_cast<std::uint64_t>(size);
     record.sizeHigh = static_cast<std::uint32_t>(bits >> 32);
     record.sizeLow = static_cast<std::uint32_t>(bits);
-    const std::size_t length = std::min(name.size(), RecordNameCapacity);
-    std::memcpy(record.name, name.data(), length);
+    // copy_n rather than memcpy: an empty name may come without any storage (a null data()).
+    std::copy_n(name.data(), std::min(name.size(), RecordNameCapacity), record.name);
     return record;
 }
 
