@@ -134,6 +134,7 @@ private:
         std::int64_t size;
         std::uint32_t attributes;
         bool vanished;
+        FileId id; // zero when unknown
     };
 
     bool readBatch(std::size_t offset);
@@ -154,6 +155,7 @@ private:
     std::size_t m_detachedIndex = 0;
 
     std::string_view m_lastName;
+    FileId m_lastId{};
     bool m_lastIsFolder = false;
 };
 
@@ -198,15 +200,15 @@ bool PosixListing::readBatch(std::size_t offset)
 std::optional<PosixListing::ItemStat> PosixListing::statItem(const dirent64& record) const
 {
     if (isDotOrDotDot(record.d_name))
-        return ItemStat{0, Attribute::Directory | Attribute::Hidden, false};
+        return ItemStat{0, Attribute::Directory | Attribute::Hidden, false, {}};
     struct stat st;
     if (::fstatat(m_fd.get(), record.d_name, &st, AT_SYMLINK_NOFOLLOW) == 0)
-        return ItemStat{st.st_size, attributesOf(st.st_mode, record.d_name), false};
+        return ItemStat{st.st_size, attributesOf(st.st_mode, record.d_name), false, {st.st_dev, st.st_ino}};
     if (errno == ENOENT)
-        return ItemStat{0, 0, true};
+        return ItemStat{0, 0, true, {}};
     // Listed but not statable (a folder we may read but not search): what the listing tells.
     const mode_t mode = record.d_type == DT_DIR ? S_IFDIR : record.d_type == DT_LNK ? S_IFLNK : S_IFREG;
-    return ItemStat{0, attributesOf(mode | S_IRUSR | S_IWUSR, record.d_name), false};
+    return ItemStat{0, attributesOf(mode | S_IRUSR | S_IWUSR, record.d_name), false, {}};
 }
 
 bool PosixListing::next(FolderItem& item)
@@ -227,6 +229,7 @@ bool PosixListing::next(FolderItem& item)
         item.size = stat.size;
         item.name = record.d_name;
         m_lastName = item.name;
+        m_lastId = stat.id;
         m_lastIsFolder = (stat.attributes & Attribute::Directory) && !isDotOrDotDot(record.d_name);
         return true;
     }
@@ -288,10 +291,17 @@ std::unique_ptr<FolderListing> PosixListing::openItem()
         return std::make_unique<EmptyListing>();
     const std::string name(m_lastName);
     Descriptor fd(::openat(parentFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    struct stat st;
-    if (!fd.valid() || ::fstat(fd.get(), &st) != 0)
+    if (!fd.valid())
         return std::make_unique<EmptyListing>();
-    const FileId id{st.st_dev, st.st_ino};
+    // The record's identity is the folder's: its stat crossed any mount on the name, and
+    // O_NOFOLLOW refuses a link put in its place since. Only an unknown one costs a call.
+    FileId id = m_lastId;
+    if (id == FileId{}) {
+        struct stat st;
+        if (::fstat(fd.get(), &st) != 0)
+            return std::make_unique<EmptyListing>();
+        id = {st.st_dev, st.st_ino};
+    }
     if (m_session->openFolders.contains(id))
         return std::make_unique<EmptyListing>();
     if (id.device != m_id.device && m_session->isPseudoFileSystem(id.device))
