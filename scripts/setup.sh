@@ -6,7 +6,8 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev qt6-charts-dev libqt6opengl6-dev
+  fonts-noto-cjk
   libgtest-dev
 )
 if [[ "${1:-}" == "--bench" ]]; then
