@@ -1,1 +1,125 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "GridFixture.h"
+
+#include "views/EntryModel.h"
+
+#include <QAbstractItemModelTester>
+
+#include <gtest/gtest.h>
+
+namespace tallyvane {
+namespace {
+
+using test::GridFixture;
+
+void fillSample(GridFixture& f)
+{
+    f.add("", "/data/");
+    f.add("/data", "docs/");
+    f.add("docs", "b.txt", 300);
+    f.add("docs", "A.txt", 300);
+    f.add("docs", "old/");
+    f.add("old", "x.bin", 50);
+    f.add("/data", "big.iso", 5000);
+    f.add("/data", "empty/");
+    f.add("/data", "c.txt", 300);
+}
+
+// Every row's index leads back to its entry, and every entry to its row: the model and the tree
+// agree after whatever happened to the order.
+void expectIndexesMatchTheTree(const EntryModel& model, const EntryTree& tree)
+{
+    for (EntryId entry = tree.FirstEntry(); entry != NoEntry; entry = tree.NextEntry(entry)) {
+        const QModelIndex index = model.indexOf(entry);
+        ASSERT_EQ(EntryModel::entryOf(index), entry);
+        const EntryId parent = tree.ParentEntry(entry);
+        EXPECT_EQ(EntryModel::entryOf(index.parent()), parent);
+        EXPECT_EQ(model.index(index.row(), 3, index.parent()).internalId(), quintptr{entry});
+        EXPECT_EQ(model.rowCount(index), static_cast<int>(tree.childCount(entry)));
+    }
+}
+
+TEST(EntryModel, StaysConsistentThroughAnalysesSortsExpandsAndClears)
+{
+    GridFixture f;
+    QAbstractItemModelTester tester(&f.grid.entryModel(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+
+    f.analyse(fillSample);
+    expectIndexesMatchTheTree(f.grid.entryModel(), f.grid.tree());
+    f.grid.vtsHeaderClick(ColumnName);
+    f.grid.ExpandSubtree(NoEntry);
+    f.grid.vtsHeaderClick(ColumnName);
+    f.grid.CollapseSubtree(f["docs"]);
+    expectIndexesMatchTheTree(f.grid.entryModel(), f.grid.tree());
+
+    // A second analysis replaces the first; an empty one leaves nothing.
+    f.analyse([](GridFixture& g) {
+        g.add("", "/other/");
+        g.add("/other", "only.txt", 1);
+    });
+    expectIndexesMatchTheTree(f.grid.entryModel(), f.grid.tree());
+    f.analyse([](GridFixture&) {});
+    EXPECT_EQ(f.grid.entryModel().rowCount(), 0);
+}
+
+TEST(EntryModel, ShowsNothingWhileAScanFillsAClearedTree)
+{
+    GridFixture f;
+    f.analyse(fillSample);
+    EntryModel& model = f.grid.entryModel();
+    ASSERT_EQ(model.rowCount(), 1);
+
+    f.grid.BeginGridUpdate();
+    f.grid.ClearEntries();
+    f.add("", "/new/");
+    f.add("/new", "file", 1);
+    EXPECT_EQ(model.rowCount(), 0);
+    EXPECT_FALSE(model.index(0, 0).isValid());
+    f.grid.EndGridUpdate();
+    EXPECT_EQ(model.rowCount(), 1);
+    EXPECT_EQ(model.rowCount(model.index(0, 0)), 1);
+}
+
+TEST(EntryModel, CellsComeFromTheEntries)
+{
+    GridFixture f;
+    f.analyse(fillSample);
+    const EntryModel& model = f.grid.entryModel();
+    const QModelIndex iso = model.indexOf(f["big.iso"]);
+    const QStringList texts{"big.iso", "5,000", "5KB", "84.03%", "", "84.03%", ""};
+    for (int column = 0; column < GridColumnCount; ++column) {
+        const QModelIndex cell = model.index(iso.row(), column, iso.parent());
+        EXPECT_EQ(cell.data().toString(), texts[column]) << column;
+        const auto alignment = cell.data(Qt::TextAlignmentRole).value<Qt::Alignment>();
+        EXPECT_EQ(alignment & Qt::AlignHorizontal_Mask,
+                  GridColumns()[static_cast<std::size_t>(column)].alignment == Alignment::Right ? Qt::AlignRight
+                                                                                                : Qt::AlignLeft);
+    }
+    const QStringList captions{"名称", "大小(字节)", "大小", "文件夹内%", "文件夹内比列图", "总%", "总比列图"};
+    for (int column = 0; column < GridColumnCount; ++column)
+        EXPECT_EQ(model.headerData(column, Qt::Horizontal).toString(), captions[column]);
+}
+
+TEST(EntryModel, IconsFollowTheKindAndTheExpandedState)
+{
+    GridFixture f;
+    f.analyse(fillSample);
+    const EntryModel& model = f.grid.entryModel();
+    const int fileIcon = model.vtsGetImageIndex(f["c.txt"], ColumnName);
+    const int closedFolder = model.vtsGetImageIndex(f["docs"], ColumnName);
+    const int openFolder = model.vtsGetImageIndex(f["/data"], ColumnName);
+    EXPECT_GE(fileIcon, 0);
+    EXPECT_GE(closedFolder, 0);
+    EXPECT_GE(openFolder, 0);
+    EXPECT_NE(closedFolder, openFolder);
+    EXPECT_EQ(model.vtsGetImageIndex(f["x.bin"], ColumnName), fileIcon);
+    EXPECT_EQ(model.vtsGetImageIndex(f["c.txt"], ColumnSize), -1);
+    EXPECT_EQ(model.vtsGetImageIndex(NoEntry, ColumnName), -1);
+
+    f.grid.ExpandEntry(f["docs"]);
+    EXPECT_EQ(model.vtsGetImageIndex(f["docs"], ColumnName), openFolder);
+    EXPECT_EQ(f.icons.count(), 3) << "each icon is copied once";
+}
+
+} // namespace
+} // namespace tallyvane

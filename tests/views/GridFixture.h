@@ -1,0 +1,94 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "platform/FileAttributes.h"
+#include "platform/SystemIcons.h"
+#include "views/ResultGrid.h"
+#include "views/TImageListEx.h"
+
+#include <QPixmap>
+
+#include <map>
+#include <ostream>
+#include <string>
+
+// Lets test failures print texts readably.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
+namespace tallyvane::test {
+
+// Three icons: a file's, a closed and an open folder's, each a solid colour.
+class SolidIcons final : public SystemIconList {
+public:
+    int fileIconIndex(std::string_view) override { return 0; }
+    int folderIconIndex(bool open) override { return open ? 2 : 1; }
+    QIcon icon(int index) override
+    {
+        static const QColor colors[] = {Qt::green, Qt::yellow, Qt::cyan};
+        if (index < 0 || index > 2)
+            return {};
+        QPixmap pixmap(16, 16);
+        pixmap.fill(colors[index]);
+        return QIcon(pixmap);
+    }
+};
+
+// A grid filled the way an analysis fills it: inside an update block, the tree cleared, the
+// entries added, the root selected, expanded and focused.
+class GridFixture {
+public:
+    GridFixture() : icons(systemIcons), grid(&icons) { grid.resize(1200, 600); }
+
+    // Adds a file or (with a trailing '/') a folder below the entry called parentName.
+    EntryId add(const std::string& parentName, const std::string& name, std::int64_t size = 0)
+    {
+        const bool folder = name.ends_with('/');
+        const std::string plain = folder ? name.substr(0, name.size() - 1) : name;
+        const EntryId parent = parentName.empty() ? NoEntry : entries.at(parentName);
+        const EntryId entry = grid.tree().addEntry(parent, folder ? Attribute::Directory : Attribute::Normal, size, plain);
+        entries[plain] = entry;
+        return entry;
+    }
+
+    // Sets every folder's size to the sum of its children's, as a scan leaves them.
+    std::int64_t sumSizes(EntryId folder)
+    {
+        EntryTree& tree = grid.tree();
+        if (!tree.isFolder(folder))
+            return tree.size(folder);
+        std::int64_t total = 0;
+        for (EntryId child = tree.FirstChildEntry(folder); child != NoEntry; child = tree.NextSiblingEntry(child))
+            total += sumSizes(child);
+        tree.setSize(folder, total);
+        return total;
+    }
+
+    template <typename Fill>
+    void analyse(Fill fill)
+    {
+        grid.BeginGridUpdate();
+        grid.ClearEntries();
+        entries.clear();
+        fill(*this);
+        const EntryId root = grid.tree().FirstEntry();
+        if (root != NoEntry) {
+            sumSizes(root);
+            grid.SelectEntry(root);
+            grid.ExpandEntry(root);
+            grid.FocusEntry(root);
+        }
+        grid.EndGridUpdate();
+    }
+
+    EntryId operator[](const std::string& name) const { return entries.at(name); }
+
+    SolidIcons systemIcons;
+    TImageListEx icons;
+    ResultGrid grid;
+    std::map<std::string, EntryId> entries;
+};
+
+} // namespace tallyvane::test
