@@ -218,7 +218,7 @@ TEST_F(ShownGrid, ARightClickShowsTheMenuOnlyOnNamesAndMovesNothing)
     EXPECT_EQ(f.grid.FocusedEntry(), f["/data"]);
     EXPECT_EQ(f.grid.SelectedEntry(), f["/data"]);
 
-    QContextMenuEvent key(QContextMenuEvent::Keyboard, {});
+    QContextMenuEvent key(QContextMenuEvent::Keyboard, {}, f.grid.viewport()->mapToGlobal(QPoint()));
     QApplication::sendEvent(f.grid.viewport(), &key);
     menu.hide();
     EXPECT_EQ(shown.count(), 2);
