@@ -1,1 +1,202 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "views/PieChart.h"
+
+#include <QChart>
+#include <QImage>
+#include <QPieSlice>
+#include <QTextDocument>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace tallyvane {
+namespace {
+
+using Attribute::Directory;
+
+constexpr std::int64_t MiB = std::int64_t{1} << 20;
+
+const QString Gathered = QString::fromUtf8(SmallSlicesText);
+
+struct Child {
+    std::string name;
+    std::int64_t size;
+};
+
+EntryId addFolder(EntryTree& tree, std::int64_t total, const std::vector<Child>& children)
+{
+    const EntryId folder = tree.addEntry(NoEntry, Directory, total, "/data");
+    for (const Child& child : children)
+        tree.addEntry(folder, 0, child.size, child.name);
+    return folder;
+}
+
+// The Part's example: a 60 MB folder, a 30 MB file and ten files of 1 MB.
+std::vector<Child> mixedChildren()
+{
+    std::vector<Child> children{{"Windows", 60 * MiB}, {"pagefile.sys", 30 * MiB}};
+    for (int i = 0; i < 10; ++i)
+        children.push_back({"log" + std::to_string(i), MiB});
+    return children;
+}
+
+std::vector<Child> equalChildren(int count, std::int64_t size)
+{
+    std::vector<Child> children;
+    for (int i = 0; i < count; ++i)
+        children.push_back({"part" + std::to_string(i), size});
+    return children;
+}
+
+QStringList marksOf(const PieChart& chart)
+{
+    QStringList marks;
+    for (std::size_t i = 0; i < chart.slices().size(); ++i)
+        marks << chart.markText(i);
+    return marks;
+}
+
+// The text a slice's label shows once Qt has read it as rich text, lines joined by "\n".
+QString shownText(const QPieSlice* slice)
+{
+    QTextDocument document;
+    document.setHtml(slice->label());
+    return document.toPlainText();
+}
+
+class FolderChartTest : public testing::Test {
+protected:
+    FolderChartTest() { chart.resize(640, 480); }
+
+    EntryTree tree;
+    PieChart chart{FolderChartStyle()};
+};
+
+TEST_F(FolderChartTest, SlicesOfAFolderWithLargeAndSmallParts)
+{
+    chart.chart()->setTitle("left over");
+    ShowFolderChart(chart, tree, addFolder(tree, 100 * MiB, mixedChildren()));
+
+    EXPECT_EQ(marksOf(chart), (QStringList{"Windows\r60.0MB 60 %", "pagefile.sys\r30.0MB 30 %",
+                                           Gathered + "\r10.0MB 10 %"}));
+    const QList<QPieSlice*> slices = chart.series()->slices();
+    ASSERT_EQ(slices.size(), 3);
+    EXPECT_EQ(slices[0]->value(), 60.0 * MiB);
+    EXPECT_EQ(slices[1]->value(), 30.0 * MiB);
+    EXPECT_EQ(slices[2]->value(), 10.0 * MiB);
+    // The colours drawn, not only those asked for: a theme must not override them.
+    EXPECT_EQ(slices[0]->color(), QColor(255, 0, 0));
+    EXPECT_EQ(slices[1]->color(), QColor(0, 128, 0));
+    EXPECT_EQ(slices[2]->color(), QColor(255, 255, 0));
+    for (QPieSlice* slice : slices) {
+        EXPECT_TRUE(slice->isLabelVisible());
+        EXPECT_EQ(slice->borderColor(), QColor(Qt::black));
+    }
+    EXPECT_TRUE(chart.chart()->title().isEmpty());
+    EXPECT_FALSE(chart.chart()->legend()->isVisible());
+}
+
+struct MarksCase {
+    const char* what;
+    std::int64_t total;
+    std::vector<Child> children;
+    QStringList marks;
+};
+
+void PrintTo(const MarksCase& c, std::ostream* out)
+{
+    *out << c.what;
+}
+
+class FolderChartMarksTest : public testing::TestWithParam<MarksCase> {};
+
+TEST_P(FolderChartMarksTest, MarksShowLabelAndShareOfThePie)
+{
+    EntryTree tree;
+    PieChart chart(FolderChartStyle());
+    ShowFolderChart(chart, tree, addFolder(tree, GetParam().total, GetParam().children));
+    EXPECT_EQ(marksOf(chart), GetParam().marks);
+    EXPECT_EQ(chart.series()->count(), GetParam().marks.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, FolderChartMarksTest, testing::Values(
+    MarksCase{"two equal halves", 2 * MiB, {{"a", MiB}, {"b", MiB}},
+              {"a\r1.0MB 50 %", "b\r1.0MB 50 %"}},
+    MarksCase{"twenty parts of exactly 5 %", 20 * MiB, equalChildren(20, MiB), {Gathered + "\r20.0MB 100 %"}},
+    MarksCase{"one full file among empty entries", 100 * MiB, {{"empty", 0}, {"movie", 100 * MiB}, {"blank", 0}},
+              {"movie\r100.0MB 100 %"}},
+    MarksCase{"shares with decimals", 300, {{"a", 100}, {"b", 137}, {"c", 63}},
+              {"a\r100Byte 33.33 %", "b\r137Byte 45.67 %", "c\r63Byte 21 %"}},
+    MarksCase{"an empty folder", 0, {{"empty", 0}}, {}}
+));
+
+TEST_F(FolderChartTest, SecondFolderReplacesTheFirst)
+{
+    ShowFolderChart(chart, tree, addFolder(tree, 100 * MiB, mixedChildren()));
+    EntryTree other;
+    ShowFolderChart(chart, other, addFolder(other, 2 * MiB, {{"x", MiB}, {"y", MiB}}));
+    EXPECT_EQ(marksOf(chart), (QStringList{"x\r1.0MB 50 %", "y\r1.0MB 50 %"}));
+    EXPECT_EQ(chart.series()->count(), 2);
+
+    EntryTree empty;
+    ShowFolderChart(chart, empty, addFolder(empty, 0, {}));
+    EXPECT_TRUE(chart.slices().empty());
+    EXPECT_EQ(chart.series()->count(), 0);
+}
+
+TEST_F(FolderChartTest, MarksShowTheirTextLiterally)
+{
+    ShowFolderChart(chart, tree,
+                    addFolder(tree, 100 * MiB, {{"<b>x", 40 * MiB}, {"Tom & Jerry  (2)", 40 * MiB}, {"tiny", MiB},
+                                                {"tinier", MiB}}));
+    const QStringList marks = marksOf(chart);
+    ASSERT_EQ(marks.size(), 3);
+    EXPECT_EQ(marks[0], "<b>x\r40.0MB 40 %");
+    EXPECT_EQ(marks[2], Gathered + "\r20.0MB 20 %");
+
+    const QList<QPieSlice*> slices = chart.series()->slices();
+    EXPECT_FALSE(slices[0]->label().contains("<b>"));
+    EXPECT_FALSE(slices[2]->label().contains("<5"));
+    for (int i = 0; i < 3; ++i) {
+        QString expected = marks[i];
+        expected.replace('\r', '\n');
+        EXPECT_EQ(shownText(slices[i]), expected) << marks[i].toStdString();
+    }
+
+    const QImage image = chart.grab().toImage();
+    EXPECT_EQ(image.pixelColor(2, 2), QColor(Qt::black));
+}
+
+// The bounding box of the pixels painted in colour.
+QRect extentOf(const QImage& image, const QColor& colour)
+{
+    QRect box;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixelColor(x, y) == colour)
+                box |= QRect(x, y, 1, 1);
+        }
+    }
+    return box;
+}
+
+TEST_F(FolderChartTest, PieStaysRoundWhateverTheWidgetsShape)
+{
+    // One slice covering the whole pie, so its extent is the pie's.
+    ShowFolderChart(chart, tree, addFolder(tree, MiB, {{"all", MiB}}));
+    for (const QSize size : {QSize(700, 250), QSize(250, 700)}) {
+        chart.resize(size);
+        const QImage image = chart.grab().toImage();
+        const QRect pie = extentOf(image, QColor(255, 0, 0));
+        ASSERT_FALSE(pie.isEmpty());
+        EXPECT_LE(std::abs(pie.width() - pie.height()), 2) << size.width() << "x" << size.height();
+    }
+}
+
+} // namespace
+} // namespace tallyvane
