@@ -1,0 +1,323 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/AtomicFile.h"
+#include "platform/IniFile.h"
+#include "platform/SettingsLocation.h"
+#include "support/FixtureTree.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <climits>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+namespace tallyvane {
+namespace {
+
+using test::FixtureTree;
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void writeFile(const std::string& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+std::set<std::string> namesIn(const std::string& folder)
+{
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+// Replaces all "\n" by "\r\n", so one expected text serves both line-end styles.
+std::string crlf(std::string text)
+{
+    for (std::size_t at = 0; (at = text.find('\n', at)) != std::string::npos; at += 2)
+        text.insert(at, "\r");
+    return text;
+}
+
+const std::string LongValue = std::string(2000, 'a') + std::string(1000, 'b');
+
+const std::string HandMade =
+    "; Tallyvane settings\n"
+    "Act=9\n"
+    "\n"
+    "[auto]\n"
+    "  ACT  =  0  \n"
+    "[Col]\n"
+    "C1=0\n"
+    "C1=1\n"
+    "C2 =\n"
+    "C3=yes\n"
+    "C4\t=\t0x3\t\n"
+    "no equals sign\n"
+    "C5=a=b\n"
+    "[ Skin ] trailing words\n"
+    "Sk=0x1F\n"
+    "[COL]\n"
+    "C6=0\n"
+    "[Long]\n"
+    "V=" + LongValue + "\n";
+
+TEST(IniFile, ReadsTheFirstMatchTrimmedRegardlessOfCase)
+{
+    FixtureTree tree;
+    for (const std::string& text : {HandMade, crlf(HandMade)}) {
+        writeFile(tree.pathOf("a.ini"), text);
+        const IniFile file(tree.pathOf("a.ini"));
+        struct Case {
+            const char* section;
+            const char* key;
+            std::string value;
+        };
+        const Case cases[] = {
+            {"Auto", "Act", "0"},
+            {"AUTO", "act", "0"},
+            {"Col", "C1", "0"},
+            {"Col", "C2", ""},
+            {"Col", "C4", "0x3"},
+            {"Col", "C5", "a=b"},
+            {"Col", "C6", "default"},           // only in the section's second appearance
+            {"Col", "no equals sign", "default"},
+            {"skin", "SK", "0x1F"},
+            {"Missing", "Act", "default"},
+            {"Col", "C7", "default"},
+            {"", "Act", "default"},             // keys above the first section belong to none
+            {"Long", "V", LongValue.substr(0, IniFile::MaxValueLength)},
+        };
+        for (const Case& c : cases)
+            EXPECT_EQ(file.readString(c.section, c.key, "default"), c.value) << c.section << "/" << c.key;
+    }
+}
+
+TEST(IniFile, ReadsIntegersInDecimalOrAfter0x)
+{
+    FixtureTree tree;
+    const std::pair<std::string, int> cases[] = {
+        {"0", 0}, {"42", 42}, {"  7  ", 7}, {"-12", -12}, {"+5", 5}, {"0x3", 3}, {"0X1f", 31},
+        {"2147483647", INT_MAX}, {"-2147483648", INT_MIN}, {"0x7FFFFFFF", INT_MAX},
+        {"", -99}, {"yes", -99}, {"12abc", -99}, {"1 2", -99}, {"0x", -99}, {"0x-3", -99},
+        {"--1", -99}, {"+-1", -99}, {"3.0", -99}, {"2147483648", -99}, {"0x80000000", -99},
+        {"-0x3", -99}, {"99999999999999999999999", -99},
+    };
+    std::string text = "[Numbers]\n";
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+        text += "k" + std::to_string(i) + "=" + cases[i].first + "\n";
+    writeFile(tree.pathOf("a.ini"), text);
+    const IniFile file(tree.pathOf("a.ini"));
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ(file.readInteger("Numbers", "k" + std::to_string(i), -99), cases[i].second) << '"' << cases[i].first << '"';
+    EXPECT_EQ(file.readInteger("Numbers", "missing", -99), -99);
+}
+
+TEST(IniFile, ReadingAMissingOrUnreadableFileGivesTheDefaultAndCreatesNothing)
+{
+    FixtureTree tree;
+    tree.makeFolder("folder.ini");
+    for (const std::string& path : {tree.pathOf("missing/a.ini"), tree.pathOf("a.ini"), tree.pathOf("folder.ini")}) {
+        const IniFile file(path);
+        EXPECT_EQ(file.readString("Auto", "Act", "d"), "d") << path;
+        EXPECT_EQ(file.readInteger("Auto", "Act", 5), 5) << path;
+    }
+    EXPECT_EQ(namesIn(tree.path()), std::set<std::string>{"folder.ini"});
+}
+
+TEST(IniFile, WritesOnlyTheValueOrTheNewLinesAndKeepsEveryOtherByte)
+{
+    const std::string before =
+        "; Tallyvane settings\n"
+        "Act=9\n"
+        "\n"
+        "[auto]\n"
+        "  ACT  =  0  \n"
+        "[Col]\n"
+        "C1=0\n"
+        "no equals sign\n"
+        "C2=\n"
+        "\n"
+        "\t\n"
+        "[ Skin ]\n"
+        "[COL]\n"
+        "C6=0\n";
+    const std::string after =
+        "; Tallyvane settings\n"
+        "Act=9\n"
+        "\n"
+        "[auto]\n"
+        "  ACT  =  1  \n"
+        "[Col]\n"
+        "C1=0\n"
+        "no equals sign\n"
+        "C2=1\n"
+        "C6=1\n"
+        "C5=0\n"
+        "\n"
+        "\t\n"
+        "[ Skin ]\n"
+        "Sk=3\n"
+        "[COL]\n"
+        "C6=0\n"
+        "[Zeta]\n"
+        "Z=2\n"
+        "Y=1\n"
+        "[Alpha]\n"
+        "A=\n";
+    FixtureTree tree;
+    for (const bool windowsLines : {false, true}) {
+        const std::string path = tree.pathOf(windowsLines ? "crlf.ini" : "lf.ini");
+        writeFile(path, windowsLines ? crlf(before) : before);
+        IniFile file(path);
+        file.writeString("Auto", "act", "1");
+        file.writeString("Col", "C2", "1");
+        file.writeString("Col", "C6", "1");
+        file.writeString("col", "C5", "0");
+        file.writeString("Skin", "Sk", "3");
+        file.writeString("Zeta", "Z", "1");
+        file.writeString("Alpha", "A", "");
+        file.writeString("Zeta", "Y", "1");
+        file.writeString("ZETA", "z", "2");
+        EXPECT_EQ(readFile(path), windowsLines ? crlf(after) : after);
+        EXPECT_EQ(file.readString("Col", "C6", ""), "1");
+    }
+    EXPECT_EQ(namesIn(tree.path()), (std::set<std::string>{"crlf.ini", "lf.ini"})) << "a temporary file was left";
+}
+
+TEST(IniFile, EndsTheLastLineBeforeAddingOne)
+{
+    FixtureTree tree;
+    const std::string path = tree.pathOf("a.ini");
+    const std::pair<std::string, std::string> cases[] = {
+        {"[Col]", "[Col]\nC1=0\n"},
+        {"[Col]\r\nC2=1", "[Col]\r\nC2=1\r\nC1=0\r\n"},
+        {"; no sections", "; no sections\n[Col]\nC1=0\n"},
+        {"[Auto]\r\nAct=1", "[Auto]\r\nAct=1\r\n[Col]\r\nC1=0\r\n"},
+        {"", "[Col]\nC1=0\n"},
+    };
+    for (const auto& [before, after] : cases) {
+        writeFile(path, before);
+        IniFile(path).writeString("Col", "C1", "0");
+        EXPECT_EQ(readFile(path), after) << before;
+    }
+}
+
+TEST(IniFile, ANewFileHoldsOnlyTheKeyAndItsMissingFoldersAreMade)
+{
+    FixtureTree tree;
+    const std::string path = tree.pathOf("config/tallyvane/Tallyvane.ini");
+    IniFile file(path);
+    file.writeString("Col", "C3", "0");
+    EXPECT_EQ(readFile(path), "[Col]\nC3=0\n");
+    struct stat st;
+    ASSERT_EQ(::stat(tree.pathOf("config").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+}
+
+TEST(IniFile, AFailedWriteNamesTheFileAndLeavesItAsItWas)
+{
+    FixtureTree tree;
+    tree.makeFolder("folder.ini");
+    writeFile(tree.pathOf("plain"), "x");
+    for (const std::string& path : {tree.pathOf("folder.ini"), tree.pathOf("plain/a.ini"), tree.pathOf("plain/sub/a.ini")}) {
+        IniFile file(path);
+        try {
+            file.writeString("Auto", "Act", "0");
+            ADD_FAILURE() << "wrote " << path;
+        } catch (const FileError& error) {
+            EXPECT_EQ(error.what(), "Unable to write to " + path);
+        }
+    }
+    EXPECT_EQ(namesIn(tree.path()), (std::set<std::string>{"folder.ini", "plain"}));
+    EXPECT_TRUE(namesIn(tree.pathOf("folder.ini")).empty());
+    EXPECT_EQ(readFile(tree.pathOf("plain")), "x");
+}
+
+TEST(IniFile, AFullDiskLeavesTheOldFileAndNoTemporaryFile)
+{
+    FixtureTree tree;
+    const std::string path = tree.pathOf("a.ini");
+    const std::string old = "[Auto]\nAct=0\n";
+    writeFile(path, old);
+
+    // A file size limit makes every write past it fail as a full disk would.
+    rlimit saved;
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto savedSignal = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 64;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    std::string message;
+    try {
+        IniFile(path).writeString("Col", "C1", std::string(200, '1'));
+    } catch (const FileError& error) {
+        message = error.what();
+    }
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, savedSignal);
+
+    EXPECT_EQ(message, "Unable to write to " + path);
+    EXPECT_EQ(readFile(path), old);
+    EXPECT_EQ(namesIn(tree.path()), std::set<std::string>{"a.ini"});
+}
+
+TEST(IniFile, WritesThroughALinkToTheFile)
+{
+    FixtureTree tree;
+    writeFile(tree.pathOf("real.ini"), "[Auto]\nAct=1\n");
+    tree.makeSymlink("link.ini", "real.ini");
+    IniFile(tree.pathOf("link.ini")).writeString("Auto", "Act", "0");
+    EXPECT_EQ(readFile(tree.pathOf("real.ini")), "[Auto]\nAct=0\n");
+    EXPECT_TRUE(std::filesystem::is_symlink(tree.pathOf("link.ini")));
+}
+
+TEST(SettingsLocation, FollowsThePortableAndXdgRules)
+{
+    struct Case {
+        const char* name;
+        SettingsSurroundings surroundings;
+        std::string path;
+    };
+    const Case cases[] = {
+        {"named by the variable", {"/tmp/t.ini", "/xdg", "/home/ann", "/opt/tv", true, true}, "/tmp/t.ini"},
+        {"writable program folder", {"", "/xdg", "/home/ann", "/opt/tv", true, false}, "/opt/tv/Tallyvane.ini"},
+        {"existing portable file", {"", "/xdg", "/home/ann", "/opt/tv", false, true}, "/opt/tv/Tallyvane.ini"},
+        {"program in the root folder", {"", "", "/home/ann", "/", true, false}, "/Tallyvane.ini"},
+        {"installed, XDG set", {"", "/xdg", "/home/ann", "/usr/bin", false, false}, "/xdg/tallyvane/Tallyvane.ini"},
+        {"installed, XDG with slash", {"", "/xdg/", "/home/ann", "/usr/bin", false, false}, "/xdg/tallyvane/Tallyvane.ini"},
+        {"installed, XDG unset", {"", "", "/home/ann", "/usr/bin", false, false}, "/home/ann/.config/tallyvane/Tallyvane.ini"},
+        {"installed, XDG relative", {"", "xdg", "/home/ann", "/usr/bin", false, false}, "/home/ann/.config/tallyvane/Tallyvane.ini"},
+        {"program folder unknown", {"", "", "/root", "", false, false}, "/root/.config/tallyvane/Tallyvane.ini"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ChooseSettingsPath(c.surroundings), c.path) << c.name;
+}
+
+TEST(SettingsLocation, MakesARelativeVariableAbsolute)
+{
+    const char* const saved = std::getenv("TALLYVANE_INI");
+    const std::string savedValue = saved ? saved : "";
+    ::setenv("TALLYVANE_INI", "some/t.ini", 1);
+    const std::string path = SettingsPath();
+    if (saved)
+        ::setenv("TALLYVANE_INI", savedValue.c_str(), 1);
+    else
+        ::unsetenv("TALLYVANE_INI");
+    EXPECT_EQ(path, std::filesystem::current_path().string() + "/some/t.ini");
+}
+
+} // namespace
+} // namespace tallyvane
