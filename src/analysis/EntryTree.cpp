@@ -65,9 +65,14 @@ void EntryTree::SetEntryRecord(EntryId entry, const TEntryRecord& record)
 
 EntryId EntryTree::NextEntry(EntryId entry) const
 {
+    return NextEntryWithin(entry, NoEntry);
+}
+
+EntryId EntryTree::NextEntryWithin(EntryId entry, EntryId top) const
+{
     if (const EntryId child = node(entry).firstChild; child != NoEntry)
         return child;
-    for (EntryId e = entry; e != NoEntry; e = node(e).parent) {
+    for (EntryId e = entry; e != top && e != NoEntry; e = node(e).parent) {
         if (const EntryId sibling = node(e).nextSibling; sibling != NoEntry)
             return sibling;
     }

@@ -50,6 +50,9 @@ public:
     EntryId NextSiblingEntry(EntryId entry) const { return node(entry).nextSibling; }
     // The next entry in pre-order over the whole tree, or NoEntry after the last one.
     EntryId NextEntry(EntryId entry) const;
+    // The same without leaving top's subtree (top NoEntry: the whole tree). A walk from top
+    // with it costs one step per entry, however deep the subtree.
+    EntryId NextEntryWithin(EntryId entry, EntryId top) const;
     // True when ancestor is a proper ancestor of entry.
     bool IsBelow(EntryId entry, EntryId ancestor) const;
     // The number of ancestors: 0 for a top-level entry.

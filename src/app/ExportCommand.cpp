@@ -40,15 +40,6 @@ public:
     void entryCounted(std::uint32_t) override {}
 };
 
-class FileSink final : public ReportSink {
-public:
-    explicit FileSink(AtomicFile& file) : m_file(file) {}
-    void write(std::string_view bytes) override { m_file.write(bytes); }
-
-private:
-    AtomicFile& m_file;
-};
-
 class StreamSink final : public ReportSink {
 public:
     explicit StreamSink(std::FILE* stream) : m_stream(stream) {}
@@ -202,7 +193,7 @@ int RunExport(const ExportOptions& options, ExportEnvironment& environment)
 
     try {
         if (file) {
-            FileSink sink(*file);
+            FileReportSink sink(*file);
             render(options, tree, sink);
             file->commit();
         } else {

@@ -31,6 +31,16 @@ void CrLfSink::write(std::string_view bytes)
     }
 }
 
+void SaveReportFile(const std::string& path, std::string_view text)
+{
+    AtomicFile file(path);
+    FileReportSink sink(file);
+    CrLfSink lines(sink);
+    lines.write(text);
+    lines.finish();
+    file.commit();
+}
+
 void CrLfSink::finish()
 {
     if (m_lineOpen)

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/AtomicFile.h"
+
 #include <string>
 #include <string_view>
 
@@ -24,6 +26,16 @@ private:
     std::string m_text;
 };
 
+// Writes into a file that is replaced whole once the report is complete.
+class FileReportSink final : public ReportSink {
+public:
+    explicit FileReportSink(AtomicFile& file) : m_file(file) {}
+    void write(std::string_view bytes) override { m_file.write(bytes); }
+
+private:
+    AtomicFile& m_file;
+};
+
 // Passes the text on with every line ended by CR LF: it splits at each CR LF, lone CR or lone
 // LF, and a text that does not end with a line break gets one at finish(). This is how saved
 // reports are written.
@@ -39,5 +51,9 @@ private:
     bool m_afterCr = false;      // the last byte seen was a CR (its LF may follow)
     bool m_lineOpen = false;     // bytes were written since the last line end
 };
+
+// Saves a rendered report: every line ended by CR LF, the file replaced atomically, so a
+// failure leaves an existing file as it was. Throws FileError.
+void SaveReportFile(const std::string& path, std::string_view text);
 
 } // namespace tallyvane

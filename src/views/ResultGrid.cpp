@@ -72,7 +72,9 @@ ResultGrid::ResultGrid(TImageListEx* icons, QWidget* parent)
         "QHeaderView::section:hover { color: #0000ff; }"));
 
     QPalette colors = palette();
+    // A white grid whatever the desktop's theme, so its texts are black.
     colors.setColor(QPalette::Base, Qt::white);
+    colors.setColor(QPalette::Text, Qt::black);
     // Without the keyboard focus the selected row is filled in the grey-text colour.
     const QColor grayText = colors.color(QPalette::Disabled, QPalette::Text);
     colors.setColor(QPalette::Inactive, QPalette::Highlight, grayText);
@@ -166,20 +168,9 @@ void ResultGrid::ExpandSubtree(EntryId entry)
     if (m_tree->FirstEntry() == NoEntry)
         return;
     BeginGridUpdate();
-    for (EntryId e = entry == NoEntry ? m_tree->FirstEntry() : entry; e != NoEntry; e = nextInSubtree(e, entry))
+    for (EntryId e = entry == NoEntry ? m_tree->FirstEntry() : entry; e != NoEntry; e = m_tree->NextEntryWithin(e, entry))
         ExpandEntry(e);
     EndGridUpdate();
-}
-
-EntryId ResultGrid::nextInSubtree(EntryId current, EntryId top) const
-{
-    if (const EntryId child = m_tree->FirstChildEntry(current); child != NoEntry)
-        return child;
-    for (EntryId e = current; e != top && e != NoEntry; e = m_tree->ParentEntry(e)) {
-        if (const EntryId sibling = m_tree->NextSiblingEntry(e); sibling != NoEntry)
-            return sibling;
-    }
-    return NoEntry;
 }
 
 EntryId ResultGrid::lastChild(EntryId entry) const

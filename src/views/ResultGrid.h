@@ -95,8 +95,6 @@ private:
     void scrollChildrenIntoView(const QModelIndex& folder);
     void showSortMark();
     EntryId lastChild(EntryId entry) const;
-    // The entry after current in pre-order without leaving top's subtree (NoEntry: the tree).
-    EntryId nextInSubtree(EntryId current, EntryId top) const;
 
     std::unique_ptr<EntryTree> m_tree;
     EntryModel* m_model;
