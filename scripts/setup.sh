@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev libgl-dev qt6-charts-dev libqt6opengl6-dev
   fonts-noto-cjk
   libgtest-dev
+  desktop-file-utils appstream libglib2.0-bin
 )
 if [[ "${1:-}" == "--bench" ]]; then
   packages+=(ncdu gdu hyperfine time)
