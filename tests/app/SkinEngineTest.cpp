@@ -1,0 +1,191 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/SkinEngine.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QPushButton>
+#include <QResource>
+#include <QSet>
+#include <QStringList>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+namespace tallyvane {
+namespace {
+
+// Collects what Qt warns about while it lives: a sheet that does not parse is only ever
+// reported this way.
+class WarningLog {
+public:
+    WarningLog() : m_previous(qInstallMessageHandler(&record)) { s_messages.clear(); }
+    ~WarningLog() { qInstallMessageHandler(m_previous); }
+    const QStringList& messages() const { return s_messages; }
+
+private:
+    static void record(QtMsgType type, const QMessageLogContext&, const QString& message)
+    {
+        if (type != QtDebugMsg && type != QtInfoMsg)
+            s_messages.append(message);
+    }
+
+    static inline QStringList s_messages;
+    QtMessageHandler m_previous;
+};
+
+// Qt parses a sheet only when it polishes a widget with it.
+QStringList parseWarnings(const QString& sheet)
+{
+    const WarningLog log;
+    QWidget widget;
+    widget.setStyleSheet(sheet);
+    widget.ensurePolished();
+    return log.messages();
+}
+
+int colourCount(const QImage& image)
+{
+    QSet<QRgb> colours;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            colours.insert(image.pixel(x, y));
+    return static_cast<int>(colours.size());
+}
+
+// The middle of a button's left edge, clear of its caption and its border.
+QRgb buttonFace()
+{
+    QPushButton button(QStringLiteral("分析"));
+    button.resize(80, 24);
+    return button.grab().toImage().pixel(6, 12);
+}
+
+// The application's sheet is global: every test starts and leaves it unskinned.
+class SkinEngineTest : public ::testing::Test {
+protected:
+    void SetUp() override { qApp->setStyleSheet({}); }
+    void TearDown() override { qApp->setStyleSheet({}); }
+};
+
+class EachSkin : public SkinEngineTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(EachSkin, InflatesToANamedStyleSheetThatParses)
+{
+    const QString sheet = SkinEngine::styleSheet(GetParam());
+    EXPECT_GT(sheet.size(), 1000);
+    const QStringList warnings = parseWarnings(sheet);
+    EXPECT_TRUE(warnings.isEmpty()) << warnings.join(u'\n').toStdString();
+    EXPECT_FALSE(SkinEngine::skinName(GetParam()).isEmpty());
+}
+
+TEST_P(EachSkin, ReplacesTheApplicationsSkin)
+{
+    const int skin = GetParam();
+    const int other = skin % SkinEngine::SkinCount + 1;
+    SkinEngine engine;
+    ASSERT_TRUE(engine.applySkin(other));
+
+    EXPECT_TRUE(engine.applySkin(skin));
+    EXPECT_TRUE(qApp->styleSheet() == SkinEngine::styleSheet(skin));
+    EXPECT_EQ(engine.currentSkin(), skin);
+}
+
+// The previews sit on the options page side by side, so each must show its own skin and not
+// the one the window happens to wear, and drawing them must not restyle the window.
+TEST_P(EachSkin, PreviewIsAFullPictureOfItsOwnSkinWhateverTheApplicationShows)
+{
+    const int skin = GetParam();
+    QImage unskinned;
+    {
+        const WarningLog log;
+        const QPixmap preview = SkinEngine::renderPreview(skin);
+        EXPECT_TRUE(log.messages().isEmpty()) << log.messages().join(u'\n').toStdString();
+        EXPECT_EQ(preview.deviceIndependentSize().toSize(), QSize(252, 90));
+        unskinned = preview.toImage();
+    }
+    EXPECT_GE(colourCount(unskinned), 8);
+    EXPECT_TRUE(qApp->styleSheet().isEmpty());
+
+    SkinEngine engine;
+    for (int shown = 1; shown <= SkinEngine::SkinCount; ++shown) {
+        engine.applySkin(shown);
+        EXPECT_EQ(SkinEngine::renderPreview(skin).toImage(), unskinned) << "while skin " << shown << " is shown";
+        EXPECT_TRUE(qApp->styleSheet() == SkinEngine::styleSheet(shown));
+        EXPECT_EQ(engine.currentSkin(), shown);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Skins, EachSkin, ::testing::Range(1, SkinEngine::SkinCount + 1));
+
+TEST_F(SkinEngineTest, RejectsNumbersThatNameNoSkin)
+{
+    SkinEngine engine;
+    EXPECT_EQ(engine.currentSkin(), 0);
+    EXPECT_FALSE(engine.applySkin(1 + SkinEngine::SkinCount));
+    EXPECT_TRUE(qApp->styleSheet().isEmpty());
+    EXPECT_EQ(engine.currentSkin(), 0);
+
+    ASSERT_TRUE(engine.applySkin(2));
+    for (const int number : {0, 7, -1, INT_MIN, INT_MAX}) {
+        SCOPED_TRACE(number);
+        EXPECT_FALSE(engine.applySkin(number));
+        EXPECT_TRUE(qApp->styleSheet() == SkinEngine::styleSheet(2));
+        EXPECT_EQ(engine.currentSkin(), 2);
+        EXPECT_TRUE(SkinEngine::styleSheet(number).isEmpty());
+        EXPECT_TRUE(SkinEngine::skinName(number).isEmpty());
+        EXPECT_TRUE(SkinEngine::renderPreview(number).isNull());
+    }
+}
+
+TEST_F(SkinEngineTest, SixSkinsDifferInSheetNameAndPreview)
+{
+    QSet<QString> sheets;
+    QSet<QString> names;
+    QList<QImage> previews;
+    for (int skin = 1; skin <= SkinEngine::SkinCount; ++skin) {
+        sheets.insert(SkinEngine::styleSheet(skin));
+        names.insert(SkinEngine::skinName(skin));
+        const QImage preview = SkinEngine::renderPreview(skin).toImage();
+        EXPECT_FALSE(previews.contains(preview)) << "preview " << skin;
+        previews.append(preview);
+    }
+    EXPECT_EQ(sheets.size(), SkinEngine::SkinCount);
+    EXPECT_EQ(names.size(), SkinEngine::SkinCount);
+}
+
+TEST_F(SkinEngineTest, PushButtonFaceFollowsTheSkin)
+{
+    const QRgb unskinned = buttonFace();
+    SkinEngine engine;
+    engine.applySkin(1);
+    const QRgb first = buttonFace();
+    engine.applySkin(2);
+    const QRgb second = buttonFace();
+
+    EXPECT_NE(first, unskinned);
+    EXPECT_NE(second, unskinned);
+    EXPECT_NE(first, second);
+}
+
+// Each skin is kept in the program zlib-compressed, not as plain text.
+TEST(StoredSkins, AreZlibCompressedResources)
+{
+    const QStringList stored = QDir(QStringLiteral(":/skins")).entryList(QDir::Files);
+    EXPECT_EQ(stored.size(), SkinEngine::SkinCount);
+    for (const QString& name : stored) {
+        const QResource resource(QStringLiteral(":/skins/") + name);
+        EXPECT_EQ(resource.compressionAlgorithm(), QResource::ZlibCompression) << name.toStdString();
+    }
+}
+
+// Guards the parse check above: it must see a broken sheet.
+TEST(StoredSkins, ParseCheckReportsABrokenSheet)
+{
+    EXPECT_FALSE(parseWarnings(QStringLiteral("QPushButton { color: red; ")).isEmpty());
+}
+
+} // namespace
+} // namespace tallyvane
