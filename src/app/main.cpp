@@ -1,14 +1,75 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ExportCommand.h"
+#include "app/FolderPicker.h"
+#include "app/MessageBoxes.h"
+#include "app/SaveDialog.h"
+#include "app/TFormTallyvane.h"
+#include "app/TallyvaneApplication.h"
 #include "app/TerminalProgress.h"
 #include "app/Version.h"
+#include "platform/Desktop.h"
+#include "platform/FileFacts.h"
+#include "platform/FileManagerIntegration.h"
+#include "platform/FileNames.h"
 #include "platform/PosixFileSystem.h"
+#include "platform/PosixVolumeQueries.h"
+#include "platform/SettingsLocation.h"
+#include "platform/SystemIcons.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
 
 #include <unistd.h>
 
 #include <cstdio>
 
 using namespace tallyvane;
+
+namespace {
+
+// The help page beside the program (a build tree or a portable copy), else where an
+// installation puts it.
+QString helpPagePath()
+{
+    const QString name = QStringLiteral("TallyvaneHelp.html");
+    const QDir programFolder(QCoreApplication::applicationDirPath());
+    if (QFileInfo::exists(programFolder.filePath(name)))
+        return programFolder.filePath(name);
+    return QDir::cleanPath(programFolder.filePath(QStringLiteral("../share/tallyvane/") + name));
+}
+
+int runWindow(int argc, char* argv[])
+{
+    TallyvaneApplication application(argc, argv);
+    QtMessageBoxes messages;
+    application.setErrorBoxes(&messages);
+    PosixFileSystem fileSystem;
+    PosixFileFacts fileFacts;
+    PosixVolumeQueries volumes;
+    QtFolderPicker folderPicker;
+    QtSaveDialog saveDialog;
+    QtDesktop desktop;
+    WindowServices services{fileSystem, fileFacts, volumes, SystemIcons(), messages, folderPicker, saveDialog, desktop,
+                            DecodeFileName(SettingsPath()), helpPagePath(), DecodeFileName(UserDataHome())};
+
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(DecodeFileName(argv[i]));
+    TFormTallyvane form(services, arguments);
+    messages.setOwner(&form);
+    form.resize(848, 605);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = form.frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        form.move(frame.topLeft());
+    }
+    form.show();
+    return application.exec();
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -33,7 +94,5 @@ int main(int argc, char* argv[])
     case CommandLine::Action::Window:
         break;
     }
-    std::fprintf(stderr, "tallyvane: this build has no window yet; use --export.\n\n%s",
-                 UsageText().c_str());
-    return 2;
+    return runWindow(argc, argv);
 }

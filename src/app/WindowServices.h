@@ -1,0 +1,33 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+
+namespace tallyvane {
+
+class Desktop;
+class FileFactsSource;
+class FileSystem;
+class FolderPicker;
+class MessageBoxes;
+class SaveDialog;
+class SystemIconList;
+class VolumeQueries;
+
+// Everything the main window asks of the world outside the program: the file system, the
+// desktop, message boxes and dialogs. Tests hand in recording fakes.
+struct WindowServices {
+    FileSystem& fileSystem;
+    FileFactsSource& fileFacts;
+    VolumeQueries& volumes;
+    SystemIconList& systemIcons;
+    MessageBoxes& messages;
+    FolderPicker& folderPicker;
+    SaveDialog& saveDialog;
+    Desktop& desktop;
+    QString settingsPath; // the settings file
+    QString helpPath;     // the help page
+    QString dataHome;     // where the file-manager entries go
+};
+
+} // namespace tallyvane

@@ -1,0 +1,654 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/ElapsedTime.h"
+#include "app/FolderPicker.h"
+#include "app/MessageBoxes.h"
+#include "app/SaveDialog.h"
+#include "app/TFormTallyvane.h"
+#include "app/Version.h"
+#include "platform/Desktop.h"
+#include "platform/FileFacts.h"
+#include "platform/PosixFileSystem.h"
+#include "platform/SystemIcons.h"
+#include "platform/VolumeQueries.h"
+#include "support/FakeFileSystem.h"
+#include "support/FixtureTree.h"
+#include "views/PieChart.h"
+#include "views/ResultGrid.h"
+#include "views/SearchWindow.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+
+#include <csignal>
+#include <deque>
+#include <fstream>
+#include <sstream>
+
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
+namespace tallyvane {
+namespace {
+
+using test::FixtureTree;
+
+struct Message {
+    QString text;
+    QString caption;
+    MessageIcon icon;
+    bool operator==(const Message&) const = default;
+};
+
+class RecordingMessages final : public MessageBoxes {
+public:
+    void show(const QString& text, const QString& caption, MessageIcon icon) override
+    {
+        shown.push_back({text, caption, icon});
+    }
+    bool askYesNo(const QString& text, const QString& caption) override
+    {
+        shown.push_back({text, caption, MessageIcon::Question});
+        const bool yes = !answers.empty() && answers.front();
+        if (!answers.empty())
+            answers.pop_front();
+        return yes;
+    }
+    std::vector<Message> shown;
+    std::deque<bool> answers;
+};
+
+class FakePicker final : public FolderPicker {
+public:
+    std::optional<QString> pickFolder(QWidget*, const QString& preset) override
+    {
+        presets.push_back(preset);
+        return choice;
+    }
+    std::optional<QString> choice;
+    QStringList presets;
+};
+
+class RecordingDesktop final : public Desktop {
+public:
+    bool openUrl(const QUrl& url) override
+    {
+        opened.append(url);
+        return true;
+    }
+    void showFolder(const QString& folder) override { foldersShown.append(folder); }
+    bool showItemProperties(const QString& path) override
+    {
+        propertiesAsked.append(path);
+        return fileManagerAnswers;
+    }
+    QList<QUrl> opened;
+    QStringList foldersShown;
+    QStringList propertiesAsked;
+    bool fileManagerAnswers = true;
+};
+
+class FakeSaveDialog final : public SaveDialog {
+public:
+    std::optional<QString> askFileName(QWidget*, const QString& suffix, const QString& filter) override
+    {
+        asked.append(suffix + QLatin1Char(' ') + filter);
+        return choice;
+    }
+    std::optional<QString> choice;
+    QStringList asked;
+};
+
+class FixedVolumes final : public VolumeQueries {
+public:
+    std::string volumeRoot(const std::string&) override { return "/"; }
+    DriveType driveType(const std::string&) override { return DriveType::Fixed; }
+    std::optional<std::uint32_t> clusterSize(const std::string&) override { return 4096; }
+    std::optional<VolumeSpace> space(const std::string&) override { return VolumeSpace{1 << 30, 1 << 29}; }
+};
+
+class FormTest : public ::testing::Test {
+protected:
+    FormTest()
+    {
+        folders.makeFolder("music");
+        folders.makeFile("music/a.ogg", 3000);
+        folders.makeFolder("music/live");
+        folders.makeFile("music/live/b.ogg", 6000);
+        folders.makeFile("notes.txt", 1000);
+        settings.makeFolder("config");
+    }
+
+    std::unique_ptr<TFormTallyvane> makeForm(const QStringList& arguments = {}, FileSystem* fileSystem = nullptr)
+    {
+        WindowServices services{fileSystem ? *fileSystem : posix, fileFacts, volumes, icons, messages, picker, saveDialog, desktop,
+                                QString::fromStdString(iniPath()), QStringLiteral("/opt/help/TallyvaneHelp.html"),
+                                QString::fromStdString(settings.pathOf("data"))};
+        return std::make_unique<TFormTallyvane>(services, arguments);
+    }
+
+    std::string iniPath() const { return settings.pathOf("config/Tallyvane.ini"); }
+    void writeIni(const std::string& text) const { std::ofstream(iniPath()) << text; }
+    std::string readIni() const
+    {
+        std::ifstream in(iniPath());
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    template <typename T>
+    static T* child(TFormTallyvane& form, const char* name)
+    {
+        T* found = form.findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    static QString text(TFormTallyvane& form, const char* name) { return child<QLabel>(form, name)->text(); }
+
+    FixtureTree folders;
+    FixtureTree settings;
+    PosixFileSystem posix;
+    FixedVolumes volumes;
+    FreedesktopIconList icons;
+    RecordingMessages messages;
+    FakePicker picker;
+    FakeSaveDialog saveDialog;
+    RecordingDesktop desktop;
+    PosixFileFacts fileFacts;
+};
+
+TEST_F(FormTest, ARunShowsTheResultAndComesBackToRest)
+{
+    auto form = makeForm();
+    form->CurPath = QString::fromStdString(folders.path());
+    form->BTNRunClick();
+
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(text(*form, "Label13"), "完成");
+    EXPECT_EQ(text(*form, "Label9"), "5");
+    EXPECT_EQ(form->StopFlag, 1) << "every run ends at rest";
+    EXPECT_TRUE(child<QPushButton>(*form, "BTNRun")->isEnabled());
+    EXPECT_TRUE(child<QPushButton>(*form, "BTNCancel")->isHidden());
+    EXPECT_FALSE(form->isScanning());
+
+    ResultGrid& grid = form->grid();
+    const EntryId root = grid.tree().FirstEntry();
+    EXPECT_EQ(grid.tree().name(root), folders.path());
+    EXPECT_EQ(grid.tree().size(root), 10000);
+    EXPECT_EQ(grid.FocusedEntry(), root);
+    EXPECT_EQ(grid.SelectedEntry(), root);
+    EXPECT_TRUE(grid.IsExpanded(root));
+    EXPECT_EQ(grid.tree().name(grid.tree().FirstChildEntry(root)), "music") << "largest first";
+    EXPECT_EQ(text(*form, "spSkinStatusPanel1"), QString::fromStdString(folders.path()));
+    EXPECT_EQ(child<PieChart>(*form, "ChartDict")->slices().size(), 2u);
+    EXPECT_EQ(text(*form, "labljv"), "/");
+}
+
+TEST_F(FormTest, RefusedRunsSayWhy)
+{
+    auto form = makeForm();
+    form->BTNRunClick();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0], (Message{"请选择文件夹!", "提示信息", MessageIcon::Warning}));
+    EXPECT_EQ(text(*form, "Label13"), "");
+
+    // A folder gone since it was chosen: the previous result stays.
+    form->CurPath = QString::fromStdString(folders.path());
+    form->BTNRunClick();
+    const std::string gone = folders.pathOf("gone");
+    form->CurPath = QString::fromStdString(gone);
+    form->BTNRunClick();
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[1], (Message{QString::fromStdString("打开错误！\r磁盘或文件夹：" + gone), "提示信息",
+                                          MessageIcon::Warning}));
+    EXPECT_EQ(text(*form, "Label13"), "完成");
+    EXPECT_EQ(form->grid().tree().name(form->grid().tree().FirstEntry()), folders.path());
+}
+
+TEST_F(FormTest, CancelStopsTheScanAndKeepsAConsistentPartialTree)
+{
+    test::FakeFileSystem fake;
+    std::vector<test::FakeFileSystem::Item> files;
+    for (int i = 0; i < 50; ++i)
+        files.push_back(test::file("f" + std::to_string(i), 100));
+    fake.addFolder("/big/", {test::folder("sub"), test::file("x", 1)});
+    fake.addFolder("/big/sub/", files);
+    auto form = makeForm({}, &fake);
+    auto* cancel = child<QPushButton>(*form, "BTNCancel");
+    int records = 0;
+    fake.beforeRecord = [&](const std::string&, const std::string&) {
+        QTest::qWait(2); // let the pump run
+        if (++records == 20)
+            QMetaObject::invokeMethod(cancel, &QPushButton::click, Qt::QueuedConnection);
+    };
+    form->CurPath = QStringLiteral("/big");
+    form->BTNRunClick();
+
+    EXPECT_EQ(text(*form, "Label13"), "取消");
+    const EntryTree& tree = form->grid().tree();
+    const EntryId root = tree.FirstEntry();
+    EXPECT_LT(tree.EntryCount(), 53u);
+    const EntryId sub = tree.FirstChildEntry(root);
+    EXPECT_EQ(tree.size(root), tree.size(sub)) << "the root holds what was found";
+    EXPECT_EQ(tree.size(sub), 100 * static_cast<std::int64_t>(tree.childCount(sub)));
+    EXPECT_EQ(form->grid().FocusedEntry(), root);
+}
+
+TEST_F(FormTest, ACancelInTheRunsFirstPumpIsNotLost)
+{
+    auto form = makeForm();
+    form->CurPath = QString::fromStdString(folders.path());
+    QMetaObject::invokeMethod(form.get(), &TFormTallyvane::BTNCancelClick, Qt::QueuedConnection);
+    form->BTNRunClick();
+    EXPECT_EQ(text(*form, "Label13"), "取消");
+    EXPECT_EQ(form->grid().tree().EntryCount(), 1u);
+}
+
+TEST_F(FormTest, NoSecondAnalysisStartsInsideARunningOne)
+{
+    test::FakeFileSystem fake;
+    fake.addFolder("/a/", {test::file("x", 1), test::file("y", 2)});
+    fake.addFolder("/b/", {});
+    auto form = makeForm({}, &fake);
+    bool tried = false;
+    fake.beforeRecord = [&](const std::string&, const std::string&) {
+        if (tried)
+            return;
+        tried = true;
+        form->WMDropFiles({QStringLiteral("/b")});
+        form->BTNRunClick();
+        EXPECT_FALSE(form->FormCloseQuery());
+    };
+    form->CurPath = QStringLiteral("/a");
+    form->BTNRunClick();
+    QCoreApplication::processEvents();
+
+    const Message busy{"正在扫描，请先取消!", "提示信息", MessageIcon::Error};
+    EXPECT_EQ(messages.shown, (std::vector<Message>{busy, busy, busy}));
+    EXPECT_EQ(form->grid().tree().name(form->grid().tree().FirstEntry()), "/a");
+    EXPECT_EQ(form->CurPath, "/a");
+}
+
+TEST_F(FormTest, ClosingAsksFirstAndWaitsForACancelledScanToWindDown)
+{
+    auto form = makeForm();
+    form->show();
+    messages.answers = {false};
+    EXPECT_FALSE(form->close());
+    EXPECT_EQ(messages.shown.back(), (Message{"您确认要退出磁盘空间分析软件?", "Tallyvane", MessageIcon::Question}));
+
+    // Cancelled, then asked to close while the scan still winds down: it closes after the run.
+    test::FakeFileSystem fake;
+    fake.addFolder("/a/", {test::file("x", 1), test::file("y", 2)});
+    auto scanning = makeForm({}, &fake);
+    scanning->show();
+    fake.beforeRecord = [&](const std::string&, const std::string& name) {
+        if (name != "x")
+            return;
+        scanning->BTNCancelClick();
+        messages.answers = {true};
+        EXPECT_FALSE(scanning->close());
+        EXPECT_TRUE(scanning->isVisible());
+    };
+    scanning->CurPath = QStringLiteral("/a");
+    scanning->BTNRunClick();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(scanning->isVisible());
+}
+
+TEST(ElapsedTime, MinutesAndSecondsWithoutLeadingZeros)
+{
+    const std::pair<int, const char*> cases[] = {{0, "0分钟0秒"}, {5, "0分钟5秒"}, {60, "1分钟0秒"}, {3725, "62分钟5秒"}};
+    for (const auto& [seconds, expected] : cases)
+        EXPECT_EQ(ElapsedTimeText(seconds, QStringLiteral("分钟"), QStringLiteral("秒")), QString::fromUtf8(expected));
+}
+
+TEST_F(FormTest, TheTimerCountsTicksIntoTheElapsedTime)
+{
+    auto form = makeForm();
+    form->TimeCount = 3724;
+    form->Timer1Timer();
+    EXPECT_EQ(text(*form, "Label10"), "62分钟5秒");
+}
+
+TEST_F(FormTest, ACommandLineFolderIsAnalysedOnceWhenTheWindowShows)
+{
+    writeIni("[Auto]\nAct=0\n");
+    const QString folder = QString::fromStdString(folders.pathOf("music"));
+    auto form = makeForm({folder, QString::fromStdString(folders.path())});
+    EXPECT_EQ(form->CurPath, folder);
+    EXPECT_EQ(text(*form, "LabCur"), folder);
+    EXPECT_EQ(form->grid().tree().EntryCount(), 0u);
+    form->show();
+    QTest::qWait(20);
+    EXPECT_EQ(form->grid().tree().name(form->grid().tree().FirstEntry()), folders.pathOf("music"));
+    EXPECT_TRUE(form->StartPath.isEmpty());
+
+    // A file instead: the warning comes before the window shows, and nothing runs.
+    auto refused = makeForm({QString::fromStdString(folders.pathOf("notes.txt"))});
+    EXPECT_EQ(messages.shown.back(), (Message{"请选择文件夹!", "提示信息", MessageIcon::Warning}));
+    EXPECT_TRUE(refused->CurPath.isEmpty());
+    refused->show();
+    QTest::qWait(20);
+    EXPECT_EQ(refused->grid().tree().EntryCount(), 0u);
+}
+
+TEST_F(FormTest, DroppedFoldersRunAtOnceAndOtherDropsAreIgnored)
+{
+    auto form = makeForm();
+    form->TBOptionsClick();
+    form->WMDropFiles({QString::fromStdString(folders.pathOf("notes.txt")), QString::fromStdString(folders.path())});
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form->grid().tree().EntryCount(), 0u) << "only the first item counts";
+
+    form->WMDropFiles({QString::fromStdString(folders.pathOf("music"))});
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form->grid().tree().EntryCount(), 4u);
+    EXPECT_EQ(text(*form, "LabCur"), "") << "a drop leaves the path label alone";
+    EXPECT_EQ(child<QStackedWidget>(*form, "RzPageControlMain")->currentWidget()->objectName(), "TabReport");
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(FormTest, TheFolderDialogRunsOnlyWithAutomaticAnalysis)
+{
+    auto form = makeForm();
+    picker.choice = QString::fromStdString(folders.pathOf("music"));
+    form->RzBtnDirectoryClick();
+    EXPECT_EQ(form->grid().tree().EntryCount(), 4u);
+    EXPECT_EQ(picker.presets.back(), "");
+
+    child<QCheckBox>(*form, "CBAuto")->click();
+    picker.choice = QString::fromStdString(folders.path());
+    form->RzBtnDirectoryClick();
+    EXPECT_EQ(picker.presets.back(), QString::fromStdString(folders.pathOf("music")));
+    EXPECT_EQ(form->CurPath, QString::fromStdString(folders.path()));
+    EXPECT_EQ(form->grid().tree().EntryCount(), 4u) << "chosen, not analysed";
+
+    picker.choice = QString::fromStdString(folders.pathOf("notes.txt"));
+    form->RzBtnDirectoryClick();
+    EXPECT_EQ(messages.shown.back(), (Message{"请选择文件夹!", "提示信息", MessageIcon::Warning}));
+    EXPECT_EQ(form->CurPath, QString::fromStdString(folders.path()));
+
+    picker.choice.reset();
+    form->RzBtnDirectoryClick();
+    EXPECT_EQ(messages.shown.size(), 1u) << "a cancelled dialog changes nothing";
+}
+
+TEST_F(FormTest, PagesToolbarAndVersion)
+{
+    auto form = makeForm();
+    auto* pages = child<QStackedWidget>(*form, "RzPageControlMain");
+    EXPECT_EQ(pages->currentWidget()->objectName(), "TabReport");
+    form->TBOptionsClick();
+    EXPECT_EQ(pages->currentWidget()->objectName(), "TabOptions");
+    form->TBAboutClick();
+    EXPECT_EQ(pages->currentWidget()->objectName(), "TabAbout");
+
+    // A run started elsewhere ends on the report page.
+    form->CurPath = QString::fromStdString(folders.path());
+    form->BTNRunClick();
+    EXPECT_EQ(pages->currentWidget()->objectName(), "TabReport");
+
+    EXPECT_EQ(text(*form, "LabVer"), "版本 3.0.5");
+    EXPECT_EQ(ReplaceVersion(QStringLiteral("版本 $v$"), QStringLiteral("3.0.5")), "版本 3.0.5");
+    EXPECT_EQ(ReplaceVersion(QStringLiteral("none"), QStringLiteral("3.0.5")), "none");
+    EXPECT_EQ(form->windowTitle(), "Tallyvane [Vantori]");
+
+    form->BTNHelpClick();
+    form->BTNHomePageClick();
+    ASSERT_EQ(desktop.opened.size(), 2);
+    EXPECT_EQ(desktop.opened[0], QUrl::fromLocalFile(QStringLiteral("/opt/help/TallyvaneHelp.html")));
+    EXPECT_EQ(desktop.opened[1], QUrl(form->HomeURL));
+}
+
+TEST_F(FormTest, SettingsAreReadAtStartAndWrittenOneAtATime)
+{
+    writeIni("[Col]\nC3=0\n[Skin]\nSk=0x3\n");
+    auto form = makeForm();
+    EXPECT_TRUE(form->grid().isColumnHidden(3));
+    EXPECT_FALSE(child<QCheckBox>(*form, "CB3")->isChecked());
+    EXPECT_TRUE(child<QRadioButton>(*form, "RadioButton3")->isChecked());
+    EXPECT_EQ(form->Options.SkinNo, 3);
+    EXPECT_EQ(readIni(), "[Col]\nC3=0\n[Skin]\nSk=3\n");
+
+    child<QCheckBox>(*form, "CB3")->click();
+    EXPECT_FALSE(form->grid().isColumnHidden(3));
+    child<QRadioButton>(*form, "RadioButton5")->click();
+    EXPECT_EQ(form->Options.SkinNo, 5);
+    EXPECT_EQ(readIni(), "[Col]\nC3=1\n[Skin]\nSk=5\n");
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(FormTest, NoSettingsFileUntilAnOptionChanges)
+{
+    auto form = makeForm();
+    EXPECT_FALSE(std::ifstream(iniPath()).good());
+    EXPECT_TRUE(form->Options.AutoAnalyze);
+    child<QCheckBox>(*form, "CBAuto")->click();
+    EXPECT_EQ(readIni(), "[Auto]\nAct=0\n");
+}
+
+TEST_F(FormTest, AFailedSettingsWriteIsShownAndTheWindowKeepsWorking)
+{
+    settings.makeFolder("config/Tallyvane.ini"); // a folder where the file should be
+    auto form = makeForm();
+    child<QCheckBox>(*form, "CB2")->click();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0], (Message{QString::fromStdString("Unable to write to " + iniPath() + "."), "Tallyvane",
+                                          MessageIcon::Error}));
+    EXPECT_TRUE(form->grid().isColumnHidden(2)) << "the new state stays";
+}
+
+class MenuTest : public FormTest {
+protected:
+    MenuTest() : form(makeForm())
+    {
+        form->CurPath = QString::fromStdString(folders.path());
+        form->BTNRunClick();
+    }
+
+    EntryId entry(const std::string& relative)
+    {
+        const EntryTree& tree = form->grid().tree();
+        const std::string path = folders.path() + (relative.empty() ? "" : "/" + relative) + "/";
+        for (EntryId e = tree.FirstEntry(); e != NoEntry; e = tree.NextEntry(e)) {
+            if (tree.EntryPath(e) == path)
+                return e;
+        }
+        ADD_FAILURE() << "no entry " << relative;
+        return NoEntry;
+    }
+
+    QString pathOf(const std::string& relative) const { return QString::fromStdString(folders.pathOf(relative)); }
+
+    std::unique_ptr<TFormTallyvane> form;
+};
+
+TEST_F(MenuTest, ShellCommandsHandTheFocusedEntryToTheDesktop)
+{
+    ResultGrid& grid = form->grid();
+    grid.FocusEntry(entry("music"));
+    form->NRMClick();
+    form->NOpenClick();
+    form->NPropertyClick();
+    grid.FocusEntry(entry("notes.txt"));
+    form->NRMClick();
+    form->NOpenClick();
+    form->NPropertyClick();
+
+    EXPECT_EQ(desktop.foldersShown, (QStringList{pathOf("music"), pathOf("music"), QString::fromStdString(folders.path())}));
+    EXPECT_EQ(desktop.opened, (QList<QUrl>{QUrl::fromLocalFile(pathOf("notes.txt"))}));
+    EXPECT_EQ(desktop.propertiesAsked, (QStringList{pathOf("music") + "/", pathOf("notes.txt")}));
+
+    // Nothing focused: nothing happens.
+    grid.FocusEntry(NoEntry);
+    form->NRMClick();
+    form->NOpenClick();
+    form->NPropertyClick();
+    form->NSerchClick();
+    EXPECT_EQ(desktop.foldersShown.size() + desktop.opened.size() + desktop.propertiesAsked.size(), 6);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(MenuTest, WithoutAFileManagerTheProgramShowsThePropertiesItself)
+{
+    desktop.fileManagerAnswers = false;
+    form->grid().FocusEntry(entry("music"));
+    form->NPropertyClick();
+    auto* dialog = form->findChild<QDialog*>(QStringLiteral("PropertiesDialog"));
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+    dialog->close();
+}
+
+TEST_F(MenuTest, SearchResultsAreRevealedFocusedAndSelected)
+{
+    form->grid().FocusEntry(entry("notes.txt"));
+    form->NSerchClick();
+    auto* search = form->findChild<SearchWindow*>(QStringLiteral("SearchWindow"));
+    ASSERT_NE(search, nullptr);
+    EXPECT_TRUE(search->isVisible());
+    const EntryId found = entry("music/live/b.ogg");
+    emit search->entryChosen(found);
+    EXPECT_EQ(form->grid().FocusedEntry(), found);
+    EXPECT_EQ(form->grid().SelectedEntry(), found);
+    EXPECT_TRUE(form->grid().IsExpanded(entry("music/live")));
+    search->close();
+}
+
+TEST_F(MenuTest, TheLargestFileBelowIsRevealedAndFocused)
+{
+    ResultGrid& grid = form->grid();
+    grid.FocusEntry(entry("notes.txt"));
+    form->NFindMaxClick();
+    EXPECT_EQ(grid.FocusedEntry(), entry("notes.txt")) << "a file has nothing below it";
+
+    grid.FocusEntry(entry(""));
+    form->NFindMaxClick();
+    const EntryId largest = entry("music/live/b.ogg");
+    EXPECT_EQ(grid.FocusedEntry(), largest);
+    EXPECT_EQ(grid.SelectedEntry(), largest);
+    EXPECT_TRUE(grid.IsExpanded(entry("music")));
+    EXPECT_TRUE(grid.IsExpanded(entry("music/live")));
+}
+
+TEST_F(MenuTest, ExpandAndCollapseAllAndTheRowCount)
+{
+    ResultGrid& grid = form->grid();
+    grid.FocusEntry(entry(""));
+    form->NExpClick();
+    EXPECT_TRUE(grid.IsExpanded(entry("music/live")));
+    form->NCollapseClick();
+    EXPECT_FALSE(grid.IsExpanded(entry("music")));
+    EXPECT_FALSE(grid.IsExpanded(entry("")));
+
+    form->NCountClick();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0], (Message{"6行", "统计", MessageIcon::None}));
+}
+
+TEST_F(MenuTest, ReportsAreSavedWithCrLfOnlyWhenTheUserChoosesAFile)
+{
+    form->Html1Click();
+    EXPECT_EQ(saveDialog.asked, QStringList{"html *.html"});
+
+    const std::string path = settings.pathOf("report.txt");
+    saveDialog.choice = QString::fromStdString(path);
+    form->Text1Click();
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream saved;
+    saved << in.rdbuf();
+    EXPECT_TRUE(saved.str().starts_with("名称\t\t\t\t大小(字节)\t")) << saved.str();
+    EXPECT_TRUE(saved.str().ends_with("\r\n"));
+    EXPECT_NE(saved.str().find("\r\n\t\t\tb.ogg\t6,000\t"), std::string::npos);
+    EXPECT_EQ(saveDialog.asked.back(), "txt *.txt");
+
+    form->Rtf1Click();
+    std::ifstream rtf(path, std::ios::binary);
+    std::stringstream rtfText;
+    rtfText << rtf.rdbuf();
+    EXPECT_TRUE(rtfText.str().starts_with("{\\rtf1"));
+    EXPECT_TRUE(rtfText.str().ends_with("}\r\n"));
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(MenuTest, AFailedSaveIsShownAndKeepsTheOldFile)
+{
+    settings.makeFolder("taken.html");
+    saveDialog.choice = QString::fromStdString(settings.pathOf("taken.html"));
+    form->findChild<QAction*>(QStringLiteral("Html1"))->trigger();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0],
+              (Message{QString::fromStdString("Cannot create file \"" + settings.pathOf("taken.html") + "\". Is a directory."),
+                       "Tallyvane", MessageIcon::Error}));
+
+    // A disk that fills up halfway: the old report stays whole.
+    const std::string old = settings.pathOf("old.html");
+    std::ofstream(old) << "old report";
+    saveDialog.choice = QString::fromStdString(old);
+    rlimit previous{};
+    ::getrlimit(RLIMIT_FSIZE, &previous);
+    auto* previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit tiny = previous;
+    tiny.rlim_cur = 64;
+    ::setrlimit(RLIMIT_FSIZE, &tiny);
+    form->findChild<QAction*>(QStringLiteral("Html1"))->trigger();
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[1], (Message{"Stream write error.", "Tallyvane", MessageIcon::Error}));
+    std::ifstream in(old);
+    std::stringstream kept;
+    kept << in.rdbuf();
+    EXPECT_EQ(kept.str(), "old report");
+}
+
+TEST_F(FormTest, TheFileManagerEntryIsAddedAndRemovedWithTheirMessages)
+{
+    auto form = makeForm();
+    child<QPushButton>(*form, "BTNAddReg")->click();
+    const std::string entry = settings.pathOf("data/applications/tallyvane-folder.desktop");
+    EXPECT_TRUE(std::ifstream(entry).good());
+    child<QPushButton>(*form, "BTNDelReg")->click();
+    EXPECT_FALSE(std::ifstream(entry).good());
+    settings.makeFolder("data/applications/tallyvane-folder.desktop"); // cannot be written now
+    child<QPushButton>(*form, "BTNAddReg")->click();
+    EXPECT_EQ(messages.shown, (std::vector<Message>{{"系统右键菜单已注册！", "提示信息", MessageIcon::Information},
+                                                    {"系统右键菜单已删除！", "提示信息", MessageIcon::Information},
+                                                    {"系统右键菜单注册失败！", "提示信息", MessageIcon::Error}}));
+}
+
+TEST_F(FormTest, AFailedWriteBackAtStartEndsTheCreationStepsButTheWindowOpens)
+{
+    writeIni("; hand-written settings, longer than the disk will take\n[Col]\nC3=0\n");
+    // A disk that takes no more than a few bytes: root writes past permission bits.
+    rlimit previous{};
+    ::getrlimit(RLIMIT_FSIZE, &previous);
+    auto* previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit tiny = previous;
+    tiny.rlim_cur = 16;
+    ::setrlimit(RLIMIT_FSIZE, &tiny);
+    auto form = makeForm({QString::fromStdString(folders.path())});
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
+
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0], (Message{QString::fromStdString("Unable to write to " + iniPath() + "."), "Tallyvane",
+                                          MessageIcon::Error}));
+    EXPECT_TRUE(form->CurPath.isEmpty()) << "the later creation steps are skipped";
+    EXPECT_EQ(text(*form, "LabVer"), "版本 $V$");
+    EXPECT_EQ(readIni(), "; hand-written settings, longer than the disk will take\n[Col]\nC3=0\n");
+}
+
+} // namespace
+} // namespace tallyvane
