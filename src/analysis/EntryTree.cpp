@@ -162,26 +162,17 @@ void EntryTree::ensureRowIndex() const
     m_rowIndexCurrent = true;
 }
 
-void EntryTree::sortChildren(const Order& comesBefore)
+void EntryTree::relinkChildren(Node& folder)
 {
-    ensureRowIndex();
-    for (EntryId id = 0; id < m_count; ++id) {
-        Node& folder = node(id);
-        if (folder.childCount < 2)
-            continue;
-        const auto first = m_rowIndex.begin() + folder.childBase;
-        const auto last = first + folder.childCount;
-        std::stable_sort(first, last, comesBefore);
-
-        // Relink the siblings in their new order and renumber their rows.
-        folder.firstChild = *first;
-        folder.lastChild = *(last - 1);
-        std::uint32_t row = 0;
-        for (auto it = first; it != last; ++it) {
-            Node& child = node(*it);
-            child.row = row++;
-            child.nextSibling = (it + 1 == last) ? NoEntry : *(it + 1);
-        }
+    const auto first = m_rowIndex.begin() + folder.childBase;
+    const auto last = first + folder.childCount;
+    folder.firstChild = *first;
+    folder.lastChild = *(last - 1);
+    std::uint32_t row = 0;
+    for (auto it = first; it != last; ++it) {
+        Node& child = node(*it);
+        child.row = row++;
+        child.nextSibling = (it + 1 == last) ? NoEntry : *(it + 1);
     }
 }
 

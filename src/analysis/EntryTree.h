@@ -5,7 +5,7 @@
 #include "analysis/NameArena.h"
 
 #include <cstdint>
-#include <functional>
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <string>
@@ -77,8 +77,19 @@ public:
 
     // Reorders the children of every folder with a stable sort: an entry moves before an
     // earlier sibling only when comesBefore(entry, sibling) holds.
-    using Order = std::function<bool(EntryId, EntryId)>;
-    void sortChildren(const Order& comesBefore);
+    template <typename ComesBefore>
+    void sortChildren(ComesBefore comesBefore)
+    {
+        ensureRowIndex();
+        for (EntryId id = 0; id < m_count; ++id) {
+            Node& folder = node(id);
+            if (folder.childCount < 2)
+                continue;
+            const auto first = m_rowIndex.begin() + folder.childBase;
+            std::stable_sort(first, first + folder.childCount, comesBefore);
+            relinkChildren(folder);
+        }
+    }
 
     // Bytes held for the entries, their names and the row index.
     std::size_t memoryBytes() const;
@@ -106,6 +117,8 @@ private:
     Node& node(EntryId id) { return m_chunks[id >> ChunkBits][id & (ChunkSize - 1)]; }
     const Node& node(EntryId id) const { return m_chunks[id >> ChunkBits][id & (ChunkSize - 1)]; }
     void ensureRowIndex() const;
+    // Links a folder's children in the order of its row index slots and renumbers their rows.
+    void relinkChildren(Node& folder);
 
     // Nodes in fixed-size chunks: growing never moves or copies what is stored.
     std::vector<std::unique_ptr<Node[]>> m_chunks;

@@ -82,6 +82,27 @@ public:
     std::unique_ptr<FolderListing> openItem() override { return std::make_unique<EmptyListing>(); }
 };
 
+// Room for the kernel's records. Allocated without zero-filling: a scan opens one per folder,
+// and clearing 32 KiB each time would cost more than the reading.
+class RecordBuffer {
+public:
+    explicit RecordBuffer(std::size_t size) : m_bytes(std::make_unique_for_overwrite<char[]>(size)), m_size(size) {}
+    char* data() { return m_bytes.get(); }
+    std::size_t size() const { return m_size; }
+    // Changes the size, keeping the first `keep` bytes.
+    void resize(std::size_t size, std::size_t keep)
+    {
+        auto bytes = std::make_unique_for_overwrite<char[]>(size);
+        std::memcpy(bytes.get(), m_bytes.get(), std::min(keep, size));
+        m_bytes = std::move(bytes);
+        m_size = size;
+    }
+
+private:
+    std::unique_ptr<char[]> m_bytes;
+    std::size_t m_size;
+};
+
 class PosixListing;
 
 // What the listings of one scan share: the open folders in depth order, the identities of the
@@ -147,7 +168,7 @@ private:
     Descriptor m_fd;
     FileId m_id;
 
-    std::vector<char> m_buffer = std::vector<char>(32 * 1024);
+    RecordBuffer m_buffer{32 * 1024};
     std::size_t m_end = 0;
     std::size_t m_position = 0;
     bool m_readToEnd = false;
@@ -244,12 +265,11 @@ void PosixListing::detach()
     m_position = 0;
     for (;;) {
         if (m_buffer.size() - m_end < 4096)
-            m_buffer.resize(m_buffer.size() * 2);
+            m_buffer.resize(m_buffer.size() * 2, m_end);
         if (!readBatch(m_end))
             break;
     }
-    m_buffer.resize(m_end);
-    m_buffer.shrink_to_fit();
+    m_buffer.resize(m_end, m_end);
     for (std::size_t offset = 0; offset < m_end;) {
         const auto& record = *reinterpret_cast<const dirent64*>(m_buffer.data() + offset);
         m_detachedStats.push_back(*statItem(record));

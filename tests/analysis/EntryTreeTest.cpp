@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <algorithm>
 #include <random>
 #include <string>
@@ -301,7 +303,8 @@ TEST(EntryTreeModelTest, LinksRowsAndPreOrderAgreeWithAReferenceAfterAddsAndSort
         if (step % 3 == 0) {
             const auto bySize = [&tree](EntryId a, EntryId b) { return tree.size(a) < tree.size(b); };
             const auto byName = [&tree](EntryId a, EntryId b) { return tree.name(a) < tree.name(b); };
-            const EntryTree::Order order = step % 2 ? EntryTree::Order(bySize) : EntryTree::Order(byName);
+            const std::function<bool(EntryId, EntryId)> order =
+                step % 2 ? std::function<bool(EntryId, EntryId)>(bySize) : byName;
             tree.sortChildren(order);
             for (auto& list : childrenOf)
                 std::stable_sort(list.begin(), list.end(), order);
