@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Tallyvane needs to build and test, and only those that are
 # missing. Safe to run again. With --bench it also installs the tools the benchmarks compare
-# against.
+# against and those that profile a scan.
 set -euo pipefail
 
 packages=(
@@ -12,7 +12,7 @@ packages=(
   desktop-file-utils appstream libglib2.0-bin
 )
 if [[ "${1:-}" == "--bench" ]]; then
-  packages+=(ncdu gdu hyperfine time)
+  packages+=(ncdu gdu hyperfine time linux-perf valgrind strace)
 fi
 
 missing=()
