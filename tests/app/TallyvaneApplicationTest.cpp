@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/MessageBoxes.h"
+#include "app/TallyvaneApplication.h"
+
+#include <QEvent>
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <vector>
+
+namespace tallyvane {
+namespace {
+
+class RecordingBoxes final : public MessageBoxes {
+public:
+    void show(const QString& text, const QString& caption, MessageIcon icon) override
+    {
+        shown.push_back(text + QLatin1Char('|') + caption + QLatin1Char('|') + QString::number(int(icon)));
+    }
+    bool askYesNo(const QString&, const QString&) override { return false; }
+    std::vector<QString> shown;
+};
+
+// A handler that fails the way a failed settings write does.
+class FailingObject final : public QObject {
+public:
+    bool event(QEvent* event) override
+    {
+        if (event->type() == QEvent::User)
+            throw std::runtime_error("Unable to write to /nowhere/Tallyvane.ini");
+        return QObject::event(event);
+    }
+};
+
+TEST(TallyvaneApplication, AnEscapedErrorReachesTheErrorBoxAndTheProgramGoesOn)
+{
+    int argc = 1;
+    char name[] = "tallyvane";
+    char* argv[] = {name, nullptr};
+    TallyvaneApplication application(argc, argv);
+    RecordingBoxes boxes;
+    application.setErrorBoxes(&boxes);
+    FailingObject failing;
+
+    QEvent event(QEvent::User);
+    QCoreApplication::sendEvent(&failing, &event);
+    QCoreApplication::postEvent(&failing, new QEvent(QEvent::User));
+    QCoreApplication::processEvents();
+
+    const QString expected = QStringLiteral("Unable to write to /nowhere/Tallyvane.ini.|Tallyvane|")
+        + QString::number(int(MessageIcon::Error));
+    EXPECT_EQ(boxes.shown, (std::vector<QString>{expected, expected}));
+    EXPECT_EQ(QCoreApplication::applicationName(), "Tallyvane");
+}
+
+} // namespace
+} // namespace tallyvane
