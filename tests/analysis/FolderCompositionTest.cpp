@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "analysis/FolderComposition.h"
+#include "support/FolderEntries.h"
 
 #include <gtest/gtest.h>
 
@@ -17,28 +18,9 @@ constexpr std::int64_t MiB = std::int64_t{1} << 20;
 
 const QString Gathered = QString::fromUtf8(SmallSlicesText);
 
-struct Child {
-    std::string name;
-    std::int64_t size;
-    std::uint32_t attributes = 0;
-};
-
-// A folder of the given total holding children in the given order.
-EntryId makeFolder(EntryTree& tree, std::int64_t total, const std::vector<Child>& children)
-{
-    const EntryId folder = tree.addEntry(NoEntry, Directory, total, "/data");
-    for (const Child& child : children)
-        tree.addEntry(folder, child.attributes, child.size, child.name);
-    return folder;
-}
-
-std::vector<Child> equalChildren(int count, std::int64_t size)
-{
-    std::vector<Child> children;
-    for (int i = 0; i < count; ++i)
-        children.push_back({"part" + std::to_string(i), size});
-    return children;
-}
+using test::AddFolder;
+using test::EqualChildren;
+using test::FolderChild;
 
 QStringList labelsOf(const std::vector<PieSlice>& slices)
 {
@@ -59,14 +41,14 @@ std::vector<double> valuesOf(const std::vector<PieSlice>& slices)
 TEST(FolderSlicesTest, LargeChildrenInTreeOrderThenTheGatheredRestWithAutomaticColours)
 {
     // Neither sorted by size nor by name: the order a folder listing may give.
-    std::vector<Child> children{{"setup.iso", 30 * MiB}};
+    std::vector<FolderChild> children{{"setup.iso", 30 * MiB}};
     for (int i = 0; i < 5; ++i)
         children.push_back({"note" + std::to_string(i), MiB});
     children.push_back({"文档", 60 * MiB, Directory});
     for (int i = 5; i < 10; ++i)
         children.push_back({"note" + std::to_string(i), MiB});
     EntryTree tree;
-    const EntryId folder = makeFolder(tree, 100 * MiB, children);
+    const EntryId folder = AddFolder(tree, 100 * MiB, children);
 
     const std::vector<PieSlice> slices = FolderSlices(tree, folder);
 
@@ -94,7 +76,7 @@ TEST(FolderSlicesTest, FollowsTheChildOrderOfTheMomentAndOnlyDirectChildren)
 struct ThresholdCase {
     const char* what;
     std::int64_t total;
-    std::vector<Child> children;
+    std::vector<FolderChild> children;
     QStringList labels;
     std::vector<double> values;
 };
@@ -109,7 +91,7 @@ class FolderSlicesThresholdTest : public testing::TestWithParam<ThresholdCase> {
 TEST_P(FolderSlicesThresholdTest, ShowsChildrenAboveFivePercentAndGathersTheRest)
 {
     EntryTree tree;
-    const EntryId folder = makeFolder(tree, GetParam().total, GetParam().children);
+    const EntryId folder = AddFolder(tree, GetParam().total, GetParam().children);
     const std::vector<PieSlice> slices = FolderSlices(tree, folder);
     EXPECT_EQ(labelsOf(slices), GetParam().labels);
     EXPECT_EQ(valuesOf(slices), GetParam().values);
@@ -122,7 +104,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, FolderSlicesThresholdTest, testing::Values(
     ThresholdCase{"two equal halves, nothing to gather", 200 * MiB,
                   {{"a", 100 * MiB}, {"b", 100 * MiB}},
                   {"a\r100.0MB", "b\r100.0MB"}, {100.0 * MiB, 100.0 * MiB}},
-    ThresholdCase{"twenty children of exactly 5 % are all gathered", 20 * MiB, equalChildren(20, MiB),
+    ThresholdCase{"twenty children of exactly 5 % are all gathered", 20 * MiB, EqualChildren(20, MiB),
                   {Gathered + "\r20.0MB"}, {20.0 * MiB}},
     ThresholdCase{"empty entries beside a full one leave nothing to gather", 100 * MiB,
                   {{"empty", 0, Directory}, {"movie", 100 * MiB}, {"blank", 0}},

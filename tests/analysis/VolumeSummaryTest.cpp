@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "analysis/VolumeSummary.h"
+#include "support/FakeVolumeQueries.h"
 
 #include <gtest/gtest.h>
 
@@ -14,36 +15,12 @@ namespace {
 
 constexpr std::int64_t GiB = std::int64_t{1} << 30;
 
-// One volume with fixed answers; remembers what it was asked.
-class FakeVolumeQueries final : public VolumeQueries {
-public:
-    std::string root = "/media/ann/备份 盘";
-    DriveType type = DriveType::Fixed;
-    std::optional<std::uint32_t> cluster = 4096;
-    std::optional<VolumeSpace> volumeSpace = VolumeSpace{100 * GiB, 25 * GiB};
-    std::vector<std::pair<std::string, std::string>> asked; // query, argument
+// A root with a space and non-ASCII letters, which the summary must pass through untouched.
+// The fake's other answers are its defaults: a fixed disk, 4,096-byte clusters, 100 GiB of
+// which 25 GiB are free.
+const std::string Root = "/media/ann/备份 盘";
 
-    std::string volumeRoot(const std::string& path) override
-    {
-        asked.emplace_back("root", path);
-        return root;
-    }
-    DriveType driveType(const std::string& of) override
-    {
-        asked.emplace_back("type", of);
-        return type;
-    }
-    std::optional<std::uint32_t> clusterSize(const std::string& of) override
-    {
-        asked.emplace_back("cluster", of);
-        return cluster;
-    }
-    std::optional<VolumeSpace> space(const std::string& of) override
-    {
-        asked.emplace_back("space", of);
-        return volumeSpace;
-    }
-};
+using test::FakeVolumeQueries;
 
 using Texts = std::vector<std::optional<QString>>;
 
@@ -67,7 +44,7 @@ const QColor Fuchsia(255, 0, 255);
 
 TEST(VolumeSummaryTest, EmptyPathClearsEveryTextAndAsksNothing)
 {
-    FakeVolumeQueries queries;
+    FakeVolumeQueries queries(Root);
     const VolumeSummary summary = SummariseVolume(queries, "");
     EXPECT_EQ(textsOf(summary), Texts(6, QString()));
     EXPECT_TRUE(summary.slices.empty());
@@ -76,7 +53,7 @@ TEST(VolumeSummaryTest, EmptyPathClearsEveryTextAndAsksNothing)
 
 TEST(VolumeSummaryTest, VolumeThatAnswersEverything)
 {
-    FakeVolumeQueries queries;
+    FakeVolumeQueries queries(Root);
     const VolumeSummary summary = SummariseVolume(queries, "/media/ann/备份 盘/photos");
 
     EXPECT_EQ(textsOf(summary),
@@ -94,7 +71,7 @@ TEST(VolumeSummaryTest, ClusterSizeWithThousandsSeparators)
         {0, "0 Bytes"}, {512, "512 Bytes"}, {4096, "4,096 Bytes"}, {65536, "65,536 Bytes"},
         {1048576, "1,048,576 Bytes"}, {4294967295u, "4,294,967,295 Bytes"},
     };
-    FakeVolumeQueries queries;
+    FakeVolumeQueries queries(Root);
     for (const auto& [cluster, text] : cases) {
         queries.cluster = cluster;
         EXPECT_EQ(SummariseVolume(queries, "/x").cluster, QString(text)) << cluster;
@@ -103,7 +80,7 @@ TEST(VolumeSummaryTest, ClusterSizeWithThousandsSeparators)
 
 TEST(VolumeSummaryTest, NoVolumeShowsRootAndTypeOnly)
 {
-    FakeVolumeQueries queries;
+    FakeVolumeQueries queries(Root);
     queries.root = "";
     queries.type = DriveType::NoVolume;
     queries.cluster.reset();
@@ -116,7 +93,7 @@ TEST(VolumeSummaryTest, NoVolumeShowsRootAndTypeOnly)
 
 TEST(VolumeSummaryTest, SpaceThatCannotBeQueriedCountsAsMinusOne)
 {
-    FakeVolumeQueries queries;
+    FakeVolumeQueries queries(Root);
     queries.volumeSpace.reset();
     const VolumeSummary summary = SummariseVolume(queries, "/x");
 
@@ -126,7 +103,7 @@ TEST(VolumeSummaryTest, SpaceThatCannotBeQueriedCountsAsMinusOne)
 
 TEST(VolumeSummaryTest, FullVolumeIsAllUsed)
 {
-    FakeVolumeQueries queries;
+    FakeVolumeQueries queries(Root);
     queries.volumeSpace = VolumeSpace{465 * GiB, 0};
     const VolumeSummary summary = SummariseVolume(queries, "/x");
 
@@ -143,7 +120,7 @@ TEST(VolumeSummaryTest, EveryDriveTypeHasItsText)
         {DriveType::Fixed, "本地硬盘"},    {DriveType::Network, "网络磁盘"}, {DriveType::Optical, "CD-ROM"},
         {DriveType::Ram, "RAM 磁盘"},
     };
-    FakeVolumeQueries queries;
+    FakeVolumeQueries queries(Root);
     for (const auto& [type, text] : cases) {
         queries.type = type;
         EXPECT_EQ(SummariseVolume(queries, "/x").type, QString::fromUtf8(text)) << static_cast<int>(type);

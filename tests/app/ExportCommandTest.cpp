@@ -2,6 +2,7 @@
 #include "app/ExportCommand.h"
 #include "app/TerminalProgress.h"
 #include "platform/PosixFileSystem.h"
+#include "support/FileText.h"
 #include "support/FixtureTree.h"
 
 #include <gtest/gtest.h>
@@ -11,21 +12,13 @@
 #include <chrono>
 #include <csignal>
 #include <fstream>
-#include <sstream>
 #include <thread>
 
 namespace tallyvane {
 namespace {
 
 using test::FixtureTree;
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using test::ReadFileText;
 
 std::string readStream(std::FILE* stream)
 {
@@ -144,7 +137,7 @@ TEST_F(ExportRun, ReplacesTheOutputFileWhole)
     options.output = path;
     ASSERT_EQ(run(options), 0);
 
-    const std::string html = readFile(path);
+    const std::string html = ReadFileText(path);
     EXPECT_TRUE(html.starts_with("<META http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">"));
     EXPECT_TRUE(html.ends_with("</table>\r\n"));
     EXPECT_NE(html.find(">" + fixture.pathOf("music") + "</td>"), std::string::npos)

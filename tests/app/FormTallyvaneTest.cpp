@@ -9,9 +9,11 @@
 #include "platform/FileFacts.h"
 #include "platform/PosixFileSystem.h"
 #include "platform/SystemIcons.h"
-#include "platform/VolumeQueries.h"
 #include "support/FakeFileSystem.h"
+#include "support/FakeVolumeQueries.h"
+#include "support/FileText.h"
 #include "support/FixtureTree.h"
+#include "support/SmallDisk.h"
 #include "views/PieChart.h"
 #include "views/ResultGrid.h"
 #include "views/SearchWindow.h"
@@ -25,12 +27,8 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
-#include <csignal>
 #include <deque>
 #include <fstream>
-#include <sstream>
 
 inline void PrintTo(const QString& text, std::ostream* out)
 {
@@ -41,6 +39,7 @@ namespace tallyvane {
 namespace {
 
 using test::FixtureTree;
+using test::ReadFileText;
 
 struct Message {
     QString text;
@@ -108,14 +107,6 @@ public:
     QStringList asked;
 };
 
-class FixedVolumes final : public VolumeQueries {
-public:
-    std::string volumeRoot(const std::string&) override { return "/"; }
-    DriveType driveType(const std::string&) override { return DriveType::Fixed; }
-    std::optional<std::uint32_t> clusterSize(const std::string&) override { return 4096; }
-    std::optional<VolumeSpace> space(const std::string&) override { return VolumeSpace{1 << 30, 1 << 29}; }
-};
-
 class FormTest : public ::testing::Test {
 protected:
     FormTest()
@@ -138,13 +129,7 @@ protected:
 
     std::string iniPath() const { return settings.pathOf("config/Tallyvane.ini"); }
     void writeIni(const std::string& text) const { std::ofstream(iniPath()) << text; }
-    std::string readIni() const
-    {
-        std::ifstream in(iniPath());
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    std::string readIni() const { return ReadFileText(iniPath()); }
 
     template <typename T>
     static T* child(TFormTallyvane& form, const char* name)
@@ -158,7 +143,7 @@ protected:
     FixtureTree folders;
     FixtureTree settings;
     PosixFileSystem posix;
-    FixedVolumes volumes;
+    test::FakeVolumeQueries volumes;
     FreedesktopIconList icons;
     RecordingMessages messages;
     FakePicker picker;
@@ -565,20 +550,16 @@ TEST_F(MenuTest, ReportsAreSavedWithCrLfOnlyWhenTheUserChoosesAFile)
     const std::string path = settings.pathOf("report.txt");
     saveDialog.choice = QString::fromStdString(path);
     form->Text1Click();
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream saved;
-    saved << in.rdbuf();
-    EXPECT_TRUE(saved.str().starts_with("名称\t\t\t\t大小(字节)\t")) << saved.str();
-    EXPECT_TRUE(saved.str().ends_with("\r\n"));
-    EXPECT_NE(saved.str().find("\r\n\t\t\tb.ogg\t6,000\t"), std::string::npos);
+    const std::string saved = ReadFileText(path);
+    EXPECT_TRUE(saved.starts_with("名称\t\t\t\t大小(字节)\t")) << saved;
+    EXPECT_TRUE(saved.ends_with("\r\n"));
+    EXPECT_NE(saved.find("\r\n\t\t\tb.ogg\t6,000\t"), std::string::npos);
     EXPECT_EQ(saveDialog.asked.back(), "txt *.txt");
 
     form->Rtf1Click();
-    std::ifstream rtf(path, std::ios::binary);
-    std::stringstream rtfText;
-    rtfText << rtf.rdbuf();
-    EXPECT_TRUE(rtfText.str().starts_with("{\\rtf1"));
-    EXPECT_TRUE(rtfText.str().ends_with("}\r\n"));
+    const std::string rtf = ReadFileText(path);
+    EXPECT_TRUE(rtf.starts_with("{\\rtf1"));
+    EXPECT_TRUE(rtf.ends_with("}\r\n"));
     EXPECT_TRUE(messages.shown.empty());
 }
 
@@ -596,21 +577,13 @@ TEST_F(MenuTest, AFailedSaveIsShownAndKeepsTheOldFile)
     const std::string old = settings.pathOf("old.html");
     std::ofstream(old) << "old report";
     saveDialog.choice = QString::fromStdString(old);
-    rlimit previous{};
-    ::getrlimit(RLIMIT_FSIZE, &previous);
-    auto* previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit tiny = previous;
-    tiny.rlim_cur = 64;
-    ::setrlimit(RLIMIT_FSIZE, &tiny);
-    form->findChild<QAction*>(QStringLiteral("Html1"))->trigger();
-    ::setrlimit(RLIMIT_FSIZE, &previous);
-    std::signal(SIGXFSZ, previousHandler);
+    {
+        const test::SmallDisk disk(64);
+        form->findChild<QAction*>(QStringLiteral("Html1"))->trigger();
+    }
     ASSERT_EQ(messages.shown.size(), 2u);
     EXPECT_EQ(messages.shown[1], (Message{"Stream write error.", "Tallyvane", MessageIcon::Error}));
-    std::ifstream in(old);
-    std::stringstream kept;
-    kept << in.rdbuf();
-    EXPECT_EQ(kept.str(), "old report");
+    EXPECT_EQ(ReadFileText(old), "old report");
 }
 
 TEST_F(FormTest, TheFileManagerEntryIsAddedAndRemovedWithTheirMessages)
@@ -632,15 +605,11 @@ TEST_F(FormTest, AFailedWriteBackAtStartEndsTheCreationStepsButTheWindowOpens)
 {
     writeIni("; hand-written settings, longer than the disk will take\n[Col]\nC3=0\n");
     // A disk that takes no more than a few bytes: root writes past permission bits.
-    rlimit previous{};
-    ::getrlimit(RLIMIT_FSIZE, &previous);
-    auto* previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit tiny = previous;
-    tiny.rlim_cur = 16;
-    ::setrlimit(RLIMIT_FSIZE, &tiny);
-    auto form = makeForm({QString::fromStdString(folders.path())});
-    ::setrlimit(RLIMIT_FSIZE, &previous);
-    std::signal(SIGXFSZ, previousHandler);
+    std::unique_ptr<TFormTallyvane> form;
+    {
+        const test::SmallDisk disk(16);
+        form = makeForm({QString::fromStdString(folders.path())});
+    }
 
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0], (Message{QString::fromStdString("Unable to write to " + iniPath() + "."), "Tallyvane",

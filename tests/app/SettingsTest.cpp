@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Settings.h"
 #include "platform/AtomicFile.h"
+#include "support/FileText.h"
 #include "support/FixtureTree.h"
 
 #include <gtest/gtest.h>
@@ -8,20 +9,12 @@
 #include <unistd.h>
 
 #include <fstream>
-#include <sstream>
 
 namespace tallyvane {
 namespace {
 
 using test::FixtureTree;
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using test::ReadFileText;
 
 bool exists(const std::string& path)
 {
@@ -79,7 +72,7 @@ TEST(Settings, StartReadsEachSettingAndWritesBackWhatDiffers)
         for (const int code : settings.startWriteBacks())
             settings.save(file, code);
         if (c.fileAfter)
-            EXPECT_EQ(readFile(path), c.fileAfter) << label;
+            EXPECT_EQ(ReadFileText(path), c.fileAfter) << label;
         else
             EXPECT_FALSE(exists(path)) << label;
     }
@@ -102,7 +95,7 @@ TEST(Settings, EachCodeWritesExactlyItsKey)
         FixtureTree tree;
         IniFile file(tree.pathOf("Tallyvane.ini"));
         settings.save(file, code);
-        EXPECT_EQ(readFile(file.path()), text) << code;
+        EXPECT_EQ(ReadFileText(file.path()), text) << code;
     }
     for (const int code : {0, 9, -1}) {
         FixtureTree tree;
@@ -126,7 +119,7 @@ TEST(Settings, WhatIsSavedIsLoadedAtTheNextStart)
     EXPECT_TRUE(loaded.AutoAnalyze);
     EXPECT_EQ(loaded.ColShow, settings.ColShow);
     EXPECT_EQ(loaded.SkinNo, 5);
-    EXPECT_EQ(readFile(file.path()), "[Auto]\nAct=1\n[Col]\nC1=0\nC2=1\nC3=0\nC4=1\nC5=0\nC6=1\n[Skin]\nSk=5\n");
+    EXPECT_EQ(ReadFileText(file.path()), "[Auto]\nAct=1\n[Col]\nC1=0\nC2=1\nC3=0\nC4=1\nC5=0\nC6=1\n[Skin]\nSk=5\n");
 }
 
 TEST(Settings, AFailedSaveReachesTheCaller)

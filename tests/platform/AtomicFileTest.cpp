@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/AtomicFile.h"
+#include "support/FileText.h"
 #include "support/FixtureTree.h"
 
 #include <gtest/gtest.h>
@@ -8,20 +9,12 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 namespace tallyvane {
 namespace {
 
 using test::FixtureTree;
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using test::ReadFileText;
 
 std::size_t filesIn(const std::string& folder)
 {
@@ -41,10 +34,10 @@ TEST(AtomicFile, ReplacesTheFileOnlyOnCommit)
         AtomicFile file(path);
         file.write("new ");
         file.write(std::string(200000, 'x'));
-        EXPECT_EQ(readFile(path), "old");
+        EXPECT_EQ(ReadFileText(path), "old");
         file.commit();
     }
-    EXPECT_EQ(readFile(path), "new " + std::string(200000, 'x'));
+    EXPECT_EQ(ReadFileText(path), "new " + std::string(200000, 'x'));
     struct stat st;
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
@@ -60,7 +53,7 @@ TEST(AtomicFile, AnAbandonedWriteLeavesNoTrace)
         AtomicFile file(path);
         file.write("half a report");
     }
-    EXPECT_EQ(readFile(path), "old");
+    EXPECT_EQ(ReadFileText(path), "old");
     EXPECT_EQ(filesIn(tree.path()), 1u);
 }
 
@@ -107,7 +100,7 @@ TEST(AtomicFile, ReplacesTheTargetOfALink)
     AtomicFile file(tree.pathOf("link.txt"));
     file.write("new");
     file.commit();
-    EXPECT_EQ(readFile(tree.pathOf("real.txt")), "new");
+    EXPECT_EQ(ReadFileText(tree.pathOf("real.txt")), "new");
     struct stat st;
     ASSERT_EQ(::lstat(tree.pathOf("link.txt").c_str(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));

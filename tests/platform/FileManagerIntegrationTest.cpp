@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/FileManagerIntegration.h"
+#include "support/FileText.h"
 #include "support/FixtureTree.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +13,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <sstream>
 #include <thread>
@@ -22,6 +22,7 @@ namespace tallyvane {
 namespace {
 
 using test::FixtureTree;
+using test::ReadFileText;
 namespace fs = std::filesystem;
 
 const std::string Caption = "Tallyvane [Vantori]";
@@ -30,17 +31,9 @@ const std::string ServiceMenu = "kio/servicemenus/tallyvane.desktop";
 const std::string NemoAction = "nemo/actions/tallyvane.nemo_action";
 const std::string Script = "nautilus/scripts/" + Caption;
 
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 void writeFile(const std::string& path, const std::string& content, mode_t mode = 0644)
 {
-    std::ofstream(path, std::ios::binary) << content;
+    test::WriteFileText(path, content);
     ::chmod(path.c_str(), mode);
 }
 
@@ -99,7 +92,7 @@ using KeyFile = std::map<std::string, std::map<std::string, std::string>>;
 KeyFile readKeyFile(const std::string& path)
 {
     KeyFile groups;
-    std::istringstream lines(readFile(path));
+    std::istringstream lines(ReadFileText(path));
     std::string group;
     for (std::string line; std::getline(lines, line);) {
         if (line.starts_with('['))
@@ -200,7 +193,7 @@ protected:
         const auto deadline = std::chrono::steady_clock::now() + patience;
         while (!exists(tree.pathOf("arguments")) && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        return readFile(tree.pathOf("arguments"));
+        return ReadFileText(tree.pathOf("arguments"));
     }
 
     FixtureTree tree;
@@ -324,7 +317,7 @@ std::map<std::string, std::pair<std::string, mode_t>> snapshot(const std::string
     std::map<std::string, std::pair<std::string, mode_t>> files;
     for (const auto& item : fs::recursive_directory_iterator(folder)) {
         if (item.is_regular_file())
-            files[fs::relative(item.path(), folder).string()] = {readFile(item.path()), modeOf(item.path())};
+            files[fs::relative(item.path(), folder).string()] = {ReadFileText(item.path()), modeOf(item.path())};
     }
     return files;
 }

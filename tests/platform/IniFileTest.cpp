@@ -2,38 +2,25 @@
 #include "platform/AtomicFile.h"
 #include "platform/IniFile.h"
 #include "platform/SettingsLocation.h"
+#include "support/FileText.h"
 #include "support/FixtureTree.h"
+#include "support/SmallDisk.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <climits>
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <set>
-#include <sstream>
 
 namespace tallyvane {
 namespace {
 
 using test::FixtureTree;
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void writeFile(const std::string& path, const std::string& text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
+using test::ReadFileText;
+using test::WriteFileText;
 
 std::set<std::string> namesIn(const std::string& folder)
 {
@@ -78,7 +65,7 @@ TEST(IniFile, ReadsTheFirstMatchTrimmedRegardlessOfCase)
 {
     FixtureTree tree;
     for (const std::string& text : {HandMade, crlf(HandMade)}) {
-        writeFile(tree.pathOf("a.ini"), text);
+        WriteFileText(tree.pathOf("a.ini"), text);
         const IniFile file(tree.pathOf("a.ini"));
         struct Case {
             const char* section;
@@ -118,7 +105,7 @@ TEST(IniFile, ReadsIntegersInDecimalOrAfter0x)
     std::string text = "[Numbers]\n";
     for (std::size_t i = 0; i < std::size(cases); ++i)
         text += "k" + std::to_string(i) + "=" + cases[i].first + "\n";
-    writeFile(tree.pathOf("a.ini"), text);
+    WriteFileText(tree.pathOf("a.ini"), text);
     const IniFile file(tree.pathOf("a.ini"));
     for (std::size_t i = 0; i < std::size(cases); ++i)
         EXPECT_EQ(file.readInteger("Numbers", "k" + std::to_string(i), -99), cases[i].second) << '"' << cases[i].first << '"';
@@ -180,7 +167,7 @@ TEST(IniFile, WritesOnlyTheValueOrTheNewLinesAndKeepsEveryOtherByte)
     FixtureTree tree;
     for (const bool windowsLines : {false, true}) {
         const std::string path = tree.pathOf(windowsLines ? "crlf.ini" : "lf.ini");
-        writeFile(path, windowsLines ? crlf(before) : before);
+        WriteFileText(path, windowsLines ? crlf(before) : before);
         IniFile file(path);
         file.writeString("Auto", "act", "1");
         file.writeString("Col", "C2", "1");
@@ -191,7 +178,7 @@ TEST(IniFile, WritesOnlyTheValueOrTheNewLinesAndKeepsEveryOtherByte)
         file.writeString("Alpha", "A", "");
         file.writeString("Zeta", "Y", "1");
         file.writeString("ZETA", "z", "2");
-        EXPECT_EQ(readFile(path), windowsLines ? crlf(after) : after);
+        EXPECT_EQ(ReadFileText(path), windowsLines ? crlf(after) : after);
         EXPECT_EQ(file.readString("Col", "C6", ""), "1");
     }
     EXPECT_EQ(namesIn(tree.path()), (std::set<std::string>{"crlf.ini", "lf.ini"})) << "a temporary file was left";
@@ -209,9 +196,9 @@ TEST(IniFile, EndsTheLastLineBeforeAddingOne)
         {"", "[Col]\nC1=0\n"},
     };
     for (const auto& [before, after] : cases) {
-        writeFile(path, before);
+        WriteFileText(path, before);
         IniFile(path).writeString("Col", "C1", "0");
-        EXPECT_EQ(readFile(path), after) << before;
+        EXPECT_EQ(ReadFileText(path), after) << before;
     }
 }
 
@@ -221,7 +208,7 @@ TEST(IniFile, ANewFileHoldsOnlyTheKeyAndItsMissingFoldersAreMade)
     const std::string path = tree.pathOf("config/tallyvane/Tallyvane.ini");
     IniFile file(path);
     file.writeString("Col", "C3", "0");
-    EXPECT_EQ(readFile(path), "[Col]\nC3=0\n");
+    EXPECT_EQ(ReadFileText(path), "[Col]\nC3=0\n");
     struct stat st;
     ASSERT_EQ(::stat(tree.pathOf("config").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
@@ -231,7 +218,7 @@ TEST(IniFile, AFailedWriteNamesTheFileAndLeavesItAsItWas)
 {
     FixtureTree tree;
     tree.makeFolder("folder.ini");
-    writeFile(tree.pathOf("plain"), "x");
+    WriteFileText(tree.pathOf("plain"), "x");
     for (const std::string& path : {tree.pathOf("folder.ini"), tree.pathOf("plain/a.ini"), tree.pathOf("plain/sub/a.ini")}) {
         IniFile file(path);
         try {
@@ -243,7 +230,7 @@ TEST(IniFile, AFailedWriteNamesTheFileAndLeavesItAsItWas)
     }
     EXPECT_EQ(namesIn(tree.path()), (std::set<std::string>{"folder.ini", "plain"}));
     EXPECT_TRUE(namesIn(tree.pathOf("folder.ini")).empty());
-    EXPECT_EQ(readFile(tree.pathOf("plain")), "x");
+    EXPECT_EQ(ReadFileText(tree.pathOf("plain")), "x");
 }
 
 TEST(IniFile, AFullDiskLeavesTheOldFileAndNoTemporaryFile)
@@ -251,36 +238,30 @@ TEST(IniFile, AFullDiskLeavesTheOldFileAndNoTemporaryFile)
     FixtureTree tree;
     const std::string path = tree.pathOf("a.ini");
     const std::string old = "[Auto]\nAct=0\n";
-    writeFile(path, old);
+    WriteFileText(path, old);
 
-    // A file size limit makes every write past it fail as a full disk would.
-    rlimit saved;
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto savedSignal = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 64;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
     std::string message;
-    try {
-        IniFile(path).writeString("Col", "C1", std::string(200, '1'));
-    } catch (const FileError& error) {
-        message = error.what();
+    {
+        const test::SmallDisk disk(64);
+        try {
+            IniFile(path).writeString("Col", "C1", std::string(200, '1'));
+        } catch (const FileError& error) {
+            message = error.what();
+        }
     }
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, savedSignal);
 
     EXPECT_EQ(message, "Unable to write to " + path);
-    EXPECT_EQ(readFile(path), old);
+    EXPECT_EQ(ReadFileText(path), old);
     EXPECT_EQ(namesIn(tree.path()), std::set<std::string>{"a.ini"});
 }
 
 TEST(IniFile, WritesThroughALinkToTheFile)
 {
     FixtureTree tree;
-    writeFile(tree.pathOf("real.ini"), "[Auto]\nAct=1\n");
+    WriteFileText(tree.pathOf("real.ini"), "[Auto]\nAct=1\n");
     tree.makeSymlink("link.ini", "real.ini");
     IniFile(tree.pathOf("link.ini")).writeString("Auto", "Act", "0");
-    EXPECT_EQ(readFile(tree.pathOf("real.ini")), "[Auto]\nAct=0\n");
+    EXPECT_EQ(ReadFileText(tree.pathOf("real.ini")), "[Auto]\nAct=0\n");
     EXPECT_TRUE(std::filesystem::is_symlink(tree.pathOf("link.ini")));
 }
 

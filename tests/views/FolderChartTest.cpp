@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "views/PieChart.h"
 
+#include "support/FolderEntries.h"
+
 #include <QChart>
 #include <QImage>
 #include <QPieSlice>
@@ -17,39 +19,21 @@
 namespace tallyvane {
 namespace {
 
-using Attribute::Directory;
-
 constexpr std::int64_t MiB = std::int64_t{1} << 20;
 
 const QString Gathered = QString::fromUtf8(SmallSlicesText);
 
-struct Child {
-    std::string name;
-    std::int64_t size;
-};
+using test::AddFolder;
+using test::EqualChildren;
+using test::FolderChild;
 
-EntryId addFolder(EntryTree& tree, std::int64_t total, const std::vector<Child>& children)
+// A 60 MB folder, a 30 MB file and ten files of 1 MB: two slices of their own and a gathered
+// rest.
+std::vector<FolderChild> mixedChildren()
 {
-    const EntryId folder = tree.addEntry(NoEntry, Directory, total, "/data");
-    for (const Child& child : children)
-        tree.addEntry(folder, 0, child.size, child.name);
-    return folder;
-}
-
-// The Part's example: a 60 MB folder, a 30 MB file and ten files of 1 MB.
-std::vector<Child> mixedChildren()
-{
-    std::vector<Child> children{{"Windows", 60 * MiB}, {"pagefile.sys", 30 * MiB}};
+    std::vector<FolderChild> children{{"Windows", 60 * MiB}, {"pagefile.sys", 30 * MiB}};
     for (int i = 0; i < 10; ++i)
         children.push_back({"log" + std::to_string(i), MiB});
-    return children;
-}
-
-std::vector<Child> equalChildren(int count, std::int64_t size)
-{
-    std::vector<Child> children;
-    for (int i = 0; i < count; ++i)
-        children.push_back({"part" + std::to_string(i), size});
     return children;
 }
 
@@ -80,7 +64,7 @@ protected:
 TEST_F(FolderChartTest, SlicesOfAFolderWithLargeAndSmallParts)
 {
     chart.chart()->setTitle("left over");
-    ShowFolderChart(chart, tree, addFolder(tree, 100 * MiB, mixedChildren()));
+    ShowFolderChart(chart, tree, AddFolder(tree, 100 * MiB, mixedChildren()));
 
     EXPECT_EQ(marksOf(chart), (QStringList{"Windows\r60.0MB 60 %", "pagefile.sys\r30.0MB 30 %",
                                            Gathered + "\r10.0MB 10 %"}));
@@ -104,7 +88,7 @@ TEST_F(FolderChartTest, SlicesOfAFolderWithLargeAndSmallParts)
 struct MarksCase {
     const char* what;
     std::int64_t total;
-    std::vector<Child> children;
+    std::vector<FolderChild> children;
     QStringList marks;
 };
 
@@ -119,7 +103,7 @@ TEST_P(FolderChartMarksTest, MarksShowLabelAndShareOfThePie)
 {
     EntryTree tree;
     PieChart chart(FolderChartStyle());
-    ShowFolderChart(chart, tree, addFolder(tree, GetParam().total, GetParam().children));
+    ShowFolderChart(chart, tree, AddFolder(tree, GetParam().total, GetParam().children));
     EXPECT_EQ(marksOf(chart), GetParam().marks);
     EXPECT_EQ(chart.series()->count(), GetParam().marks.size());
 }
@@ -127,7 +111,7 @@ TEST_P(FolderChartMarksTest, MarksShowLabelAndShareOfThePie)
 INSTANTIATE_TEST_SUITE_P(Cases, FolderChartMarksTest, testing::Values(
     MarksCase{"two equal halves", 2 * MiB, {{"a", MiB}, {"b", MiB}},
               {"a\r1.0MB 50 %", "b\r1.0MB 50 %"}},
-    MarksCase{"twenty parts of exactly 5 %", 20 * MiB, equalChildren(20, MiB), {Gathered + "\r20.0MB 100 %"}},
+    MarksCase{"twenty parts of exactly 5 %", 20 * MiB, EqualChildren(20, MiB), {Gathered + "\r20.0MB 100 %"}},
     MarksCase{"one full file among empty entries", 100 * MiB, {{"empty", 0}, {"movie", 100 * MiB}, {"blank", 0}},
               {"movie\r100.0MB 100 %"}},
     MarksCase{"shares with decimals", 300, {{"a", 100}, {"b", 137}, {"c", 63}},
@@ -137,14 +121,14 @@ INSTANTIATE_TEST_SUITE_P(Cases, FolderChartMarksTest, testing::Values(
 
 TEST_F(FolderChartTest, SecondFolderReplacesTheFirst)
 {
-    ShowFolderChart(chart, tree, addFolder(tree, 100 * MiB, mixedChildren()));
+    ShowFolderChart(chart, tree, AddFolder(tree, 100 * MiB, mixedChildren()));
     EntryTree other;
-    ShowFolderChart(chart, other, addFolder(other, 2 * MiB, {{"x", MiB}, {"y", MiB}}));
+    ShowFolderChart(chart, other, AddFolder(other, 2 * MiB, {{"x", MiB}, {"y", MiB}}));
     EXPECT_EQ(marksOf(chart), (QStringList{"x\r1.0MB 50 %", "y\r1.0MB 50 %"}));
     EXPECT_EQ(chart.series()->count(), 2);
 
     EntryTree empty;
-    ShowFolderChart(chart, empty, addFolder(empty, 0, {}));
+    ShowFolderChart(chart, empty, AddFolder(empty, 0, {}));
     EXPECT_TRUE(chart.slices().empty());
     EXPECT_EQ(chart.series()->count(), 0);
 }
@@ -152,7 +136,7 @@ TEST_F(FolderChartTest, SecondFolderReplacesTheFirst)
 TEST_F(FolderChartTest, MarksShowTheirTextLiterally)
 {
     ShowFolderChart(chart, tree,
-                    addFolder(tree, 100 * MiB, {{"<b>x", 40 * MiB}, {"Tom & Jerry  (2)", 40 * MiB}, {"tiny", MiB},
+                    AddFolder(tree, 100 * MiB, {{"<b>x", 40 * MiB}, {"Tom & Jerry  (2)", 40 * MiB}, {"tiny", MiB},
                                                 {"tinier", MiB}}));
     const QStringList marks = marksOf(chart);
     ASSERT_EQ(marks.size(), 3);
@@ -188,7 +172,7 @@ QRect extentOf(const QImage& image, const QColor& colour)
 TEST_F(FolderChartTest, PieStaysRoundWhateverTheWidgetsShape)
 {
     // One slice covering the whole pie, so its extent is the pie's.
-    ShowFolderChart(chart, tree, addFolder(tree, MiB, {{"all", MiB}}));
+    ShowFolderChart(chart, tree, AddFolder(tree, MiB, {{"all", MiB}}));
     for (const QSize size : {QSize(700, 250), QSize(250, 700)}) {
         chart.resize(size);
         const QImage image = chart.grab().toImage();

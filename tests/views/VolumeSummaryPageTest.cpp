@@ -4,6 +4,7 @@
 #include "analysis/SizeText.h"
 #include "platform/MountTable.h"
 #include "platform/PosixVolumeQueries.h"
+#include "support/FakeVolumeQueries.h"
 #include "support/FixtureTree.h"
 #include "views/PieChart.h"
 
@@ -19,28 +20,12 @@
 #include <sys/statvfs.h>
 
 #include <cstdlib>
-#include <optional>
 #include <string>
 
 namespace tallyvane {
 namespace {
 
-constexpr std::int64_t GiB = std::int64_t{1} << 30;
-
 const char* const ValueLabels[] = {"labljv", "lablxv", "labcdxv", "labrlv", "labyykjv", "labkykjv"};
-
-class FixedVolume final : public VolumeQueries {
-public:
-    std::string root = "/srv";
-    DriveType type = DriveType::Fixed;
-    std::optional<std::uint32_t> cluster = 4096;
-    std::optional<VolumeSpace> volumeSpace = VolumeSpace{100 * GiB, 25 * GiB};
-
-    std::string volumeRoot(const std::string&) override { return root; }
-    DriveType driveType(const std::string&) override { return type; }
-    std::optional<std::uint32_t> clusterSize(const std::string&) override { return cluster; }
-    std::optional<VolumeSpace> space(const std::string&) override { return volumeSpace; }
-};
 
 class VolumeSummaryPageTest : public testing::Test {
 protected:
@@ -64,7 +49,7 @@ protected:
         return texts;
     }
 
-    FixedVolume volume;
+    test::FakeVolumeQueries volume{"/srv"}; // 4,096-byte clusters, 100 GiB, 25 GiB free
     VolumeSummaryPage page{volume};
 };
 
