@@ -3,12 +3,17 @@
 
 #include "analysis/FolderComposition.h"
 #include "analysis/FolderScan.h"
+#include "app/AboutPage.h"
 #include "app/ElapsedTime.h"
 #include "app/FolderPicker.h"
+#include "app/FormWidgets.h"
 #include "app/MessageBoxes.h"
+#include "app/OptionsPage.h"
 #include "app/Pictures.h"
+#include "app/ReportPage.h"
 #include "app/SaveDialog.h"
 #include "app/Version.h"
+#include "app/WindowScanProgress.h"
 #include "commands/EntryTargets.h"
 #include "commands/ReportRenderers.h"
 #include "platform/Desktop.h"
@@ -23,102 +28,23 @@
 #include "views/TImageListEx.h"
 #include "views/VolumeSummaryPage.h"
 
-#include <QApplication>
 #include <QButtonGroup>
+#include <QCoreApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QElapsedTimer>
-#include <QGridLayout>
-#include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
-#include <QStackedLayout>
 #include <QStackedWidget>
 #include <QStatusBar>
-#include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
 
 namespace tallyvane {
 
-// Keeps the window alive during a scan: the scan calls the pump once per record, and the pump
-// processes the window's messages when it last did so more than a moment ago, then shows the
-// entries found and the folder being read as they are at that moment.
-class TFormTallyvane::ScanProgress final : public ScanHost {
-public:
-    static constexpr int PumpInterval = 15; // milliseconds
-
-    explicit ScanProgress(TFormTallyvane& form) : m_form(form) { m_sincePump.start(); }
-
-    void pumpMessages() override
-    {
-        if (m_sincePump.elapsed() < PumpInterval)
-            return;
-        publish();
-        QCoreApplication::processEvents();
-        m_sincePump.restart();
-    }
-    bool stopRequested() const override { return m_form.StopFlag == 1; }
-    void folderEntered(const EntryTree& tree, EntryId folder) override
-    {
-        m_tree = &tree;
-        m_folder = folder;
-    }
-    void entryCounted(std::uint32_t scanCount) override { m_form.ScanCount = static_cast<std::int32_t>(scanCount); }
-    void scanFinished() override { publish(); }
-
-private:
-    void publish()
-    {
-        if (m_form.ScanCount != m_shownCount) {
-            m_shownCount = m_form.ScanCount;
-            m_form.Label9->setText(QString::number(m_shownCount));
-        }
-        if (m_tree && m_folder != m_shownFolder) {
-            m_shownFolder = m_folder;
-            m_form.spSkinStatusPanel1->setText(DecodeFileName(m_tree->EntryPath(m_folder)));
-        }
-    }
-
-    TFormTallyvane& m_form;
-    QElapsedTimer m_sincePump;
-    const EntryTree* m_tree = nullptr;
-    EntryId m_folder = NoEntry;
-    EntryId m_shownFolder = NoEntry;
-    std::int32_t m_shownCount = 0;
-};
-
-namespace {
-
-QLabel* label(const QString& text, QWidget* parent, const QString& name = {})
-{
-    auto* created = new QLabel(text, parent);
-    if (!name.isEmpty())
-        created->setObjectName(name);
-    return created;
-}
-
-QPushButton* button(const QString& text, const QString& name, QWidget* parent)
-{
-    auto* created = new QPushButton(text, parent);
-    created->setObjectName(name);
-    return created;
-}
-
-QFont boldFont(int points)
-{
-    QFont font;
-    font.setBold(true);
-    font.setPointSize(points);
-    return font;
-}
-
-} // namespace
 
 TFormTallyvane::TFormTallyvane(WindowServices services, const QStringList& arguments, QWidget* parent)
     : QMainWindow(parent), m_services(services)
@@ -148,11 +74,18 @@ void TFormTallyvane::FormCreate(const QStringList& arguments)
     buildToolbar();
     RzPageControlMain = new QStackedWidget(this);
     RzPageControlMain->setObjectName(QStringLiteral("RzPageControlMain"));
-    RzPageControlMain->addWidget(buildReportPage());
-    RzPageControlMain->addWidget(buildOptionsPage());
-    RzPageControlMain->addWidget(buildAboutPage());
+    TabReport = new ReportPage(IconList.get(), m_services.volumes);
+    TabOptions = new OptionsPage;
+    TabAbout = new AboutPage;
+    RzPageControlMain->addWidget(TabReport);
+    RzPageControlMain->addWidget(TabOptions);
+    RzPageControlMain->addWidget(TabAbout);
+    vts = TabReport->vts;
+    buildPopupMenu();
+    vts->setPopupMenu(PmTree);
+    connectPages();
     setCentralWidget(RzPageControlMain);
-    spSkinStatusPanel1 = label({}, this, QStringLiteral("spSkinStatusPanel1"));
+    spSkinStatusPanel1 = MakeLabel({}, this, QStringLiteral("spSkinStatusPanel1"));
     statusBar()->setObjectName(QStringLiteral("AppStatusBar"));
     statusBar()->setFixedHeight(21);
     statusBar()->setSizeGripEnabled(true);
@@ -183,15 +116,14 @@ void TFormTallyvane::FormCreate(const QStringList& arguments)
         showError(QString::fromStdString(error.what()));
         return;
     }
-    RzURLLabel4->setText(QStringLiteral("<a href=\"%1\">%1</a>").arg(HomeURL.toHtmlEscaped()));
-    RzURLLabel4->setToolTip(HomeURL);
+    TabAbout->setHomeUrl(HomeURL);
 
     if (!arguments.isEmpty()) {
         const QString folder = arguments.constFirst();
         if (m_services.fileSystem.isFolder(EncodeFileName(folder))) {
             CurPath = folder;
             StartPath = folder;
-            LabCur->setText(folder);
+            TabReport->LabCur->setText(folder);
         } else {
             m_services.messages.show(MsgSelectFolder, MsgCaption, MessageIcon::Warning);
         }
@@ -246,96 +178,32 @@ void TFormTallyvane::buildToolbar()
     auto* spacer = new QWidget(RzToolbar1);
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     RzToolbar1->addWidget(spacer);
-    LabVer = label(QStringLiteral("版本 $V$"), RzToolbar1, QStringLiteral("LabVer"));
+    LabVer = MakeLabel(QStringLiteral("版本 $V$"), RzToolbar1, QStringLiteral("LabVer"));
     LabVer->setFixedWidth(82);
     LabVer->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     RzToolbar1->addWidget(LabVer);
 }
 
-QWidget* TFormTallyvane::buildReportPage()
+void TFormTallyvane::connectPages()
 {
-    TabReport = new QWidget;
-    TabReport->setObjectName(QStringLiteral("TabReport"));
-    auto* page = new QVBoxLayout(TabReport);
-    page->setContentsMargins(0, 0, 0, 0);
-    page->setSpacing(0);
+    connect(TabReport->RzBtnDirectory, &QPushButton::clicked, this, &TFormTallyvane::RzBtnDirectoryClick);
+    connect(TabReport->BTNRun, &QPushButton::clicked, this, &TFormTallyvane::BTNRunClick);
+    connect(TabReport->BTNCancel, &QPushButton::clicked, this, &TFormTallyvane::BTNCancelClick);
 
-    auto* panel = new QWidget(TabReport);
-    panel->setObjectName(QStringLiteral("Panel1"));
-    panel->setFixedHeight(104);
-    panel->setAutoFillBackground(true);
-    QPalette white = panel->palette();
-    white.setColor(QPalette::Window, Qt::white);
-    panel->setPalette(white);
-    auto* row = new QHBoxLayout(panel);
-    row->setContentsMargins(0, 0, 8, 0);
+    connect(TabOptions->CBAuto, &QCheckBox::clicked, this, [this] { guarded([this] { CBAutoClick(); }); });
+    for (int k = 0; k < 6; ++k) {
+        connect(TabOptions->CB[k], &QCheckBox::clicked, this, [this, k] { guarded([this, k] { CB1Click(k + 2); }); });
+        // Choosing a skin runs only when the choice changes.
+        connect(TabOptions->RadioButton[k], &QRadioButton::toggled, this, [this, k](bool on) {
+            if (on)
+                guarded([this, k] { RadioButton1Click(k + 1); });
+        });
+    }
+    connect(TabOptions->BTNAddReg, &QPushButton::clicked, this, &TFormTallyvane::BTNAddRegClick);
+    connect(TabOptions->BTNDelReg, &QPushButton::clicked, this, &TFormTallyvane::BTNDelRegClick);
 
-    auto* pictures = new QStackedLayout;
-    ImageScan = label({}, panel, QStringLiteral("ImageScan"));
-    ImageScan->setPixmap(ScanPicture(100));
-    ImageScan->setFixedSize(104, 104);
-    ImageScan->setAlignment(Qt::AlignCenter);
-    cxImgScan = new ScanAnimation(panel);
-    cxImgScan->setObjectName(QStringLiteral("cxImgScan"));
-    pictures->addWidget(ImageScan);
-    pictures->addWidget(cxImgScan);
-    cxImgScan->hide();
-    row->addLayout(pictures);
-
-    auto* facts = new QGridLayout;
-    facts->setVerticalSpacing(4);
-    LabCur = label({}, panel, QStringLiteral("LabCur"));
-    LabCur->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    Label9 = label(QStringLiteral("0"), panel, QStringLiteral("Label9"));
-    Label10 = label(QStringLiteral("0"), panel, QStringLiteral("Label10"));
-    Label13 = label({}, panel, QStringLiteral("Label13"));
-    facts->addWidget(label(QStringLiteral("路径："), panel), 0, 0);
-    facts->addWidget(LabCur, 0, 1, 1, 3);
-    facts->addWidget(label(QStringLiteral("已扫描文件："), panel), 1, 0);
-    facts->addWidget(Label9, 1, 1);
-    facts->addWidget(label(QStringLiteral("扫描时间："), panel), 1, 2);
-    facts->addWidget(Label10, 1, 3);
-    facts->addWidget(label(QStringLiteral("扫描状态："), panel), 2, 0);
-    facts->addWidget(Label13, 2, 1, 1, 3);
-    auto* hint = label(QStringLiteral("支持文件夹拖放，您可以把文件夹或磁盘拖入本程序进行分析！"), panel);
-    // Its own sheet: the skins colour labels through theirs, which a palette cannot beat.
-    hint->setStyleSheet(QStringLiteral("color: #000080;"));
-    facts->addWidget(hint, 3, 0, 1, 4);
-    facts->setColumnStretch(1, 1);
-    facts->setColumnStretch(3, 1);
-    row->addLayout(facts, 1);
-
-    auto* buttons = new QVBoxLayout;
-    RzBtnDirectory = button(QStringLiteral("选择目录"), QStringLiteral("RzBtnDirectory"), panel);
-    RzBtnDirectory->setToolTip(QStringLiteral("点击按钮，选择目录"));
-    BTNRun = button(QStringLiteral("分析"), QStringLiteral("BTNRun"), panel);
-    BTNCancel = button(QStringLiteral("取消"), QStringLiteral("BTNCancel"), panel);
-    BTNCancel->hide();
-    buttons->addStretch();
-    buttons->addWidget(RzBtnDirectory);
-    buttons->addWidget(BTNRun);
-    buttons->addWidget(BTNCancel);
-    buttons->addStretch();
-    row->addLayout(buttons);
-    connect(RzBtnDirectory, &QPushButton::clicked, this, &TFormTallyvane::RzBtnDirectoryClick);
-    connect(BTNRun, &QPushButton::clicked, this, &TFormTallyvane::BTNRunClick);
-    connect(BTNCancel, &QPushButton::clicked, this, &TFormTallyvane::BTNCancelClick);
-    page->addWidget(panel);
-
-    RzPageControl1 = new QTabWidget(TabReport);
-    RzPageControl1->setObjectName(QStringLiteral("RzPageControl1"));
-    vts = new ResultGrid(IconList.get());
-    buildPopupMenu();
-    vts->setPopupMenu(PmTree);
-    ChartDict = new PieChart(FolderChartStyle());
-    ChartDict->setObjectName(QStringLiteral("ChartDict"));
-    Summary = new VolumeSummaryPage(m_services.volumes);
-    Summary->setObjectName(QStringLiteral("TabSummary"));
-    RzPageControl1->addTab(vts, QStringLiteral("网格"));
-    RzPageControl1->addTab(ChartDict, QStringLiteral("饼图"));
-    RzPageControl1->addTab(Summary, QStringLiteral("摘要"));
-    page->addWidget(RzPageControl1, 1);
-    return TabReport;
+    connect(TabAbout, &AboutPage::linkActivated, this,
+            [this](const QString& address) { m_services.desktop.openUrl(QUrl(address)); });
 }
 
 void TFormTallyvane::buildPopupMenu()
@@ -363,120 +231,6 @@ void TFormTallyvane::buildPopupMenu()
     item(exports, QStringLiteral("网页(html)"), QStringLiteral("Html1"), &TFormTallyvane::Html1Click);
     item(exports, QStringLiteral("富文本(RTF)"), QStringLiteral("Rtf1"), &TFormTallyvane::Rtf1Click);
     item(exports, QStringLiteral("文本(Text)"), QStringLiteral("Text1"), &TFormTallyvane::Text1Click);
-}
-
-QWidget* TFormTallyvane::buildOptionsPage()
-{
-    TabOptions = new QWidget;
-    TabOptions->setObjectName(QStringLiteral("TabOptions"));
-    auto* page = new QVBoxLayout(TabOptions);
-
-    const auto strip = [this](const QString& text, Picture picture) {
-        auto* header = new QWidget(TabOptions);
-        header->setFixedHeight(41);
-        auto* layout = new QHBoxLayout(header);
-        auto* icon = new QLabel(header);
-        icon->setPixmap(ToolbarPicture(picture, 24));
-        layout->addWidget(icon);
-        auto* caption = new QLabel(text, header);
-        caption->setFont(boldFont(10));
-        layout->addWidget(caption, 1);
-        return header;
-    };
-    page->addWidget(strip(QStringLiteral("参数设置"), Picture::Options));
-
-    auto* general = new QWidget(TabOptions);
-    general->setFixedHeight(160);
-    auto* generalLayout = new QVBoxLayout(general);
-    CBAuto = new QCheckBox(QStringLiteral("目录选中后自动进行分析"), general);
-    CBAuto->setObjectName(QStringLiteral("CBAuto"));
-    CBAuto->setChecked(true);
-    connect(CBAuto, &QCheckBox::clicked, this, [this] { guarded([this] { CBAutoClick(); }); });
-    generalLayout->addWidget(CBAuto);
-    auto* columns = new QGroupBox(QStringLiteral("表格显示的列"), general);
-    auto* columnsLayout = new QGridLayout(columns);
-    const QString captions[] = {QStringLiteral("大小(字节)"),     QStringLiteral("大小"),
-                                QStringLiteral("文件夹内%"),      QStringLiteral("文件夹内比例图"),
-                                QStringLiteral("总%"),            QStringLiteral("总比例图")};
-    for (int k = 0; k < 6; ++k) {
-        CB[k] = new QCheckBox(captions[k], columns);
-        CB[k]->setObjectName(QStringLiteral("CB%1").arg(k + 1));
-        CB[k]->setChecked(true);
-        columnsLayout->addWidget(CB[k], k / 3, k % 3);
-        connect(CB[k], &QCheckBox::clicked, this, [this, k] { guarded([this, k] { CB1Click(k + 2); }); });
-    }
-    generalLayout->addWidget(columns);
-    auto* registration = new QHBoxLayout;
-    BTNAddReg = button(QStringLiteral("注册系统右键"), QStringLiteral("BTNAddReg"), general);
-    BTNDelReg = button(QStringLiteral("删除系统右键"), QStringLiteral("BTNDelReg"), general);
-    registration->addWidget(BTNAddReg);
-    registration->addWidget(BTNDelReg);
-    connect(BTNAddReg, &QPushButton::clicked, this, &TFormTallyvane::BTNAddRegClick);
-    connect(BTNDelReg, &QPushButton::clicked, this, &TFormTallyvane::BTNDelRegClick);
-    registration->addStretch();
-    generalLayout->addLayout(registration);
-    page->addWidget(general);
-
-    page->addWidget(strip(QStringLiteral("皮肤选择"), Picture::About));
-    auto* skins = new QWidget(TabOptions);
-    auto* skinsLayout = new QGridLayout(skins);
-    auto* skinGroup = new QButtonGroup(this);
-    for (int k = 0; k < 6; ++k) {
-        auto* preview = new QLabel(skins);
-        preview->setObjectName(QStringLiteral("SkinPreview%1").arg(k + 1));
-        preview->setFixedSize(SkinEngine::PreviewSize);
-        preview->setPixmap(SkinEngine::renderPreview(k + 1));
-        RadioButton[k] = new QRadioButton(SkinEngine::skinName(k + 1), skins);
-        RadioButton[k]->setObjectName(QStringLiteral("RadioButton%1").arg(k + 1));
-        skinGroup->addButton(RadioButton[k], k + 1);
-        skinsLayout->addWidget(preview, (k / 3) * 2, k % 3, Qt::AlignCenter);
-        skinsLayout->addWidget(RadioButton[k], (k / 3) * 2 + 1, k % 3, Qt::AlignCenter);
-    }
-    RadioButton[0]->setChecked(true);
-    // Choosing a skin runs only when the choice changes.
-    for (int k = 0; k < 6; ++k) {
-        connect(RadioButton[k], &QRadioButton::toggled, this, [this, k](bool on) {
-            if (on)
-                guarded([this, k] { RadioButton1Click(k + 1); });
-        });
-    }
-    page->addWidget(skins, 1);
-    return TabOptions;
-}
-
-QWidget* TFormTallyvane::buildAboutPage()
-{
-    TabAbout = new QWidget;
-    TabAbout->setObjectName(QStringLiteral("TabAbout"));
-    auto* layout = new QGridLayout(TabAbout);
-    auto* icon = new QLabel(TabAbout);
-    icon->setPixmap(ProgramIcon().pixmap(32, 32));
-    layout->addWidget(icon, 0, 0, 2, 1, Qt::AlignTop);
-    Label1 = label(QStringLiteral("Tallyvane"), TabAbout, QStringLiteral("Label1"));
-    Label1->setFont(boldFont(12));
-    auto* subtitle = label(QStringLiteral("Vantori"), TabAbout, QStringLiteral("Label2"));
-    subtitle->setFont(boldFont(10));
-    layout->addWidget(Label1, 0, 1, 1, 2);
-    layout->addWidget(subtitle, 1, 1, 1, 2);
-    const auto link = [this](const QString& name) {
-        auto* created = label({}, TabAbout, name);
-        created->setTextFormat(Qt::RichText);
-        created->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
-        connect(created, &QLabel::linkActivated, this,
-                [this](const QString& address) { m_services.desktop.openUrl(QUrl(address)); });
-        return created;
-    };
-    RzURLLabel4 = link(QStringLiteral("RzURLLabel4"));
-    const QString mail = QStringLiteral("support@tallyvane.example");
-    QLabel* mailLink = link(QStringLiteral("RzURLLabel1"));
-    mailLink->setText(QStringLiteral("<a href=\"mailto:%1\">%1</a>").arg(mail));
-    layout->addWidget(label(QStringLiteral("主页:"), TabAbout), 2, 1);
-    layout->addWidget(RzURLLabel4, 2, 2);
-    layout->addWidget(label(QStringLiteral("邮件:"), TabAbout), 3, 1);
-    layout->addWidget(mailLink, 3, 2);
-    layout->setColumnStretch(2, 1);
-    layout->setRowStretch(4, 1);
-    return TabAbout;
 }
 
 void TFormTallyvane::showError(const QString& text)
@@ -510,7 +264,7 @@ void TFormTallyvane::BTNRunClick()
         return;
     if (CurPath.isEmpty()) {
         m_services.messages.show(MsgSelectFolder, MsgCaption, MessageIcon::Warning);
-        Label13->clear();
+        TabReport->Label13->clear();
         return;
     }
 
@@ -530,23 +284,23 @@ void TFormTallyvane::BTNRunClick()
     m_scanning = true;
     const RunEnd end{*this};
 
-    Label13->setText(MsgScanning);
-    Summary->ShowVolumeSummary({});
-    ImageScan->hide();
-    cxImgScan->show();
-    BTNCancel->show();
-    BTNRun->setEnabled(false);
+    TabReport->Label13->setText(MsgScanning);
+    TabReport->Summary->ShowVolumeSummary({});
+    TabReport->ImageScan->hide();
+    TabReport->cxImgScan->show();
+    TabReport->BTNCancel->show();
+    TabReport->BTNRun->setEnabled(false);
     // Reset before the pump below, so that a Cancel handled in it is not lost.
     StopFlag = 0;
-    Label9->setText(QStringLiteral("0"));
-    Label10->setText(QStringLiteral("0"));
+    TabReport->Label9->setText(QStringLiteral("0"));
+    TabReport->Label10->setText(QStringLiteral("0"));
     QCoreApplication::processEvents();
     ScanCount = 0;
     TimeCount = 0;
     Timer1.start();
-    Summary->ShowVolumeSummary(CurPath);
+    TabReport->Summary->ShowVolumeSummary(CurPath);
     AnalyzeFolder(CurPath);
-    Label13->setText(StopFlag == 0 ? MsgDone : MsgCancelled);
+    TabReport->Label13->setText(StopFlag == 0 ? MsgDone : MsgCancelled);
 }
 
 void TFormTallyvane::AnalyzeFolder(const QString& path)
@@ -564,7 +318,7 @@ void TFormTallyvane::AnalyzeFolder(const QString& path)
     if (!scanPath.endsWith(QLatin1Char(PathSeparator)))
         scanPath += QLatin1Char(PathSeparator);
     try {
-        ScanProgress progress(*this);
+        WindowScanProgress progress(StopFlag, ScanCount, *TabReport->Label9, *spSkinStatusPanel1);
         FolderScanner scanner(vts->tree(), m_services.fileSystem, progress);
         scanner.ScanFolder(EncodeFileName(scanPath), NoEntry);
     } catch (...) {
@@ -575,7 +329,7 @@ void TFormTallyvane::AnalyzeFolder(const QString& path)
 
     EntryTree& tree = vts->tree();
     if (const EntryId root = tree.FirstEntry(); root != NoEntry) {
-        ShowFolderChart(*ChartDict, tree, root);
+        ShowFolderChart(*TabReport->ChartDict, tree, root);
         vts->SelectEntry(root);
         vts->ExpandEntry(root);
         vts->FocusEntry(root);
@@ -587,21 +341,21 @@ void TFormTallyvane::BTNCancelClick()
 {
     Timer1.stop();
     StopFlag = 1;
-    cxImgScan->hide();
-    ImageScan->show();
-    BTNCancel->hide();
-    BTNRun->setEnabled(true);
+    TabReport->cxImgScan->hide();
+    TabReport->ImageScan->show();
+    TabReport->BTNCancel->hide();
+    TabReport->BTNRun->setEnabled(true);
 }
 
 void TFormTallyvane::Timer1Timer()
 {
     ++TimeCount;
-    Label10->setText(ElapsedTimeText(TimeCount, MsgMinutes, MsgSeconds));
+    TabReport->Label10->setText(ElapsedTimeText(TimeCount, MsgMinutes, MsgSeconds));
 }
 
 bool TFormTallyvane::FormCloseQuery()
 {
-    if (BTNRun->isEnabled() || BTNCancel->isHidden()) {
+    if (TabReport->BTNRun->isEnabled() || TabReport->BTNCancel->isHidden()) {
         if (!m_services.messages.askYesNo(MsgExit, QStringLiteral("Tallyvane")))
             return false;
         // A cancelled scan may still be winding down inside this very call: the window goes
@@ -656,7 +410,7 @@ void TFormTallyvane::showEvent(QShowEvent* event)
 
 void TFormTallyvane::RzBtnDirectoryClick()
 {
-    const std::optional<QString> chosen = m_services.folderPicker.pickFolder(this, LabCur->text());
+    const std::optional<QString> chosen = m_services.folderPicker.pickFolder(this, TabReport->LabCur->text());
     if (!chosen)
         return;
     QCoreApplication::processEvents();
@@ -664,7 +418,7 @@ void TFormTallyvane::RzBtnDirectoryClick()
         if (Options.AutoAnalyze && refuseWhileScanning())
             return;
         CurPath = *chosen;
-        LabCur->setText(*chosen);
+        TabReport->LabCur->setText(*chosen);
         if (Options.AutoAnalyze)
             BTNRunClick();
     } else {
@@ -884,16 +638,16 @@ void TFormTallyvane::LoadSettings()
     // The page takes the settings without running its handlers; what their runs would have
     // written back, differing from the page as created, is written here in the same order.
     {
-        const QSignalBlocker blockAuto(CBAuto);
-        CBAuto->setChecked(Options.AutoAnalyze);
+        const QSignalBlocker blockAuto(TabOptions->CBAuto);
+        TabOptions->CBAuto->setChecked(Options.AutoAnalyze);
     }
     for (int k = 0; k < 6; ++k) {
-        const QSignalBlocker blockColumn(CB[k]);
-        CB[k]->setChecked(Options.ColShow[k]);
+        const QSignalBlocker blockColumn(TabOptions->CB[k]);
+        TabOptions->CB[k]->setChecked(Options.ColShow[k]);
     }
     if (Options.hasStoredSkin()) {
-        const QSignalBlocker blockSkin(RadioButton[Options.SkinNo - 1]);
-        RadioButton[Options.SkinNo - 1]->setChecked(true);
+        const QSignalBlocker blockSkin(TabOptions->RadioButton[Options.SkinNo - 1]);
+        TabOptions->RadioButton[Options.SkinNo - 1]->setChecked(true);
     }
     for (const int code : Options.startWriteBacks())
         SaveSetting(code);
@@ -907,7 +661,7 @@ void TFormTallyvane::SaveSetting(int code)
 
 void TFormTallyvane::CBAutoClick()
 {
-    Options.AutoAnalyze = CBAuto->isChecked();
+    Options.AutoAnalyze = TabOptions->CBAuto->isChecked();
     SaveSetting(SaveCodeAuto);
 }
 
@@ -915,7 +669,7 @@ void TFormTallyvane::CB1Click(int tag)
 {
     const int column = tag - 1;
     if (column >= 1 && column <= 6) {
-        Options.ColShow[column - 1] = CB[column - 1]->isChecked();
+        Options.ColShow[column - 1] = TabOptions->CB[column - 1]->isChecked();
         vts->SetColumnVisible(column, Options.ColShow[column - 1]);
     }
     SaveSetting(tag);

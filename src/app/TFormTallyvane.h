@@ -14,25 +14,20 @@
 #include <cstdint>
 #include <memory>
 
-class QButtonGroup;
-class QCheckBox;
 class QLabel;
 class QMenu;
-class QPushButton;
-class QRadioButton;
 class QStackedWidget;
-class QTabWidget;
 class QToolBar;
 class QToolButton;
 
 namespace tallyvane {
 
-class PieChart;
+class AboutPage;
+class OptionsPage;
+class ReportPage;
 class ResultGrid;
 class SearchWindow;
-class ScanAnimation;
 class TImageListEx;
-class VolumeSummaryPage;
 
 // The program's one window: toolbar, the report page with the result grid, the pie chart and
 // the volume summary, the options page, the about page and the status bar; and the analysis
@@ -120,14 +115,10 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    class ScanProgress;
-
     void FormCreate(const QStringList& arguments);
     void buildToolbar();
-    QWidget* buildReportPage();
-    QWidget* buildOptionsPage();
-    QWidget* buildAboutPage();
     void buildPopupMenu();
+    void connectPages();
     void showError(const QString& text);
     bool refuseWhileScanning();
     // Runs a handler the user started; an error it raises goes to the application's error box.
@@ -148,29 +139,10 @@ private:
     QToolButton* TBAbout = nullptr;
     QLabel* LabVer = nullptr;
     QStackedWidget* RzPageControlMain = nullptr;
-    QWidget* TabReport = nullptr;
-    QWidget* TabOptions = nullptr;
-    QWidget* TabAbout = nullptr;
-    QLabel* ImageScan = nullptr;
-    ScanAnimation* cxImgScan = nullptr;
-    QLabel* LabCur = nullptr;
-    QLabel* Label9 = nullptr;
-    QLabel* Label10 = nullptr;
-    QLabel* Label13 = nullptr;
-    QPushButton* RzBtnDirectory = nullptr;
-    QPushButton* BTNRun = nullptr;
-    QPushButton* BTNCancel = nullptr;
-    QTabWidget* RzPageControl1 = nullptr;
+    ReportPage* TabReport = nullptr;
+    OptionsPage* TabOptions = nullptr;
+    AboutPage* TabAbout = nullptr;
     ResultGrid* vts = nullptr;
-    PieChart* ChartDict = nullptr;
-    VolumeSummaryPage* Summary = nullptr;
-    QCheckBox* CBAuto = nullptr;
-    std::array<QCheckBox*, 6> CB{};
-    QPushButton* BTNAddReg = nullptr;
-    QPushButton* BTNDelReg = nullptr;
-    std::array<QRadioButton*, 6> RadioButton{};
-    QLabel* Label1 = nullptr;
-    QLabel* RzURLLabel4 = nullptr;
     QLabel* spSkinStatusPanel1 = nullptr;
     QMenu* PmTree = nullptr;
     SearchWindow* m_searchWindow = nullptr; // made on first use

@@ -1,0 +1,28 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+
+namespace tallyvane {
+
+// The about page: the program's icon, name and maker, and links to the home page and the
+// mail address. A click on a link hands its address on.
+class AboutPage final : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit AboutPage(QWidget* parent = nullptr);
+
+    // Shows address as the home-page link, its text and its hint.
+    void setHomeUrl(const QString& address);
+
+signals:
+    void linkActivated(const QString& address);
+
+private:
+    QLabel* RzURLLabel4; // the home page
+};
+
+} // namespace tallyvane

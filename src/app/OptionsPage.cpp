@@ -1,0 +1,85 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/OptionsPage.h"
+
+#include "app/FormWidgets.h"
+#include "app/Pictures.h"
+#include "app/SkinEngine.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QRadioButton>
+
+namespace tallyvane {
+namespace {
+
+QWidget* headerStrip(const QString& text, Picture picture, QWidget* parent)
+{
+    auto* header = new QWidget(parent);
+    header->setFixedHeight(41);
+    auto* layout = new QHBoxLayout(header);
+    auto* icon = new QLabel(header);
+    icon->setPixmap(ToolbarPicture(picture, 24));
+    layout->addWidget(icon);
+    auto* caption = new QLabel(text, header);
+    caption->setFont(BoldFont(10));
+    layout->addWidget(caption, 1);
+    return header;
+}
+
+} // namespace
+
+OptionsPage::OptionsPage(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("TabOptions"));
+    auto* page = new QVBoxLayout(this);
+    page->addWidget(headerStrip(QStringLiteral("参数设置"), Picture::Options, this));
+
+    auto* general = new QWidget(this);
+    general->setFixedHeight(160);
+    auto* generalLayout = new QVBoxLayout(general);
+    CBAuto = new QCheckBox(QStringLiteral("目录选中后自动进行分析"), general);
+    CBAuto->setObjectName(QStringLiteral("CBAuto"));
+    CBAuto->setChecked(true);
+    generalLayout->addWidget(CBAuto);
+    auto* columns = new QGroupBox(QStringLiteral("表格显示的列"), general);
+    auto* columnsLayout = new QGridLayout(columns);
+    const QString captions[] = {QStringLiteral("大小(字节)"), QStringLiteral("大小"), QStringLiteral("文件夹内%"),
+                                QStringLiteral("文件夹内比例图"), QStringLiteral("总%"), QStringLiteral("总比例图")};
+    for (int k = 0; k < 6; ++k) {
+        CB[k] = new QCheckBox(captions[k], columns);
+        CB[k]->setObjectName(QStringLiteral("CB%1").arg(k + 1));
+        CB[k]->setChecked(true);
+        columnsLayout->addWidget(CB[k], k / 3, k % 3);
+    }
+    generalLayout->addWidget(columns);
+    auto* registration = new QHBoxLayout;
+    BTNAddReg = MakeButton(QStringLiteral("注册系统右键"), QStringLiteral("BTNAddReg"), general);
+    BTNDelReg = MakeButton(QStringLiteral("删除系统右键"), QStringLiteral("BTNDelReg"), general);
+    registration->addWidget(BTNAddReg);
+    registration->addWidget(BTNDelReg);
+    registration->addStretch();
+    generalLayout->addLayout(registration);
+    page->addWidget(general);
+
+    page->addWidget(headerStrip(QStringLiteral("皮肤选择"), Picture::About, this));
+    auto* skins = new QWidget(this);
+    auto* skinsLayout = new QGridLayout(skins);
+    auto* skinGroup = new QButtonGroup(this);
+    for (int k = 0; k < 6; ++k) {
+        auto* preview = new QLabel(skins);
+        preview->setObjectName(QStringLiteral("SkinPreview%1").arg(k + 1));
+        preview->setFixedSize(SkinEngine::PreviewSize);
+        preview->setPixmap(SkinEngine::renderPreview(k + 1));
+        RadioButton[k] = new QRadioButton(SkinEngine::skinName(k + 1), skins);
+        RadioButton[k]->setObjectName(QStringLiteral("RadioButton%1").arg(k + 1));
+        skinGroup->addButton(RadioButton[k], k + 1);
+        skinsLayout->addWidget(preview, (k / 3) * 2, k % 3, Qt::AlignCenter);
+        skinsLayout->addWidget(RadioButton[k], (k / 3) * 2 + 1, k % 3, Qt::AlignCenter);
+    }
+    RadioButton[0]->setChecked(true);
+    page->addWidget(skins, 1);
+}
+
+} // namespace tallyvane
