@@ -57,6 +57,11 @@ struct PatternCase {
     std::vector<std::string> names;
 };
 
+void PrintTo(const PatternCase& c, std::ostream* out)
+{
+    *out << '"' << c.pattern << '"';
+}
+
 class PatternTest : public EntrySearchTest, public testing::WithParamInterface<PatternCase> {};
 
 TEST_P(PatternTest, FindsTheMatchingNamesInTreeOrder)

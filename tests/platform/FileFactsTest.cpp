@@ -135,6 +135,11 @@ struct ModeCase {
     const char* text;
 };
 
+void PrintTo(const ModeCase& c, std::ostream* out)
+{
+    *out << std::oct << c.mode << std::dec;
+}
+
 class PermissionTextTest : public testing::TestWithParam<ModeCase> {};
 
 TEST_P(PermissionTextTest, ShowsEveryBitInItsPlace)
