@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev libgl-dev qt6-charts-dev libqt6opengl6-dev
   fonts-noto-cjk
   libgtest-dev
+  qt6-translations-l10n
   desktop-file-utils appstream libglib2.0-bin
 )
 if [[ "${1:-}" == "--bench" ]]; then

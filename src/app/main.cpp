@@ -19,7 +19,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLibraryInfo>
 #include <QScreen>
+#include <QTranslator>
 
 #include <unistd.h>
 
@@ -43,6 +45,10 @@ QString helpPagePath()
 int runWindow(int argc, char* argv[])
 {
     TallyvaneApplication application(argc, argv);
+    // The program speaks Chinese; Qt's own buttons and dialogs follow when their texts exist.
+    QTranslator qtTexts;
+    if (qtTexts.load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTexts);
     QtMessageBoxes messages;
     application.setErrorBoxes(&messages);
     PosixFileSystem fileSystem;
