@@ -104,7 +104,8 @@ int main(int argc, char* argv[])
 
     FreedesktopIconList systemIcons;
     TImageListEx icons(systemIcons);
-    ResultGrid grid(&icons);
+    EntryTree tree;
+    ResultGrid grid(tree, &icons);
     grid.resize(1000, 700);
     grid.show();
     QApplication::processEvents();

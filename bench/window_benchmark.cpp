@@ -4,8 +4,8 @@
 // the scan runs on the window's thread.
 // Usage: QT_QPA_PLATFORM=offscreen window_benchmark FOLDER
 #include "app/FolderPicker.h"
-#include "app/MessageBoxes.h"
-#include "app/SaveDialog.h"
+#include "commands/MessageBoxes.h"
+#include "commands/SaveDialog.h"
 #include "app/TFormTallyvane.h"
 #include "platform/Desktop.h"
 #include "platform/FileFacts.h"
@@ -41,7 +41,8 @@ int main(int argc, char* argv[])
     QtSaveDialog saveDialog;
     QtDesktop desktop;
     WindowServices services{fileSystem, fileFacts, volumes, SystemIcons(), messages, folderPicker, saveDialog,
-                            desktop, settings.filePath(QStringLiteral("Tallyvane.ini")), {}, settings.path()};
+                            desktop, settings.filePath(QStringLiteral("Tallyvane.ini")).toStdString(), {},
+                            settings.path().toStdString()};
     TFormTallyvane form(services, {});
     form.resize(848, 605);
     form.show();
@@ -60,7 +61,7 @@ int main(int argc, char* argv[])
     });
     probe.start();
 
-    form.CurPath = QString::fromLocal8Bit(argv[1]);
+    form.run().CurPath = argv[1];
     QElapsedTimer run;
     run.start();
     form.BTNRunClick();

@@ -12,6 +12,12 @@ namespace tallyvane {
 // The fixed 320-byte record every entry carries: the platform's file-enumeration record
 // (318 bytes, little-endian, no padding) followed by two alignment bytes. Only the attribute
 // word, the two size words and the name are ever read; a new record is all zero bytes.
+// The signed 64-bit size held in a record's two size words.
+constexpr std::int64_t EntrySize(std::uint32_t high, std::uint32_t low)
+{
+    return static_cast<std::int64_t>((std::uint64_t{high} << 32) | low);
+}
+
 #pragma pack(push, 1)
 struct TEntryRecord {
     std::uint32_t attributes;

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "analysis/EntryTree.h"
 
-#include "analysis/SizeText.h"
+#include "analysis/EntryRecord.h"
+
 #include "platform/PathSeparator.h"
 
 #include <algorithm>

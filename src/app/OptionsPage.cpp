@@ -47,7 +47,7 @@ OptionsPage::OptionsPage(QWidget* parent) : QWidget(parent)
     auto* columnsLayout = new QGridLayout(columns);
     const QString captions[] = {QStringLiteral("大小(字节)"), QStringLiteral("大小"), QStringLiteral("文件夹内%"),
                                 QStringLiteral("文件夹内比例图"), QStringLiteral("总%"), QStringLiteral("总比例图")};
-    for (int k = 0; k < 6; ++k) {
+    for (int k = 0; k < Settings::ColumnCount; ++k) {
         CB[k] = new QCheckBox(captions[k], columns);
         CB[k]->setObjectName(QStringLiteral("CB%1").arg(k + 1));
         CB[k]->setChecked(true);
@@ -67,7 +67,7 @@ OptionsPage::OptionsPage(QWidget* parent) : QWidget(parent)
     auto* skins = new QWidget(this);
     auto* skinsLayout = new QGridLayout(skins);
     auto* skinGroup = new QButtonGroup(this);
-    for (int k = 0; k < 6; ++k) {
+    for (int k = 0; k < Settings::SkinCount; ++k) {
         auto* preview = new QLabel(skins);
         preview->setObjectName(QStringLiteral("SkinPreview%1").arg(k + 1));
         preview->setFixedSize(SkinEngine::PreviewSize);
@@ -80,6 +80,42 @@ OptionsPage::OptionsPage(QWidget* parent) : QWidget(parent)
     }
     RadioButton[0]->setChecked(true);
     page->addWidget(skins, 1);
+
+    connect(CBAuto, &QCheckBox::clicked, this, &OptionsPage::autoAnalyzeClicked);
+    for (int k = 0; k < Settings::ColumnCount; ++k)
+        connect(CB[k], &QCheckBox::clicked, this, [this, k] { emit columnClicked(k + 1); });
+    for (int k = 0; k < Settings::SkinCount; ++k) {
+        connect(RadioButton[k], &QRadioButton::toggled, this, [this, k](bool on) {
+            if (on)
+                emit skinChosen(k + 1);
+        });
+    }
+    connect(BTNAddReg, &QPushButton::clicked, this, &OptionsPage::registerClicked);
+    connect(BTNDelReg, &QPushButton::clicked, this, &OptionsPage::unregisterClicked);
+}
+
+void OptionsPage::apply(const Settings& settings)
+{
+    const QSignalBlocker blockAuto(CBAuto);
+    CBAuto->setChecked(settings.AutoAnalyze);
+    for (int k = 0; k < Settings::ColumnCount; ++k) {
+        const QSignalBlocker blockColumn(CB[k]);
+        CB[k]->setChecked(settings.ColShow[k]);
+    }
+    if (settings.hasStoredSkin()) {
+        const QSignalBlocker blockSkin(RadioButton[settings.SkinNo - 1]);
+        RadioButton[settings.SkinNo - 1]->setChecked(true);
+    }
+}
+
+bool OptionsPage::autoAnalyzeChecked() const
+{
+    return CBAuto->isChecked();
+}
+
+bool OptionsPage::columnChecked(int column) const
+{
+    return column >= 1 && column <= Settings::ColumnCount && CB[column - 1]->isChecked();
 }
 
 } // namespace tallyvane

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/Settings.h"
+
 #include <QWidget>
 
 #include <array>
@@ -12,19 +14,34 @@ class QRadioButton;
 namespace tallyvane {
 
 // The options page: automatic analysis, the grid's columns, the file-manager entry buttons and
-// the six skins with their previews. As created, every box is ticked and skin 1 is chosen;
-// the window connects the handlers and puts the loaded settings on the page.
+// the six skins with their previews. As created, every box is ticked and skin 1 is chosen.
 class OptionsPage final : public QWidget {
     Q_OBJECT
 
 public:
     explicit OptionsPage(QWidget* parent = nullptr);
 
+    // Puts settings on the page without reporting a click or a choice.
+    void apply(const Settings& settings);
+    bool autoAnalyzeChecked() const;
+    // Whether the box of grid column (1..6) is ticked.
+    bool columnChecked(int column) const;
+
+signals:
+    void autoAnalyzeClicked();
+    // The box of grid column (1..6) was clicked.
+    void columnClicked(int column);
+    // The user chose skin (1..6); a choice that changes nothing is not reported.
+    void skinChosen(int skin);
+    void registerClicked();
+    void unregisterClicked();
+
+private:
     QCheckBox* CBAuto;
-    std::array<QCheckBox*, 6> CB{};           // columns 1 to 6
+    std::array<QCheckBox*, Settings::ColumnCount> CB{};      // columns 1 to 6
     QPushButton* BTNAddReg;
     QPushButton* BTNDelReg;
-    std::array<QRadioButton*, 6> RadioButton{}; // skins 1 to 6
+    std::array<QRadioButton*, Settings::SkinCount> RadioButton{}; // skins 1 to 6
 };
 
 } // namespace tallyvane

@@ -13,7 +13,8 @@
 
 namespace tallyvane {
 
-ReportPage::ReportPage(TImageListEx* icons, VolumeQueries& volumes, QWidget* parent) : QWidget(parent)
+ReportPage::ReportPage(EntryTree& tree, TImageListEx* icons, VolumeQueries& volumes, QWidget* parent)
+    : QWidget(parent)
 {
     setObjectName(QStringLiteral("TabReport"));
     auto* page = new QVBoxLayout(this);
@@ -81,7 +82,7 @@ ReportPage::ReportPage(TImageListEx* icons, VolumeQueries& volumes, QWidget* par
 
     RzPageControl1 = new QTabWidget(this);
     RzPageControl1->setObjectName(QStringLiteral("RzPageControl1"));
-    vts = new ResultGrid(icons);
+    vts = new ResultGrid(tree, icons);
     ChartDict = new PieChart(FolderChartStyle());
     ChartDict->setObjectName(QStringLiteral("ChartDict"));
     Summary = new VolumeSummaryPage(volumes);
@@ -90,6 +91,58 @@ ReportPage::ReportPage(TImageListEx* icons, VolumeQueries& volumes, QWidget* par
     RzPageControl1->addTab(ChartDict, QStringLiteral("饼图"));
     RzPageControl1->addTab(Summary, QStringLiteral("摘要"));
     page->addWidget(RzPageControl1, 1);
+
+    connect(RzBtnDirectory, &QPushButton::clicked, this, &ReportPage::chooseFolderClicked);
+    connect(BTNRun, &QPushButton::clicked, this, &ReportPage::runClicked);
+    connect(BTNCancel, &QPushButton::clicked, this, &ReportPage::cancelClicked);
+}
+
+void ReportPage::showFolder(const QString& path)
+{
+    LabCur->setText(path);
+}
+
+QString ReportPage::folderText() const
+{
+    return LabCur->text();
+}
+
+void ReportPage::setScanning(bool scanning)
+{
+    ImageScan->setVisible(!scanning);
+    cxImgScan->setVisible(scanning);
+    BTNCancel->setVisible(scanning);
+    BTNRun->setEnabled(!scanning);
+}
+
+bool ReportPage::isScanning() const
+{
+    return !BTNRun->isEnabled();
+}
+
+void ReportPage::showCount(std::int32_t count)
+{
+    Label9->setText(QString::number(count));
+}
+
+void ReportPage::showElapsed(const QString& text)
+{
+    Label10->setText(text);
+}
+
+void ReportPage::showState(const QString& text)
+{
+    Label13->setText(text);
+}
+
+void ReportPage::showVolume(const std::string& path)
+{
+    Summary->ShowVolumeSummary(path);
+}
+
+void ReportPage::showFolderChart(const EntryTree& tree, EntryId folder)
+{
+    ShowFolderChart(*ChartDict, tree, folder);
 }
 
 } // namespace tallyvane

@@ -1,7 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "analysis/EntryTree.h"
+
 #include <QWidget>
+
+#include <cstdint>
+#include <string>
 
 class QLabel;
 class QPushButton;
@@ -17,14 +22,36 @@ class VolumeQueries;
 class VolumeSummaryPage;
 
 // The analysis results page: the white panel with the path, the scan's count, time and state,
-// the folder and run buttons, and below it the grid, the pie chart and the volume summary.
-// The window drives its controls.
+// the folder and run buttons, and below it the grid of tree, the pie chart and the volume
+// summary.
 class ReportPage final : public QWidget {
     Q_OBJECT
 
 public:
-    ReportPage(TImageListEx* icons, VolumeQueries& volumes, QWidget* parent = nullptr);
+    ReportPage(EntryTree& tree, TImageListEx* icons, VolumeQueries& volumes, QWidget* parent = nullptr);
 
+    ResultGrid& grid() { return *vts; }
+
+    // The path shown as the folder to analyse.
+    void showFolder(const QString& path);
+    QString folderText() const;
+    // Scanning: the animation runs, Cancel shows and Analyse is off; at rest the other way round.
+    void setScanning(bool scanning);
+    bool isScanning() const;
+    void showCount(std::int32_t count);
+    void showElapsed(const QString& text);
+    void showState(const QString& text);
+    // The summary of the volume holding path; empty clears it.
+    void showVolume(const std::string& path);
+    // The pie chart of folder's largest parts.
+    void showFolderChart(const EntryTree& tree, EntryId folder);
+
+signals:
+    void chooseFolderClicked();
+    void runClicked();
+    void cancelClicked();
+
+private:
     QLabel* ImageScan;
     ScanAnimation* cxImgScan;
     QLabel* LabCur;

@@ -44,7 +44,7 @@ std::vector<int> Settings::startWriteBacks() const
         codes.push_back(SaveCodeSkin);
     if (!AutoAnalyze)
         codes.push_back(SaveCodeAuto);
-    for (int column = 1; column <= 6; ++column) {
+    for (int column = 1; column <= ColumnCount; ++column) {
         if (!ColShow[static_cast<std::size_t>(column - 1)])
             codes.push_back(SaveCodeOfColumn(column));
     }

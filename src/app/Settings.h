@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/IniFile.h"
+#include "presentation/GridColumns.h"
 
 #include <array>
 #include <vector>
@@ -21,10 +22,11 @@ constexpr int SaveCodeOfColumn(int column) // grid columns 1..6
 // missing or unreadable setting and the state the options page is created in.
 struct Settings {
     static constexpr int SkinCount = 6;
+    static constexpr int ColumnCount = OptionalColumnCount;
 
     bool AutoAnalyze = true;
     // ColShow[k - 1] tells whether grid column k is shown.
-    std::array<bool, 6> ColShow{true, true, true, true, true, true};
+    std::array<bool, ColumnCount> ColShow{true, true, true, true, true, true};
     // Keeps a number outside 1..SkinCount as read, though skin 1 stays in effect then; the
     // file holds it until the user picks a skin.
     int SkinNo = 1;

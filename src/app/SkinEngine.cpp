@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/SkinEngine.h"
-#include "app/Version.h"
+#include "presentation/Version.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -26,7 +26,7 @@ struct StoredSkin {
     QStringView name;
 };
 
-constexpr std::array<StoredSkin, SkinEngine::SkinCount> StoredSkins{{
+constexpr std::array<StoredSkin, Settings::SkinCount> StoredSkins{{
     {u":/skins/sky.qss", u"天空蓝"},
     {u":/skins/graphite.qss", u"石墨灰"},
     {u":/skins/ember.qss", u"朱砂红"},

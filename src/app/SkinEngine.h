@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/Settings.h"
+
 #include <QPixmap>
 #include <QSize>
 #include <QString>
@@ -9,14 +11,13 @@ namespace tallyvane {
 
 // The six built-in skins. Each is a Qt style sheet stored zlib-compressed in the program's
 // resources and applied to the whole application, so every window, dialog and menu follows
-// it. Skins are numbered 1 to SkinCount; any other number names no skin. Needs a
+// it. Skins are numbered 1 to Settings::SkinCount; any other number names no skin. Needs a
 // QApplication.
 class SkinEngine {
 public:
-    static constexpr int SkinCount = 6;
     static constexpr QSize PreviewSize{252, 90};
 
-    static bool isSkin(int skin) { return skin >= 1 && skin <= SkinCount; }
+    static bool isSkin(int skin) { return skin >= 1 && skin <= Settings::SkinCount; }
 
     // Restyles every widget of the application with the skin. Returns false, and changes
     // nothing, for a number that names no skin.

@@ -1,42 +1,32 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/TFormTallyvane.h"
 
-#include "analysis/FolderComposition.h"
-#include "analysis/FolderScan.h"
 #include "app/AboutPage.h"
-#include "app/ElapsedTime.h"
 #include "app/FolderPicker.h"
 #include "app/FormWidgets.h"
-#include "app/MessageBoxes.h"
 #include "app/OptionsPage.h"
 #include "app/Pictures.h"
 #include "app/ReportPage.h"
-#include "app/SaveDialog.h"
-#include "app/Version.h"
-#include "app/WindowScanProgress.h"
-#include "commands/EntryTargets.h"
-#include "commands/ReportRenderers.h"
+#include "presentation/Version.h"
+#include "app/WindowRunDisplay.h"
+#include "commands/EntryCommands.h"
+#include "commands/FileManagerCommands.h"
+#include "commands/MessageBoxes.h"
 #include "platform/Desktop.h"
 #include "platform/FileManagerIntegration.h"
 #include "platform/FileNames.h"
 #include "platform/FileSystem.h"
-#include "platform/PathSeparator.h"
-#include "views/PieChart.h"
-#include "views/PropertiesDialog.h"
+#include "presentation/MessageTexts.h"
+#include "views/GridFonts.h"
 #include "views/ResultGrid.h"
-#include "views/SearchWindow.h"
 #include "views/TImageListEx.h"
-#include "views/VolumeSummaryPage.h"
 
 #include <QButtonGroup>
-#include <QCoreApplication>
-#include <QCheckBox>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QToolBar>
@@ -45,27 +35,31 @@
 
 namespace tallyvane {
 
-
-TFormTallyvane::TFormTallyvane(WindowServices services, const QStringList& arguments, QWidget* parent)
+TFormTallyvane::TFormTallyvane(WindowServices services, const std::vector<std::string>& arguments, QWidget* parent)
     : QMainWindow(parent), m_services(services)
 {
     setObjectName(QStringLiteral("FormTallyvane"));
     setWindowTitle(QStringLiteral("Tallyvane [Vantori]"));
     setWindowIcon(ProgramIcon());
-    QFont font;
-    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans"),
-                      QStringLiteral("Noto Sans CJK SC")});
-    font.setPixelSize(11);
-    setFont(font);
+    setFont(GridFont());
     FormCreate(arguments);
 }
 
-TFormTallyvane::~TFormTallyvane() = default;
+TFormTallyvane::~TFormTallyvane()
+{
+    // The pages, the search window and the properties dialogs show the tree, a member that goes
+    // before the base class would delete them.
+    qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
+}
 
-void TFormTallyvane::FormCreate(const QStringList& arguments)
+ResultGrid& TFormTallyvane::grid()
+{
+    return TabReport->grid();
+}
+
+void TFormTallyvane::FormCreate(const std::vector<std::string>& arguments)
 {
     setAcceptDrops(true);
-    CurPath.clear();
     StartPath.clear();
     HomeURL = QStringLiteral("https://www.tallyvane.example/");
     UpdateURL = QStringLiteral("https://www.tallyvane.example/download/");
@@ -74,58 +68,50 @@ void TFormTallyvane::FormCreate(const QStringList& arguments)
     buildToolbar();
     RzPageControlMain = new QStackedWidget(this);
     RzPageControlMain->setObjectName(QStringLiteral("RzPageControlMain"));
-    TabReport = new ReportPage(IconList.get(), m_services.volumes);
+    TabReport = new ReportPage(m_tree, IconList.get(), m_services.volumes);
     TabOptions = new OptionsPage;
     TabAbout = new AboutPage;
     RzPageControlMain->addWidget(TabReport);
     RzPageControlMain->addWidget(TabOptions);
     RzPageControlMain->addWidget(TabAbout);
-    vts = TabReport->vts;
     buildPopupMenu();
-    vts->setPopupMenu(PmTree);
-    connectPages();
+    grid().setPopupMenu(PmTree);
     setCentralWidget(RzPageControlMain);
     spSkinStatusPanel1 = MakeLabel({}, this, QStringLiteral("spSkinStatusPanel1"));
     statusBar()->setObjectName(QStringLiteral("AppStatusBar"));
     statusBar()->setFixedHeight(21);
     statusBar()->setSizeGripEnabled(true);
     statusBar()->addWidget(spSkinStatusPanel1, 1);
-    connect(vts, &ResultGrid::statusTextChanged, spSkinStatusPanel1, &QLabel::setText);
+    connect(&grid(), &ResultGrid::statusTextChanged, spSkinStatusPanel1, &QLabel::setText);
     Timer1.setInterval(1000);
     connect(&Timer1, &QTimer::timeout, this, &TFormTallyvane::Timer1Timer);
 
-    MsgCaption = QStringLiteral("提示信息");
-    MsgBusy = QStringLiteral("正在扫描，请先取消!");
-    MsgExit = QStringLiteral("您确认要退出磁盘空间分析软件?");
-    MsgSmallSlices = QString::fromUtf8(SmallSlicesText);
-    MsgRows = QStringLiteral("行");
-    MsgCount = QStringLiteral("统计");
-    MsgSelectFolder = QStringLiteral("请选择文件夹!");
-    MsgDone = QStringLiteral("完成");
-    MsgScanning = QStringLiteral("正在扫描");
-    MsgCancelled = QStringLiteral("取消");
-    MsgOpenError = QStringLiteral("打开错误！\r磁盘或文件夹：");
-    MsgScanError = QStringLiteral("扫描文件夹错误!\r");
-    MsgMinutes = QStringLiteral("分钟");
-    MsgSeconds = QStringLiteral("秒");
+    m_commands = std::make_unique<EntryCommands>(
+        grid(), CommandServices{m_services.desktop, m_services.fileFacts, m_services.messages, m_services.saveDialog},
+        this);
+    m_runDisplay = std::make_unique<WindowRunDisplay>(*TabReport, *spSkinStatusPanel1, Timer1, m_services.messages,
+                                                      *m_commands, [this](bool closeNow) { runEnded(closeNow); });
+    m_run = std::make_unique<AnalysisRun>(m_tree, m_services.fileSystem, *m_runDisplay);
+    connectPages();
 
     // A failed settings write ends the creation steps; the window still opens.
     try {
         LoadSettings();
     } catch (const std::exception& error) {
-        showError(QString::fromStdString(error.what()));
+        ShowErrorBox(m_services.messages, QString::fromStdString(error.what()));
         return;
     }
     TabAbout->setHomeUrl(HomeURL);
 
-    if (!arguments.isEmpty()) {
-        const QString folder = arguments.constFirst();
-        if (m_services.fileSystem.isFolder(EncodeFileName(folder))) {
-            CurPath = folder;
+    if (!arguments.empty()) {
+        const std::string folder = AbsolutePath(arguments.front());
+        if (m_services.fileSystem.isFolder(folder)) {
+            m_run->CurPath = folder;
             StartPath = folder;
-            TabReport->LabCur->setText(folder);
+            TabReport->showFolder(DecodeFileName(folder));
         } else {
-            m_services.messages.show(MsgSelectFolder, MsgCaption, MessageIcon::Warning);
+            m_services.messages.show(QString::fromUtf8(MsgSelectFolder), QString::fromUtf8(MsgCaption),
+                                     MessageIcon::Warning);
         }
     }
     LabVer->setText(ReplaceVersion(LabVer->text(), QString::fromLatin1(ProgramVersion)));
@@ -186,24 +172,23 @@ void TFormTallyvane::buildToolbar()
 
 void TFormTallyvane::connectPages()
 {
-    connect(TabReport->RzBtnDirectory, &QPushButton::clicked, this, &TFormTallyvane::RzBtnDirectoryClick);
-    connect(TabReport->BTNRun, &QPushButton::clicked, this, &TFormTallyvane::BTNRunClick);
-    connect(TabReport->BTNCancel, &QPushButton::clicked, this, &TFormTallyvane::BTNCancelClick);
+    connect(TabReport, &ReportPage::chooseFolderClicked, this, &TFormTallyvane::RzBtnDirectoryClick);
+    connect(TabReport, &ReportPage::runClicked, this, &TFormTallyvane::BTNRunClick);
+    connect(TabReport, &ReportPage::cancelClicked, this, &TFormTallyvane::BTNCancelClick);
 
-    connect(TabOptions->CBAuto, &QCheckBox::clicked, this, [this] { guarded([this] { CBAutoClick(); }); });
-    for (int k = 0; k < 6; ++k) {
-        connect(TabOptions->CB[k], &QCheckBox::clicked, this, [this, k] { guarded([this, k] { CB1Click(k + 2); }); });
-        // Choosing a skin runs only when the choice changes.
-        connect(TabOptions->RadioButton[k], &QRadioButton::toggled, this, [this, k](bool on) {
-            if (on)
-                guarded([this, k] { RadioButton1Click(k + 1); });
-        });
-    }
-    connect(TabOptions->BTNAddReg, &QPushButton::clicked, this, &TFormTallyvane::BTNAddRegClick);
-    connect(TabOptions->BTNDelReg, &QPushButton::clicked, this, &TFormTallyvane::BTNDelRegClick);
+    connect(TabOptions, &OptionsPage::autoAnalyzeClicked, this, [this] { guarded([this] { CBAutoClick(); }); });
+    connect(TabOptions, &OptionsPage::columnClicked, this,
+            [this](int column) { guarded([this, column] { CB1Click(SaveCodeOfColumn(column)); }); });
+    connect(TabOptions, &OptionsPage::skinChosen, this,
+            [this](int skin) { guarded([this, skin] { RadioButton1Click(skin); }); });
+    connect(TabOptions, &OptionsPage::registerClicked, this, &TFormTallyvane::BTNAddRegClick);
+    connect(TabOptions, &OptionsPage::unregisterClicked, this, &TFormTallyvane::BTNDelRegClick);
 
     connect(TabAbout, &AboutPage::linkActivated, this,
             [this](const QString& address) { m_services.desktop.openUrl(QUrl(address)); });
+    // The run sorts the tree it fills in the grid's order.
+    connect(&grid(), &ResultGrid::sortChanged, this,
+            [this](SortState sort) { m_run->setSortOrder(SortKeyOf(sort.column), sort.direction); });
 }
 
 void TFormTallyvane::buildPopupMenu()
@@ -233,146 +218,49 @@ void TFormTallyvane::buildPopupMenu()
     item(exports, QStringLiteral("文本(Text)"), QStringLiteral("Text1"), &TFormTallyvane::Text1Click);
 }
 
-void TFormTallyvane::showError(const QString& text)
-{
-    m_services.messages.show(text + QLatin1Char('.'), QStringLiteral("Tallyvane"), MessageIcon::Error);
-}
-
 template <typename Handler>
 void TFormTallyvane::guarded(Handler handler)
 {
     try {
         handler();
     } catch (const std::exception& error) {
-        showError(QString::fromStdString(error.what()));
+        ShowErrorBox(m_services.messages, QString::fromStdString(error.what()));
     }
-}
-
-bool TFormTallyvane::refuseWhileScanning()
-{
-    if (!m_scanning)
-        return false;
-    m_services.messages.show(MsgBusy, MsgCaption, MessageIcon::Error);
-    return true;
 }
 
 void TFormTallyvane::BTNRunClick()
 {
-    // A second analysis must never start inside the pump of a running one: its open folders
-    // still hold entries of the tree.
-    if (refuseWhileScanning())
-        return;
-    if (CurPath.isEmpty()) {
-        m_services.messages.show(MsgSelectFolder, MsgCaption, MessageIcon::Warning);
-        TabReport->Label13->clear();
-        return;
-    }
-
-    // Whatever happens below, the controls come back to rest on the report page.
-    struct RunEnd {
-        TFormTallyvane& form;
-        ~RunEnd()
-        {
-            form.m_scanning = false;
-            form.BTNCancelClick();
-            if (form.RzPageControlMain->currentWidget() != form.TabReport)
-                form.RzPageControlMain->setCurrentWidget(form.TabReport);
-            if (form.m_closeAfterRun)
-                QMetaObject::invokeMethod(&form, &QWidget::close, Qt::QueuedConnection);
-        }
-    };
-    m_scanning = true;
-    const RunEnd end{*this};
-
-    TabReport->Label13->setText(MsgScanning);
-    TabReport->Summary->ShowVolumeSummary({});
-    TabReport->ImageScan->hide();
-    TabReport->cxImgScan->show();
-    TabReport->BTNCancel->show();
-    TabReport->BTNRun->setEnabled(false);
-    // Reset before the pump below, so that a Cancel handled in it is not lost.
-    StopFlag = 0;
-    TabReport->Label9->setText(QStringLiteral("0"));
-    TabReport->Label10->setText(QStringLiteral("0"));
-    QCoreApplication::processEvents();
-    ScanCount = 0;
-    TimeCount = 0;
-    Timer1.start();
-    TabReport->Summary->ShowVolumeSummary(CurPath);
-    AnalyzeFolder(CurPath);
-    TabReport->Label13->setText(StopFlag == 0 ? MsgDone : MsgCancelled);
+    m_run->start();
 }
 
-void TFormTallyvane::AnalyzeFolder(const QString& path)
+void TFormTallyvane::runEnded(bool closeNow)
 {
-    if (path.isEmpty() || !m_services.fileSystem.isFolder(EncodeFileName(path))) {
-        m_services.messages.show(MsgOpenError + path, MsgCaption, MessageIcon::Warning);
-        return;
+    if (RzPageControlMain->currentWidget() != TabReport)
+        RzPageControlMain->setCurrentWidget(TabReport);
+    if (closeNow) {
+        m_closeAfterRun = true;
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
     }
-    // The search window's results name entries of the tree about to go.
-    if (m_searchWindow)
-        m_searchWindow->clearResults();
-    vts->BeginGridUpdate();
-    vts->ClearEntries();
-    QString scanPath = path;
-    if (!scanPath.endsWith(QLatin1Char(PathSeparator)))
-        scanPath += QLatin1Char(PathSeparator);
-    try {
-        WindowScanProgress progress(StopFlag, ScanCount, *TabReport->Label9, *spSkinStatusPanel1);
-        FolderScanner scanner(vts->tree(), m_services.fileSystem, progress);
-        scanner.ScanFolder(EncodeFileName(scanPath), NoEntry);
-    } catch (...) {
-        // In practice memory ran out: what was found is dropped, the run goes on.
-        vts->ClearEntries();
-        m_services.messages.show(MsgScanError + scanPath, MsgCaption, MessageIcon::Error);
-    }
-
-    EntryTree& tree = vts->tree();
-    if (const EntryId root = tree.FirstEntry(); root != NoEntry) {
-        ShowFolderChart(*TabReport->ChartDict, tree, root);
-        vts->SelectEntry(root);
-        vts->ExpandEntry(root);
-        vts->FocusEntry(root);
-    }
-    vts->EndGridUpdate();
 }
 
 void TFormTallyvane::BTNCancelClick()
 {
-    Timer1.stop();
-    StopFlag = 1;
-    TabReport->cxImgScan->hide();
-    TabReport->ImageScan->show();
-    TabReport->BTNCancel->hide();
-    TabReport->BTNRun->setEnabled(true);
+    m_run->cancel();
 }
 
 void TFormTallyvane::Timer1Timer()
 {
-    ++TimeCount;
-    TabReport->Label10->setText(ElapsedTimeText(TimeCount, MsgMinutes, MsgSeconds));
+    m_run->tick();
 }
 
 bool TFormTallyvane::FormCloseQuery()
 {
-    if (TabReport->BTNRun->isEnabled() || TabReport->BTNCancel->isHidden()) {
-        if (!m_services.messages.askYesNo(MsgExit, QStringLiteral("Tallyvane")))
-            return false;
-        // A cancelled scan may still be winding down inside this very call: the window goes
-        // once it has returned.
-        if (m_scanning) {
-            m_closeAfterRun = true;
-            return false;
-        }
-        return true;
-    }
-    m_services.messages.show(MsgBusy, MsgCaption, MessageIcon::Error);
-    return false;
+    return m_run->closeQuery();
 }
 
 void TFormTallyvane::closeEvent(QCloseEvent* event)
 {
-    if (m_closeAfterRun && !m_scanning) {
+    if (m_closeAfterRun && !m_run->isBusy()) {
         event->accept();
         return;
     }
@@ -384,7 +272,7 @@ void TFormTallyvane::closeEvent(QCloseEvent* event)
 
 void TFormTallyvane::FormActivate()
 {
-    if (StartPath.isEmpty())
+    if (StartPath.empty())
         return;
     StartPath.clear();
     // Run once the window is up, not inside the event that showed it.
@@ -410,32 +298,39 @@ void TFormTallyvane::showEvent(QShowEvent* event)
 
 void TFormTallyvane::RzBtnDirectoryClick()
 {
-    const std::optional<QString> chosen = m_services.folderPicker.pickFolder(this, TabReport->LabCur->text());
+    const std::optional<QString> chosen = m_services.folderPicker.pickFolder(this, TabReport->folderText());
     if (!chosen)
         return;
     QCoreApplication::processEvents();
-    if (!chosen->isEmpty() && m_services.fileSystem.isFolder(EncodeFileName(*chosen))) {
-        if (Options.AutoAnalyze && refuseWhileScanning())
+    const std::string folder = EncodeFileName(*chosen);
+    if (!folder.empty() && m_services.fileSystem.isFolder(folder)) {
+        if (Options.AutoAnalyze && m_run->refuseWhileBusy())
             return;
-        CurPath = *chosen;
-        TabReport->LabCur->setText(*chosen);
+        chooseFolder(folder);
         if (Options.AutoAnalyze)
             BTNRunClick();
     } else {
-        m_services.messages.show(MsgSelectFolder, MsgCaption, MessageIcon::Warning);
+        m_services.messages.show(QString::fromUtf8(MsgSelectFolder), QString::fromUtf8(MsgCaption),
+                                 MessageIcon::Warning);
     }
 }
 
-void TFormTallyvane::WMDropFiles(const QStringList& droppedPaths)
+void TFormTallyvane::chooseFolder(const std::string& path)
 {
-    if (droppedPaths.isEmpty())
+    m_run->CurPath = path;
+    TabReport->showFolder(DecodeFileName(path));
+}
+
+void TFormTallyvane::WMDropFiles(const std::vector<std::string>& droppedPaths)
+{
+    if (droppedPaths.empty())
         return;
-    const QString& path = droppedPaths.constFirst();
-    if (path.isEmpty() || !m_services.fileSystem.isFolder(EncodeFileName(path)))
+    const std::string& path = droppedPaths.front();
+    if (path.empty() || !m_services.fileSystem.isFolder(path))
         return;
-    if (refuseWhileScanning())
+    if (m_run->refuseWhileBusy())
         return;
-    CurPath = path;
+    m_run->CurPath = path;
     // The drop ends before the analysis starts, so the program that dragged is not kept waiting.
     QMetaObject::invokeMethod(this, &TFormTallyvane::BTNRunClick, Qt::QueuedConnection);
 }
@@ -448,9 +343,9 @@ void TFormTallyvane::dragEnterEvent(QDragEnterEvent* event)
 
 void TFormTallyvane::dropEvent(QDropEvent* event)
 {
-    QStringList paths;
+    std::vector<std::string> paths;
     for (const QUrl& url : event->mimeData()->urls())
-        paths.append(url.isLocalFile() ? url.toLocalFile() : QString());
+        paths.push_back(LocalFilePath(url).value_or(std::string()));
     WMDropFiles(paths);
     event->acceptProposedAction();
 }
@@ -490,165 +385,93 @@ void TFormTallyvane::TBExitClick()
     close();
 }
 
-
 void TFormTallyvane::NRMClick()
 {
-    if (const EntryId entry = vts->FocusedEntry(); entry != NoEntry)
-        m_services.desktop.showFolder(DecodeFileName(TargetsOf(vts->tree(), entry).explorerFolder));
+    m_commands->showInFileManager();
 }
 
 void TFormTallyvane::NOpenClick()
 {
-    const EntryId entry = vts->FocusedEntry();
-    if (entry == NoEntry)
-        return;
-    const QString path = DecodeFileName(TargetsOf(vts->tree(), entry).openPath);
-    if (vts->tree().isFolder(entry))
-        m_services.desktop.showFolder(path);
-    else
-        m_services.desktop.openUrl(QUrl::fromLocalFile(path));
+    m_commands->open();
 }
 
 void TFormTallyvane::NSerchClick()
 {
-    const EntryId entry = vts->FocusedEntry();
-    if (entry == NoEntry)
-        return;
-    if (!m_searchWindow) {
-        m_searchWindow = new SearchWindow(vts->tree(), this);
-        m_searchWindow->setObjectName(QStringLiteral("SearchWindow"));
-        connect(m_searchWindow, &SearchWindow::entryChosen, this, [this](EntryId found) {
-            vts->RevealEntry(found);
-            vts->FocusEntry(found);
-            vts->SelectEntry(found);
-            vts->FocusGrid();
-        });
-    }
-    m_searchWindow->searchIn(entry);
+    m_commands->search();
 }
 
 void TFormTallyvane::NPropertyClick()
 {
-    const EntryId entry = vts->FocusedEntry();
-    if (entry == NoEntry)
-        return;
-    const QString path = DecodeFileName(TargetsOf(vts->tree(), entry).propertiesPath);
-    if (m_services.desktop.showItemProperties(path))
-        return;
-    // No file manager answered: the program's own dialog, as open-ended as theirs.
-    auto* dialog = new PropertiesDialog(vts->tree(), entry, m_services.fileFacts, this);
-    dialog->setObjectName(QStringLiteral("PropertiesDialog"));
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->show();
+    m_commands->showProperties();
 }
 
 void TFormTallyvane::NFindMaxClick()
 {
-    FocusLargestFile(vts->FocusedEntry());
-}
-
-void TFormTallyvane::FocusLargestFile(EntryId entry)
-{
-    const EntryId best = LargestFileBelow(vts->tree(), entry);
-    if (best == NoEntry)
-        return;
-    vts->FocusGrid();
-    vts->BeginGridUpdate();
-    vts->RevealEntry(best);
-    vts->EndGridUpdate();
-    vts->FocusEntry(best);
-    vts->SelectEntry(best);
+    m_commands->FocusLargestFile(grid().FocusedEntry());
 }
 
 void TFormTallyvane::NExpClick()
 {
-    vts->ExpandSubtree(vts->FocusedEntry());
+    m_commands->expandAll();
 }
 
 void TFormTallyvane::NCollapseClick()
 {
-    vts->CollapseSubtree(vts->FocusedEntry());
+    m_commands->collapseAll();
 }
 
 void TFormTallyvane::NCountClick()
 {
-    m_services.messages.show(QString::number(vts->tree().EntryCount()) + MsgRows, MsgCount, MessageIcon::None);
+    m_commands->countRows();
 }
 
 void TFormTallyvane::Html1Click()
 {
-    StringSink report;
-    ExportHtml(vts->reportDescription(), vts->tree(), QStringLiteral("Zavaroze Duru HTML Export"), report);
-    SaveReport(report.text(), 1);
+    m_commands->SaveReport(ReportFormat::Html);
 }
 
 void TFormTallyvane::Rtf1Click()
 {
-    StringSink report;
-    ExportRtf(vts->reportDescription(), vts->tree(), report);
-    SaveReport(report.text(), 2);
+    m_commands->SaveReport(ReportFormat::Rtf);
 }
 
 void TFormTallyvane::Text1Click()
 {
-    StringSink report;
-    ExportText(vts->reportDescription(), vts->tree(), QStringLiteral("\t"), report);
-    SaveReport(report.text(), 3);
-}
-
-void TFormTallyvane::SaveReport(const std::string& text, int kind)
-{
-    static const QString suffixes[] = {QStringLiteral("html"), QStringLiteral("rtf"), QStringLiteral("txt")};
-    if (kind < 1 || kind > 3)
-        return;
-    const QString& suffix = suffixes[kind - 1];
-    const std::optional<QString> path =
-        m_services.saveDialog.askFileName(this, suffix, QStringLiteral("*.") + suffix);
-    if (path)
-        SaveReportFile(EncodeFileName(*path), text);
+    m_commands->SaveReport(ReportFormat::Text);
 }
 
 void TFormTallyvane::BTNAddRegClick()
 {
-    FileManagerIntegration integration(EncodeFileName(m_services.dataHome));
-    const RegistrationMessage message =
-        RegisterFileManagerEntries(integration, windowTitle(), QCoreApplication::applicationFilePath());
-    m_services.messages.show(message.text, MsgCaption, message.failure ? MessageIcon::Error : MessageIcon::Information);
+    FileManagerIntegration integration(m_services.dataHome);
+    const RegistrationMessage message = RegisterFileManagerEntries(
+        integration, windowTitle(), EncodeFileName(QCoreApplication::applicationFilePath()));
+    m_services.messages.show(message.text, QString::fromUtf8(MsgCaption),
+                             message.failure ? MessageIcon::Error : MessageIcon::Information);
 }
 
 void TFormTallyvane::BTNDelRegClick()
 {
-    FileManagerIntegration integration(EncodeFileName(m_services.dataHome));
+    FileManagerIntegration integration(m_services.dataHome);
     const RegistrationMessage message = UnregisterFileManagerEntries(integration);
-    m_services.messages.show(message.text, MsgCaption, message.failure ? MessageIcon::Error : MessageIcon::Information);
+    m_services.messages.show(message.text, QString::fromUtf8(MsgCaption),
+                             message.failure ? MessageIcon::Error : MessageIcon::Information);
 }
 
 IniFile TFormTallyvane::settingsFile() const
 {
-    return IniFile(EncodeFileName(m_services.settingsPath));
+    return IniFile(m_services.settingsPath);
 }
 
 void TFormTallyvane::LoadSettings()
 {
     Options = Settings::load(settingsFile());
-    for (int column = 1; column <= 6; ++column)
-        vts->SetColumnVisible(column, Options.ColShow[column - 1]);
+    for (int column = 1; column <= Settings::ColumnCount; ++column)
+        grid().SetColumnVisible(column, Options.ColShow[column - 1]);
     m_skins.applySkin(Options.hasStoredSkin() ? Options.SkinNo : 1);
 
     // The page takes the settings without running its handlers; what their runs would have
     // written back, differing from the page as created, is written here in the same order.
-    {
-        const QSignalBlocker blockAuto(TabOptions->CBAuto);
-        TabOptions->CBAuto->setChecked(Options.AutoAnalyze);
-    }
-    for (int k = 0; k < 6; ++k) {
-        const QSignalBlocker blockColumn(TabOptions->CB[k]);
-        TabOptions->CB[k]->setChecked(Options.ColShow[k]);
-    }
-    if (Options.hasStoredSkin()) {
-        const QSignalBlocker blockSkin(TabOptions->RadioButton[Options.SkinNo - 1]);
-        TabOptions->RadioButton[Options.SkinNo - 1]->setChecked(true);
-    }
+    TabOptions->apply(Options);
     for (const int code : Options.startWriteBacks())
         SaveSetting(code);
 }
@@ -661,16 +484,16 @@ void TFormTallyvane::SaveSetting(int code)
 
 void TFormTallyvane::CBAutoClick()
 {
-    Options.AutoAnalyze = TabOptions->CBAuto->isChecked();
+    Options.AutoAnalyze = TabOptions->autoAnalyzeChecked();
     SaveSetting(SaveCodeAuto);
 }
 
 void TFormTallyvane::CB1Click(int tag)
 {
     const int column = tag - 1;
-    if (column >= 1 && column <= 6) {
-        Options.ColShow[column - 1] = TabOptions->CB[column - 1]->isChecked();
-        vts->SetColumnVisible(column, Options.ColShow[column - 1]);
+    if (column >= 1 && column <= Settings::ColumnCount) {
+        Options.ColShow[column - 1] = TabOptions->columnChecked(column);
+        grid().SetColumnVisible(column, Options.ColShow[column - 1]);
     }
     SaveSetting(tag);
 }

@@ -1,18 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "analysis/AnalysisRun.h"
 #include "analysis/EntryTree.h"
 #include "app/Settings.h"
 #include "app/SkinEngine.h"
 #include "app/WindowServices.h"
 
 #include <QMainWindow>
-#include <QStringList>
 #include <QTimer>
 
-#include <array>
-#include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
 class QLabel;
 class QMenu;
@@ -23,29 +23,28 @@ class QToolButton;
 namespace tallyvane {
 
 class AboutPage;
+class EntryCommands;
 class OptionsPage;
 class ReportPage;
 class ResultGrid;
-class SearchWindow;
 class TImageListEx;
+class WindowRunDisplay;
 
 // The program's one window: toolbar, the report page with the result grid, the pie chart and
-// the volume summary, the options page, the about page and the status bar; and the analysis
-// run, which scans on this thread and keeps the window alive through the scan's pump.
+// the volume summary, the options page, the about page and the status bar.
 //
-// The handlers keep the names and the order of steps of the program's design; what they
-// compute lives in widget-free code (scan, grid rules, texts, settings).
+// The handlers keep the names and the order of steps of the program's design and forward to
+// the code that does the work: the analysis run, the entry commands, the settings and the pages.
 class TFormTallyvane final : public QMainWindow {
     Q_OBJECT
 
 public:
-    // arguments: the program's arguments after its own name; the first may name a folder.
-    TFormTallyvane(WindowServices services, const QStringList& arguments, QWidget* parent = nullptr);
+    // arguments: the program's arguments after its own name, as bytes; the first may name a folder.
+    TFormTallyvane(WindowServices services, const std::vector<std::string>& arguments, QWidget* parent = nullptr);
     ~TFormTallyvane() override;
 
     // The analysis run.
     void BTNRunClick();
-    void AnalyzeFolder(const QString& path);
     void BTNCancelClick();
     void Timer1Timer();
     bool FormCloseQuery();
@@ -53,7 +52,8 @@ public:
     // Start-up and the ways a folder arrives.
     void FormActivate();
     void RzBtnDirectoryClick();
-    void WMDropFiles(const QStringList& droppedPaths);
+    // Paths as bytes; only the first counts.
+    void WMDropFiles(const std::vector<std::string>& droppedPaths);
 
     // Toolbar.
     void TBAnalysisClick();
@@ -70,15 +70,12 @@ public:
     void NSerchClick();
     void NPropertyClick();
     void NFindMaxClick();
-    void FocusLargestFile(EntryId entry);
     void NExpClick();
     void NCollapseClick();
     void NCountClick();
     void Html1Click();
     void Rtf1Click();
     void Text1Click();
-    // kind: 1 HTML, 2 RTF, 3 text.
-    void SaveReport(const std::string& text, int kind);
 
     // The file-manager entry.
     void BTNAddRegClick();
@@ -91,21 +88,13 @@ public:
     void CB1Click(int tag);
     void RadioButton1Click(int tag);
 
-    ResultGrid& grid() { return *vts; }
-    bool isScanning() const { return m_scanning; }
+    AnalysisRun& run() { return *m_run; }
+    ResultGrid& grid();
 
-    // Fields the program's parts share.
-    int StopFlag = 0;
-    QString CurPath;
-    QString StartPath;
-    std::int32_t ScanCount = 0;
-    std::int32_t TimeCount = 0;
+    std::string StartPath; // the command-line folder, analysed once the window shows
+    Settings Options;      // AutoAnalyze, ColShow1 to ColShow6, SkinNo
     QString HomeURL;
     QString UpdateURL;
-    Settings Options; // AutoAnalyze, ColShow1 to ColShow6, SkinNo
-
-    QString MsgCaption, MsgBusy, MsgExit, MsgSmallSlices, MsgRows, MsgCount, MsgSelectFolder, MsgDone,
-        MsgScanning, MsgCancelled, MsgOpenError, MsgScanError, MsgMinutes, MsgSeconds;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -115,12 +104,12 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    void FormCreate(const QStringList& arguments);
+    void FormCreate(const std::vector<std::string>& arguments);
     void buildToolbar();
     void buildPopupMenu();
     void connectPages();
-    void showError(const QString& text);
-    bool refuseWhileScanning();
+    void runEnded(bool closeNow);
+    void chooseFolder(const std::string& path);
     // Runs a handler the user started; an error it raises goes to the application's error box.
     template <typename Handler>
     void guarded(Handler handler);
@@ -128,8 +117,11 @@ private:
 
     WindowServices m_services;
     SkinEngine m_skins;
+    EntryTree m_tree;
     std::unique_ptr<TImageListEx> IconList;
-    bool m_scanning = false;
+    std::unique_ptr<EntryCommands> m_commands;
+    std::unique_ptr<WindowRunDisplay> m_runDisplay;
+    std::unique_ptr<AnalysisRun> m_run;
     bool m_closeAfterRun = false;
     bool m_activated = false;
 
@@ -142,10 +134,8 @@ private:
     ReportPage* TabReport = nullptr;
     OptionsPage* TabOptions = nullptr;
     AboutPage* TabAbout = nullptr;
-    ResultGrid* vts = nullptr;
     QLabel* spSkinStatusPanel1 = nullptr;
     QMenu* PmTree = nullptr;
-    SearchWindow* m_searchWindow = nullptr; // made on first use
     QTimer Timer1;
 };
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/TallyvaneApplication.h"
 
-#include "app/MessageBoxes.h"
+#include "commands/MessageBoxes.h"
 
 #include <exception>
 
@@ -28,7 +28,7 @@ bool TallyvaneApplication::notify(QObject* receiver, QEvent* event)
 void TallyvaneApplication::showError(const QString& text)
 {
     if (m_boxes)
-        m_boxes->show(text + QLatin1Char('.'), QStringLiteral("Tallyvane"), MessageIcon::Error);
+        ShowErrorBox(*m_boxes, text);
 }
 
 } // namespace tallyvane

@@ -3,6 +3,8 @@
 
 #include <QString>
 
+#include <string>
+
 namespace tallyvane {
 
 class Desktop;
@@ -25,9 +27,9 @@ struct WindowServices {
     FolderPicker& folderPicker;
     SaveDialog& saveDialog;
     Desktop& desktop;
-    QString settingsPath; // the settings file
-    QString helpPath;     // the help page
-    QString dataHome;     // where the file-manager entries go
+    std::string settingsPath; // the settings file
+    QString helpPath;         // the help page
+    std::string dataHome;     // where the file-manager entries go
 };
 
 } // namespace tallyvane

@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/ExportCommand.h"
 #include "app/FolderPicker.h"
-#include "app/MessageBoxes.h"
-#include "app/SaveDialog.h"
 #include "app/TFormTallyvane.h"
 #include "app/TallyvaneApplication.h"
-#include "app/TerminalProgress.h"
-#include "app/Version.h"
+#include "cli/ExportCommand.h"
+#include "cli/TerminalProgress.h"
+#include "commands/MessageBoxes.h"
+#include "commands/SaveDialog.h"
 #include "platform/Desktop.h"
 #include "platform/FileFacts.h"
 #include "platform/FileManagerIntegration.h"
@@ -15,6 +14,7 @@
 #include "platform/PosixVolumeQueries.h"
 #include "platform/SettingsLocation.h"
 #include "platform/SystemIcons.h"
+#include "presentation/Version.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -58,12 +58,10 @@ int runWindow(int argc, char* argv[])
     QtSaveDialog saveDialog;
     QtDesktop desktop;
     WindowServices services{fileSystem, fileFacts, volumes, SystemIcons(), messages, folderPicker, saveDialog, desktop,
-                            DecodeFileName(SettingsPath()), helpPagePath(), DecodeFileName(UserDataHome())};
+                            SettingsPath(), helpPagePath(), UserDataHome()};
 
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments.append(DecodeFileName(argv[i]));
-    TFormTallyvane form(services, arguments);
+    // The folder's bytes as the system gave them: a name that is not valid UTF-8 still names it.
+    TFormTallyvane form(services, std::vector<std::string>(argv + 1, argv + argc));
     messages.setOwner(&form);
     form.resize(848, 605);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {

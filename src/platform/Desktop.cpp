@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/Desktop.h"
 
+#include "platform/FileNames.h"
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDesktopServices>
@@ -10,7 +12,7 @@ namespace {
 
 // Calls one method of the file manager's interface with the item's URL; true when a file
 // manager answered. A desktop without one answers at once with an error.
-bool callFileManager(const QString& method, const QString& path)
+bool callFileManager(const QString& method, const std::string& path)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
@@ -18,7 +20,7 @@ bool callFileManager(const QString& method, const QString& path)
     QDBusMessage call = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
         QStringLiteral("org.freedesktop.FileManager1"), method);
-    call << QStringList{QUrl::fromLocalFile(path).toString()} << QString();
+    call << QStringList{LocalFileUrl(path).toString(QUrl::FullyEncoded)} << QString();
     constexpr int Timeout = 3000; // milliseconds
     return bus.call(call, QDBus::Block, Timeout).type() == QDBusMessage::ReplyMessage;
 }
@@ -30,13 +32,18 @@ bool QtDesktop::openUrl(const QUrl& url)
     return QDesktopServices::openUrl(url);
 }
 
-void QtDesktop::showFolder(const QString& folder)
+bool QtDesktop::openFile(const std::string& path)
 {
-    if (!callFileManager(QStringLiteral("ShowFolders"), folder))
-        openUrl(QUrl::fromLocalFile(folder));
+    return openUrl(LocalFileUrl(path));
 }
 
-bool QtDesktop::showItemProperties(const QString& path)
+void QtDesktop::showFolder(const std::string& folder)
+{
+    if (!callFileManager(QStringLiteral("ShowFolders"), folder))
+        openFile(folder);
+}
+
+bool QtDesktop::showItemProperties(const std::string& path)
 {
     return callFileManager(QStringLiteral("ShowItemProperties"), path);
 }

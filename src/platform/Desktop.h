@@ -4,6 +4,8 @@
 #include <QString>
 #include <QUrl>
 
+#include <string>
+
 namespace tallyvane {
 
 // What the program asks of the desktop: showing folders in the file manager, opening files
@@ -13,10 +15,13 @@ class Desktop {
 public:
     virtual ~Desktop() = default;
     virtual bool openUrl(const QUrl& url) = 0;
+    // Paths are the file system's bytes.
+    // Opens the file at path with the program the user chose for its type.
+    virtual bool openFile(const std::string& path) = 0;
     // Shows folder in a file-manager window.
-    virtual void showFolder(const QString& folder) = 0;
+    virtual void showFolder(const std::string& folder) = 0;
     // Asks the file manager to show the properties of path; false when none answered.
-    virtual bool showItemProperties(const QString& path) = 0;
+    virtual bool showItemProperties(const std::string& path) = 0;
 };
 
 // The freedesktop desktop: the file manager's D-Bus interface, and the default handlers for
@@ -24,8 +29,9 @@ public:
 class QtDesktop final : public Desktop {
 public:
     bool openUrl(const QUrl& url) override;
-    void showFolder(const QString& folder) override;
-    bool showItemProperties(const QString& path) override;
+    bool openFile(const std::string& path) override;
+    void showFolder(const std::string& folder) override;
+    bool showItemProperties(const std::string& path) override;
 };
 
 } // namespace tallyvane

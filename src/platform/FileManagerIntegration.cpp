@@ -157,9 +157,7 @@ std::string nemoAction(const std::string& caption, const std::string& executable
 
 bool writeFile(const std::string& path, const std::string& content, bool executable)
 {
-    std::error_code error;
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
-    if (error)
+    if (!MakeFolders(path.substr(0, path.find_last_of('/'))))
         return false;
     try {
         AtomicFile file(path);
@@ -248,21 +246,6 @@ bool FileManagerIntegration::unregisterEntries()
 std::string UserDataHome()
 {
     return EncodeFileName(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
-}
-
-RegistrationMessage RegisterFileManagerEntries(FileManagerIntegration& integration, const QString& caption,
-                                               const QString& executablePath)
-{
-    if (integration.registerEntries(caption.toStdString(), EncodeFileName(executablePath)))
-        return {QStringLiteral("系统右键菜单已注册！"), false};
-    return {QStringLiteral("系统右键菜单注册失败！"), true};
-}
-
-RegistrationMessage UnregisterFileManagerEntries(FileManagerIntegration& integration)
-{
-    if (integration.unregisterEntries())
-        return {QStringLiteral("系统右键菜单已删除！"), false};
-    return {QStringLiteral("系统右键菜单删除失败！"), true};
 }
 
 } // namespace tallyvane

@@ -40,15 +40,4 @@ private:
 // read as Qt and GLib read them.
 std::string UserDataHome();
 
-// What the options page shows after its register or remove button: one of the window's four
-// messages, and whether it reports a failure (error icon) rather than a success (information).
-struct RegistrationMessage {
-    QString text;
-    bool failure = false;
-};
-
-RegistrationMessage RegisterFileManagerEntries(FileManagerIntegration& integration, const QString& caption,
-                                               const QString& executablePath);
-RegistrationMessage UnregisterFileManagerEntries(FileManagerIntegration& integration);
-
 } // namespace tallyvane

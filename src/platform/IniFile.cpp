@@ -2,6 +2,7 @@
 #include "platform/IniFile.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/FileNames.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -201,17 +202,6 @@ std::optional<std::string> readText(const std::string& path)
     return text;
 }
 
-// Folders made for settings are private to the user, as the XDG base directory rules ask.
-bool makeFolders(const std::string& folder)
-{
-    if (::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST)
-        return true;
-    const std::size_t slash = folder.rfind('/');
-    if (errno != ENOENT || slash == std::string::npos || slash == 0)
-        return false;
-    return makeFolders(folder.substr(0, slash)) && (::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST);
-}
-
 std::optional<int> parseInteger(std::string_view text)
 {
     int base = 10;
@@ -264,7 +254,7 @@ void IniFile::writeString(std::string_view section, std::string_view key, std::s
     ini.setValue(section, key, value);
 
     const std::size_t slash = m_path.rfind('/');
-    if (slash != std::string::npos && slash != 0 && !makeFolders(m_path.substr(0, slash)))
+    if (slash != std::string::npos && slash != 0 && !MakeFolders(m_path.substr(0, slash)))
         throw failure;
     try {
         AtomicFile file(m_path);

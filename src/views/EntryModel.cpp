@@ -143,13 +143,13 @@ void EntryModel::sortEntries(SortState sort)
 {
     if (m_frozen) {
         beginResetModel();
-        SortEntries(m_tree, sort.column, sort.direction);
+        SortEntries(m_tree, SortKeyOf(sort.column), sort.direction);
         m_frozen = false;
         endResetModel();
         return;
     }
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    SortEntries(m_tree, sort.column, sort.direction);
+    SortEntries(m_tree, SortKeyOf(sort.column), sort.direction);
     // Each index knows its entry: its new row is one lookup away.
     const QModelIndexList before = persistentIndexList();
     QModelIndexList after;

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "analysis/EntryTree.h"
-#include "analysis/GridRules.h"
+#include "presentation/GridColumns.h"
 
 #include <QAbstractItemModel>
 

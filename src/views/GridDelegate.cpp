@@ -28,7 +28,7 @@ void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, 
 
 QSize GridDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
-    return {QStyledItemDelegate::sizeHint(option, index).width(), RowHeight};
+    return {QStyledItemDelegate::sizeHint(option, index).width(), GridRowHeight};
 }
 
 } // namespace tallyvane

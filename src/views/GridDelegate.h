@@ -13,7 +13,6 @@ class GridDelegate final : public QStyledItemDelegate {
     Q_OBJECT
 
 public:
-    static constexpr int RowHeight = 18;
 
     explicit GridDelegate(ResultGrid& grid);
 

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "analysis/EntryTree.h"
-#include "analysis/FolderComposition.h"
+#include "presentation/ChartSlices.h"
 
 #include <QChartView>
 #include <QColor>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "views/PropertiesDialog.h"
 
-#include "analysis/SizeText.h"
-#include "commands/EntryTargets.h"
+#include "presentation/SizeText.h"
+#include "analysis/EntryTargets.h"
 #include "platform/FileFacts.h"
 #include "platform/FileNames.h"
 

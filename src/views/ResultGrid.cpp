@@ -5,6 +5,7 @@
 #include "platform/PathSeparator.h"
 #include "views/EntryModel.h"
 #include "views/GridDelegate.h"
+#include "views/GridFonts.h"
 #include "views/GridHeader.h"
 
 #include <QContextMenuEvent>
@@ -19,7 +20,6 @@ namespace {
 
 const QColor TreeLineColor(128, 0, 0);
 constexpr int Indentation = 18;
-constexpr int HeaderHeight = 17;
 constexpr int IncrementalSearchTimeout = 200; // milliseconds
 
 Rgb rgbOf(const QColor& color)
@@ -28,19 +28,10 @@ Rgb rgbOf(const QColor& color)
             static_cast<std::uint8_t>(color.blue())};
 }
 
-QFont pixelFont(const QStringList& families, int pixels)
-{
-    QFont font;
-    font.setFamilies(families);
-    font.setPixelSize(pixels);
-    return font;
-}
-
 } // namespace
 
-ResultGrid::ResultGrid(TImageListEx* icons, QWidget* parent)
-    : QTreeView(parent), m_tree(std::make_unique<EntryTree>()),
-      m_model(new EntryModel(*m_tree, icons, this)), m_header(new GridHeader(this))
+ResultGrid::ResultGrid(EntryTree& tree, TImageListEx* icons, QWidget* parent)
+    : QTreeView(parent), m_tree(&tree), m_model(new EntryModel(tree, icons, this)), m_header(new GridHeader(this))
 {
     setObjectName(QStringLiteral("vts"));
     setHeader(m_header);
@@ -58,15 +49,9 @@ ResultGrid::ResultGrid(TImageListEx* icons, QWidget* parent)
     setSortingEnabled(false);
     setTextElideMode(Qt::ElideRight);
 
-    // Where Arial and 宋体 are missing, fontconfig's nearest faces stand in, the CJK ones last
-    // so that captions never show as empty boxes.
-    setFont(pixelFont({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans"),
-                       QStringLiteral("Noto Sans CJK SC")},
-                      11));
-    m_header->setFont(pixelFont({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("Noto Serif CJK SC"),
-                                 QStringLiteral("Noto Sans CJK SC")},
-                                12));
-    m_header->setFixedHeight(HeaderHeight);
+    setFont(GridFont());
+    m_header->setFont(GridHeaderFont());
+    m_header->setFixedHeight(GridHeaderHeight);
     m_header->setStyleSheet(QStringLiteral(
         "QHeaderView::section { background: white; color: black; border: 1px outset #c0c0c0; padding: 0 4px; }"
         "QHeaderView::section:hover { color: #0000ff; }"));
@@ -254,6 +239,8 @@ void ResultGrid::vtsHeaderClick(int column)
     showSortMark();
     if (changed && m_updateDepth == 0)
         m_model->sortEntries(m_sort);
+    if (changed)
+        emit sortChanged(m_sort);
 }
 
 void ResultGrid::showSortMark()
@@ -361,7 +348,7 @@ void ResultGrid::scrollChildrenIntoView(const QModelIndex& folder)
     const int children = m_model->rowCount(folder);
     if (children == 0)
         return;
-    const int rowsShown = viewport()->height() / GridDelegate::RowHeight;
+    const int rowsShown = viewport()->height() / GridRowHeight;
     if (children < rowsShown) {
         scrollTo(m_model->index(children - 1, 0, folder));
         scrollTo(folder);

@@ -2,8 +2,8 @@
 #pragma once
 
 #include "analysis/EntryTree.h"
-#include "analysis/GridRules.h"
-#include "commands/GridReport.h"
+#include "presentation/GridColumns.h"
+#include "report/GridReport.h"
 
 #include <QElapsedTimer>
 #include <QTreeView>
@@ -21,7 +21,8 @@ class TImageListEx;
 
 // The result grid: the entry tree of the last analysis as a tree grid of seven columns, with
 // the view state (expanded folders, the one selected and the one focused entry, the sort) and
-// the operations the rest of the program uses on it. It owns the entry tree.
+// the operations the rest of the program uses on it. The tree is the analysis run's; the grid
+// only shows it.
 //
 // Update blocks nest. While one is open the grid neither repaints nor sorts, and what the
 // operations change (expanding, focus, selection) is only recorded; closing the outermost block
@@ -31,7 +32,7 @@ class ResultGrid final : public QTreeView {
     Q_OBJECT
 
 public:
-    explicit ResultGrid(TImageListEx* icons, QWidget* parent = nullptr);
+    ResultGrid(EntryTree& tree, TImageListEx* icons, QWidget* parent = nullptr);
     ~ResultGrid() override;
 
     EntryTree& tree() { return *m_tree; }
@@ -76,6 +77,8 @@ public:
 signals:
     // The status panel's text: the focused entry's path.
     void statusTextChanged(const QString& text);
+    // A header click changed the sort, which the grid applied at once.
+    void sortChanged(tallyvane::SortState sort);
 
 protected:
     void drawBranches(QPainter* painter, const QRect& rect, const QModelIndex& index) const override;
@@ -96,7 +99,7 @@ private:
     void showSortMark();
     EntryId lastChild(EntryId entry) const;
 
-    std::unique_ptr<EntryTree> m_tree;
+    EntryTree* m_tree;
     EntryModel* m_model;
     GridHeader* m_header;
     QMenu* m_popupMenu = nullptr;

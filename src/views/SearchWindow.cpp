@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "views/SearchWindow.h"
 
-#include "analysis/EntrySearch.h"
-#include "analysis/SizeText.h"
-#include "commands/EntryTargets.h"
-#include "platform/FileNames.h"
+#include "views/SearchResultModel.h"
 
-#include <QAbstractTableModel>
+#include "analysis/EntrySearch.h"
+#include "analysis/EntryTargets.h"
+#include "platform/FileNames.h"
+#include "presentation/SizeText.h"
+
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -20,86 +21,6 @@
 #include <vector>
 
 namespace tallyvane {
-
-// The found entries with the texts shown for them. The texts are taken when the search runs,
-// so that painting and sorting never go back to the tree.
-class SearchResultModel final : public QAbstractTableModel {
-public:
-    enum Column { NameColumn, PathColumn, SizeColumn, ColumnCount };
-
-    struct Row {
-        EntryId entry;
-        QString name;
-        QString path;
-        std::int64_t size;
-        QString sizeText;
-    };
-
-    using QAbstractTableModel::QAbstractTableModel;
-
-    void setRows(std::vector<Row> rows)
-    {
-        beginResetModel();
-        m_rows = std::move(rows);
-        endResetModel();
-    }
-
-    EntryId entryAt(int row) const { return m_rows[static_cast<std::size_t>(row)].entry; }
-
-    int rowCount(const QModelIndex& parent) const override
-    {
-        return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
-    }
-
-    int columnCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : ColumnCount; }
-
-    QVariant data(const QModelIndex& index, int role) const override
-    {
-        const Row& row = m_rows[static_cast<std::size_t>(index.row())];
-        if (role == Qt::DisplayRole || (role == Qt::ToolTipRole && index.column() == PathColumn)) {
-            switch (index.column()) {
-            case NameColumn: return row.name;
-            case PathColumn: return row.path;
-            case SizeColumn: return row.sizeText;
-            }
-        }
-        if (role == Qt::TextAlignmentRole && index.column() == SizeColumn)
-            return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
-        return {};
-    }
-
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
-    {
-        static const QString captions[ColumnCount] = {
-            QStringLiteral("名称"), QStringLiteral("路径"), QStringLiteral("大小")};
-        if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < ColumnCount)
-            return captions[section];
-        return {};
-    }
-
-    // A column below 0 keeps the order the rows came in: the tree's.
-    void sort(int column, Qt::SortOrder order) override
-    {
-        if (column < 0 || column >= ColumnCount)
-            return;
-        const auto before = [column](const Row& a, const Row& b) {
-            switch (column) {
-            case NameColumn: return a.name.compare(b.name, Qt::CaseInsensitive) < 0;
-            case PathColumn: return a.path.compare(b.path, Qt::CaseInsensitive) < 0;
-            default: return a.size < b.size;
-            }
-        };
-        emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-        if (order == Qt::AscendingOrder)
-            std::stable_sort(m_rows.begin(), m_rows.end(), before);
-        else
-            std::stable_sort(m_rows.begin(), m_rows.end(), [&](const Row& a, const Row& b) { return before(b, a); });
-        emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
-    }
-
-private:
-    std::vector<Row> m_rows;
-};
 
 SearchWindow::SearchWindow(const EntryTree& tree, QWidget* parent)
     : QDialog(parent),

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "views/VolumeSummaryPage.h"
 
-#include "analysis/VolumeSummary.h"
+#include "presentation/VolumeSummary.h"
 #include "platform/FileNames.h"
 #include "views/PieChart.h"
 
@@ -94,9 +94,9 @@ VolumeSummaryPage::VolumeSummaryPage(VolumeQueries& queries, QWidget* parent)
     pageLayout->addWidget(box);
 }
 
-void VolumeSummaryPage::ShowVolumeSummary(const QString& path)
+void VolumeSummaryPage::ShowVolumeSummary(const std::string& path)
 {
-    display(SummariseVolume(m_queries, EncodeFileName(path)));
+    display(SummariseVolume(m_queries, path));
 }
 
 void VolumeSummaryPage::display(const VolumeSummary& summary)

@@ -3,6 +3,8 @@
 
 #include <QWidget>
 
+#include <string>
+
 class QLabel;
 
 namespace tallyvane {
@@ -21,7 +23,7 @@ public:
 
     // Fills the page for the volume holding path; an empty path clears it. A call that fills
     // only writes the labels it reaches, so the analysis run clears the page first.
-    void ShowVolumeSummary(const QString& path);
+    void ShowVolumeSummary(const std::string& path);
 
 private:
     void display(const VolumeSummary& summary);

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "analysis/EntryRecord.h"
 #include "analysis/EntryTree.h"
-#include "analysis/SizeText.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstring>
+#include <limits>
 #include <string>
 
 namespace tallyvane {
@@ -30,6 +30,17 @@ std::uint32_t wordAt(const RecordBytes& bytes, std::size_t offset)
 {
     return bytes[offset] | bytes[offset + 1] << 8 | bytes[offset + 2] << 16
         | std::uint32_t{bytes[offset + 3]} << 24;
+}
+
+TEST(EntrySizeTest, CombinesTheTwoWordsHighFirst)
+{
+    EXPECT_EQ(EntrySize(1, 0), 4294967296);
+    EXPECT_EQ(EntrySize(0, 5), 5);
+    EXPECT_EQ(EntrySize(1, 1073741824), std::int64_t{5} << 30);
+    EXPECT_EQ(EntrySize(0, 0xFFFFFFFFu), 4294967295);
+    // The high word's top bit is the sign of the 64-bit size.
+    EXPECT_EQ(EntrySize(0x7FFFFFFFu, 0xFFFFFFFFu), std::numeric_limits<std::int64_t>::max());
+    EXPECT_EQ(EntrySize(0xFFFFFFFFu, 0xFFFFFFFFu), -1);
 }
 
 TEST(EntryRecordTest, FieldsLandAtTheirByteOffsetsAndTheRestIsZero)

@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/ElapsedTime.h"
+#include "presentation/ElapsedTime.h"
 #include "app/FolderPicker.h"
-#include "app/MessageBoxes.h"
-#include "app/SaveDialog.h"
+#include "commands/MessageBoxes.h"
+#include "commands/SaveDialog.h"
 #include "app/TFormTallyvane.h"
-#include "app/Version.h"
+#include "presentation/Version.h"
 #include "platform/Desktop.h"
 #include "platform/FileFacts.h"
+#include "platform/FileNames.h"
 #include "platform/PosixFileSystem.h"
 #include "platform/SystemIcons.h"
 #include "support/FakeFileSystem.h"
@@ -19,6 +20,9 @@
 #include "views/SearchWindow.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -26,6 +30,8 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 #include <deque>
 #include <fstream>
@@ -84,15 +90,21 @@ public:
         opened.append(url);
         return true;
     }
-    void showFolder(const QString& folder) override { foldersShown.append(folder); }
-    bool showItemProperties(const QString& path) override
+    bool openFile(const std::string& path) override
     {
-        propertiesAsked.append(path);
+        filesOpened.push_back(path);
+        return true;
+    }
+    void showFolder(const std::string& folder) override { foldersShown.push_back(folder); }
+    bool showItemProperties(const std::string& path) override
+    {
+        propertiesAsked.push_back(path);
         return fileManagerAnswers;
     }
     QList<QUrl> opened;
-    QStringList foldersShown;
-    QStringList propertiesAsked;
+    std::vector<std::string> filesOpened;
+    std::vector<std::string> foldersShown;
+    std::vector<std::string> propertiesAsked;
     bool fileManagerAnswers = true;
 };
 
@@ -119,11 +131,11 @@ protected:
         settings.makeFolder("config");
     }
 
-    std::unique_ptr<TFormTallyvane> makeForm(const QStringList& arguments = {}, FileSystem* fileSystem = nullptr)
+    std::unique_ptr<TFormTallyvane> makeForm(const std::vector<std::string>& arguments = {},
+                                             FileSystem* fileSystem = nullptr)
     {
         WindowServices services{fileSystem ? *fileSystem : posix, fileFacts, volumes, icons, messages, picker, saveDialog, desktop,
-                                QString::fromStdString(iniPath()), QStringLiteral("/opt/help/TallyvaneHelp.html"),
-                                QString::fromStdString(settings.pathOf("data"))};
+                                iniPath(), QStringLiteral("/opt/help/TallyvaneHelp.html"), settings.pathOf("data")};
         return std::make_unique<TFormTallyvane>(services, arguments);
     }
 
@@ -155,16 +167,16 @@ protected:
 TEST_F(FormTest, ARunShowsTheResultAndComesBackToRest)
 {
     auto form = makeForm();
-    form->CurPath = QString::fromStdString(folders.path());
+    form->run().CurPath = folders.path();
     form->BTNRunClick();
 
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(text(*form, "Label13"), "完成");
     EXPECT_EQ(text(*form, "Label9"), "5");
-    EXPECT_EQ(form->StopFlag, 1) << "every run ends at rest";
+    EXPECT_EQ(form->run().StopFlag, 1) << "every run ends at rest";
     EXPECT_TRUE(child<QPushButton>(*form, "BTNRun")->isEnabled());
     EXPECT_TRUE(child<QPushButton>(*form, "BTNCancel")->isHidden());
-    EXPECT_FALSE(form->isScanning());
+    EXPECT_FALSE(form->run().isBusy());
 
     ResultGrid& grid = form->grid();
     const EntryId root = grid.tree().FirstEntry();
@@ -188,10 +200,10 @@ TEST_F(FormTest, RefusedRunsSayWhy)
     EXPECT_EQ(text(*form, "Label13"), "");
 
     // A folder gone since it was chosen: the previous result stays.
-    form->CurPath = QString::fromStdString(folders.path());
+    form->run().CurPath = folders.path();
     form->BTNRunClick();
     const std::string gone = folders.pathOf("gone");
-    form->CurPath = QString::fromStdString(gone);
+    form->run().CurPath = gone;
     form->BTNRunClick();
     ASSERT_EQ(messages.shown.size(), 2u);
     EXPECT_EQ(messages.shown[1], (Message{QString::fromStdString("打开错误！\r磁盘或文件夹：" + gone), "提示信息",
@@ -216,7 +228,7 @@ TEST_F(FormTest, CancelStopsTheScanAndKeepsAConsistentPartialTree)
         if (++records == 20)
             QMetaObject::invokeMethod(cancel, &QPushButton::click, Qt::QueuedConnection);
     };
-    form->CurPath = QStringLiteral("/big");
+    form->run().CurPath = "/big";
     form->BTNRunClick();
 
     EXPECT_EQ(text(*form, "Label13"), "取消");
@@ -232,7 +244,7 @@ TEST_F(FormTest, CancelStopsTheScanAndKeepsAConsistentPartialTree)
 TEST_F(FormTest, ACancelInTheRunsFirstPumpIsNotLost)
 {
     auto form = makeForm();
-    form->CurPath = QString::fromStdString(folders.path());
+    form->run().CurPath = folders.path();
     QMetaObject::invokeMethod(form.get(), &TFormTallyvane::BTNCancelClick, Qt::QueuedConnection);
     form->BTNRunClick();
     EXPECT_EQ(text(*form, "Label13"), "取消");
@@ -250,18 +262,18 @@ TEST_F(FormTest, NoSecondAnalysisStartsInsideARunningOne)
         if (tried)
             return;
         tried = true;
-        form->WMDropFiles({QStringLiteral("/b")});
+        form->WMDropFiles({"/b"});
         form->BTNRunClick();
         EXPECT_FALSE(form->FormCloseQuery());
     };
-    form->CurPath = QStringLiteral("/a");
+    form->run().CurPath = "/a";
     form->BTNRunClick();
     QCoreApplication::processEvents();
 
     const Message busy{"正在扫描，请先取消!", "提示信息", MessageIcon::Error};
     EXPECT_EQ(messages.shown, (std::vector<Message>{busy, busy, busy}));
     EXPECT_EQ(form->grid().tree().name(form->grid().tree().FirstEntry()), "/a");
-    EXPECT_EQ(form->CurPath, "/a");
+    EXPECT_EQ(form->run().CurPath, "/a");
 }
 
 TEST_F(FormTest, ClosingAsksFirstAndWaitsForACancelledScanToWindDown)
@@ -285,7 +297,7 @@ TEST_F(FormTest, ClosingAsksFirstAndWaitsForACancelledScanToWindDown)
         EXPECT_FALSE(scanning->close());
         EXPECT_TRUE(scanning->isVisible());
     };
-    scanning->CurPath = QStringLiteral("/a");
+    scanning->run().CurPath = "/a";
     scanning->BTNRunClick();
     QCoreApplication::processEvents();
     EXPECT_FALSE(scanning->isVisible());
@@ -301,7 +313,7 @@ TEST(ElapsedTime, MinutesAndSecondsWithoutLeadingZeros)
 TEST_F(FormTest, TheTimerCountsTicksIntoTheElapsedTime)
 {
     auto form = makeForm();
-    form->TimeCount = 3724;
+    form->run().TimeCount = 3724;
     form->Timer1Timer();
     EXPECT_EQ(text(*form, "Label10"), "62分钟5秒");
 }
@@ -309,20 +321,20 @@ TEST_F(FormTest, TheTimerCountsTicksIntoTheElapsedTime)
 TEST_F(FormTest, ACommandLineFolderIsAnalysedOnceWhenTheWindowShows)
 {
     writeIni("[Auto]\nAct=0\n");
-    const QString folder = QString::fromStdString(folders.pathOf("music"));
-    auto form = makeForm({folder, QString::fromStdString(folders.path())});
-    EXPECT_EQ(form->CurPath, folder);
-    EXPECT_EQ(text(*form, "LabCur"), folder);
+    const std::string folder = folders.pathOf("music");
+    auto form = makeForm({folder, folders.path()});
+    EXPECT_EQ(form->run().CurPath, folder);
+    EXPECT_EQ(text(*form, "LabCur"), QString::fromStdString(folder));
     EXPECT_EQ(form->grid().tree().EntryCount(), 0u);
     form->show();
     QTest::qWait(20);
     EXPECT_EQ(form->grid().tree().name(form->grid().tree().FirstEntry()), folders.pathOf("music"));
-    EXPECT_TRUE(form->StartPath.isEmpty());
+    EXPECT_TRUE(form->StartPath.empty());
 
     // A file instead: the warning comes before the window shows, and nothing runs.
-    auto refused = makeForm({QString::fromStdString(folders.pathOf("notes.txt"))});
+    auto refused = makeForm({folders.pathOf("notes.txt")});
     EXPECT_EQ(messages.shown.back(), (Message{"请选择文件夹!", "提示信息", MessageIcon::Warning}));
-    EXPECT_TRUE(refused->CurPath.isEmpty());
+    EXPECT_TRUE(refused->run().CurPath.empty());
     refused->show();
     QTest::qWait(20);
     EXPECT_EQ(refused->grid().tree().EntryCount(), 0u);
@@ -332,11 +344,11 @@ TEST_F(FormTest, DroppedFoldersRunAtOnceAndOtherDropsAreIgnored)
 {
     auto form = makeForm();
     form->TBOptionsClick();
-    form->WMDropFiles({QString::fromStdString(folders.pathOf("notes.txt")), QString::fromStdString(folders.path())});
+    form->WMDropFiles({folders.pathOf("notes.txt"), folders.path()});
     QCoreApplication::processEvents();
     EXPECT_EQ(form->grid().tree().EntryCount(), 0u) << "only the first item counts";
 
-    form->WMDropFiles({QString::fromStdString(folders.pathOf("music"))});
+    form->WMDropFiles({folders.pathOf("music")});
     QCoreApplication::processEvents();
     EXPECT_EQ(form->grid().tree().EntryCount(), 4u);
     EXPECT_EQ(text(*form, "LabCur"), "") << "a drop leaves the path label alone";
@@ -356,13 +368,13 @@ TEST_F(FormTest, TheFolderDialogRunsOnlyWithAutomaticAnalysis)
     picker.choice = QString::fromStdString(folders.path());
     form->RzBtnDirectoryClick();
     EXPECT_EQ(picker.presets.back(), QString::fromStdString(folders.pathOf("music")));
-    EXPECT_EQ(form->CurPath, QString::fromStdString(folders.path()));
+    EXPECT_EQ(form->run().CurPath, folders.path());
     EXPECT_EQ(form->grid().tree().EntryCount(), 4u) << "chosen, not analysed";
 
     picker.choice = QString::fromStdString(folders.pathOf("notes.txt"));
     form->RzBtnDirectoryClick();
     EXPECT_EQ(messages.shown.back(), (Message{"请选择文件夹!", "提示信息", MessageIcon::Warning}));
-    EXPECT_EQ(form->CurPath, QString::fromStdString(folders.path()));
+    EXPECT_EQ(form->run().CurPath, folders.path());
 
     picker.choice.reset();
     form->RzBtnDirectoryClick();
@@ -380,7 +392,7 @@ TEST_F(FormTest, PagesToolbarAndVersion)
     EXPECT_EQ(pages->currentWidget()->objectName(), "TabAbout");
 
     // A run started elsewhere ends on the report page.
-    form->CurPath = QString::fromStdString(folders.path());
+    form->run().CurPath = folders.path();
     form->BTNRunClick();
     EXPECT_EQ(pages->currentWidget()->objectName(), "TabReport");
 
@@ -434,11 +446,60 @@ TEST_F(FormTest, AFailedSettingsWriteIsShownAndTheWindowKeepsWorking)
     EXPECT_TRUE(form->grid().isColumnHidden(2)) << "the new state stays";
 }
 
+TEST_F(FormTest, AFolderNamedWithInvalidUtf8ArrivesByteForByte)
+{
+    const std::string name = "bad-\xFF\xFE-\xE5\x90\x8D";
+    folders.makeFolder(name);
+    folders.makeFile(name + "/inner.bin", 10);
+    const std::string path = folders.pathOf(name);
+
+    // On the command line, analysed, and handed on to the desktop by its own bytes.
+    auto form = makeForm({path});
+    EXPECT_EQ(form->run().CurPath, path);
+    form->BTNRunClick();
+    const EntryTree& tree = form->grid().tree();
+    ASSERT_EQ(tree.EntryCount(), 2u);
+    EXPECT_EQ(tree.name(tree.FirstEntry()), path);
+    form->grid().FocusEntry(tree.FirstEntry());
+    form->NRMClick();
+    form->NPropertyClick();
+    form->grid().FocusEntry(tree.FirstChildEntry(tree.FirstEntry()));
+    form->NOpenClick();
+    EXPECT_EQ(desktop.foldersShown, (std::vector<std::string>{path}));
+    EXPECT_EQ(desktop.propertiesAsked, (std::vector<std::string>{path + "/"}));
+    EXPECT_EQ(desktop.filesOpened, (std::vector<std::string>{path + "/inner.bin"}));
+
+    // Dropped, as a file manager's URL list carries it.
+    auto dropped = makeForm();
+    QMimeData data;
+    data.setUrls({LocalFileUrl(path)});
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    static_cast<QObject*>(dropped.get())->event(&drop);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dropped->run().CurPath, path);
+    EXPECT_EQ(dropped->grid().tree().name(dropped->grid().tree().FirstEntry()), path);
+
+    // The temporary folder's own cleanup goes by decoded names, which miss these bytes.
+    ::unlink((path + "/inner.bin").c_str());
+    ::rmdir(path.c_str());
+}
+
+TEST_F(FormTest, ARelativeFolderOnTheCommandLineIsMadeAbsoluteWithoutResolvingLinks)
+{
+    folders.makeSymlink("linked", folders.path() + "/music");
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(folders.path())));
+    auto form = makeForm({"./linked/../linked/"});
+    QDir::setCurrent(previous);
+    EXPECT_EQ(form->run().CurPath, folders.pathOf("linked"));
+    EXPECT_EQ(text(*form, "LabCur"), QString::fromStdString(folders.pathOf("linked")));
+}
+
 class MenuTest : public FormTest {
 protected:
     MenuTest() : form(makeForm())
     {
-        form->CurPath = QString::fromStdString(folders.path());
+        form->run().CurPath = folders.path();
         form->BTNRunClick();
     }
 
@@ -454,7 +515,7 @@ protected:
         return NoEntry;
     }
 
-    QString pathOf(const std::string& relative) const { return QString::fromStdString(folders.pathOf(relative)); }
+    std::string pathOf(const std::string& relative) const { return folders.pathOf(relative); }
 
     std::unique_ptr<TFormTallyvane> form;
 };
@@ -471,9 +532,9 @@ TEST_F(MenuTest, ShellCommandsHandTheFocusedEntryToTheDesktop)
     form->NOpenClick();
     form->NPropertyClick();
 
-    EXPECT_EQ(desktop.foldersShown, (QStringList{pathOf("music"), pathOf("music"), QString::fromStdString(folders.path())}));
-    EXPECT_EQ(desktop.opened, (QList<QUrl>{QUrl::fromLocalFile(pathOf("notes.txt"))}));
-    EXPECT_EQ(desktop.propertiesAsked, (QStringList{pathOf("music") + "/", pathOf("notes.txt")}));
+    EXPECT_EQ(desktop.foldersShown, (std::vector<std::string>{pathOf("music"), pathOf("music"), folders.path()}));
+    EXPECT_EQ(desktop.filesOpened, (std::vector<std::string>{pathOf("notes.txt")}));
+    EXPECT_EQ(desktop.propertiesAsked, (std::vector<std::string>{pathOf("music") + "/", pathOf("notes.txt")}));
 
     // Nothing focused: nothing happens.
     grid.FocusEntry(NoEntry);
@@ -481,7 +542,7 @@ TEST_F(MenuTest, ShellCommandsHandTheFocusedEntryToTheDesktop)
     form->NOpenClick();
     form->NPropertyClick();
     form->NSerchClick();
-    EXPECT_EQ(desktop.foldersShown.size() + desktop.opened.size() + desktop.propertiesAsked.size(), 6);
+    EXPECT_EQ(desktop.foldersShown.size() + desktop.filesOpened.size() + desktop.propertiesAsked.size(), 6u);
     EXPECT_TRUE(messages.shown.empty());
 }
 
@@ -608,13 +669,13 @@ TEST_F(FormTest, AFailedWriteBackAtStartEndsTheCreationStepsButTheWindowOpens)
     std::unique_ptr<TFormTallyvane> form;
     {
         const test::SmallDisk disk(16);
-        form = makeForm({QString::fromStdString(folders.path())});
+        form = makeForm({folders.path()});
     }
 
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0], (Message{QString::fromStdString("Unable to write to " + iniPath() + "."), "Tallyvane",
                                           MessageIcon::Error}));
-    EXPECT_TRUE(form->CurPath.isEmpty()) << "the later creation steps are skipped";
+    EXPECT_TRUE(form->run().CurPath.empty()) << "the later creation steps are skipped";
     EXPECT_EQ(text(*form, "LabVer"), "版本 $V$");
     EXPECT_EQ(readIni(), "; hand-written settings, longer than the disk will take\n[Col]\nC3=0\n");
 }

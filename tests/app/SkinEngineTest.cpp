@@ -84,7 +84,7 @@ TEST_P(EachSkin, InflatesToANamedStyleSheetThatParses)
 TEST_P(EachSkin, ReplacesTheApplicationsSkin)
 {
     const int skin = GetParam();
-    const int other = skin % SkinEngine::SkinCount + 1;
+    const int other = skin % Settings::SkinCount + 1;
     SkinEngine engine;
     ASSERT_TRUE(engine.applySkin(other));
 
@@ -110,7 +110,7 @@ TEST_P(EachSkin, PreviewIsAFullPictureOfItsOwnSkinWhateverTheApplicationShows)
     EXPECT_TRUE(qApp->styleSheet().isEmpty());
 
     SkinEngine engine;
-    for (int shown = 1; shown <= SkinEngine::SkinCount; ++shown) {
+    for (int shown = 1; shown <= Settings::SkinCount; ++shown) {
         engine.applySkin(shown);
         EXPECT_EQ(SkinEngine::renderPreview(skin).toImage(), unskinned) << "while skin " << shown << " is shown";
         EXPECT_TRUE(qApp->styleSheet() == SkinEngine::styleSheet(shown));
@@ -118,13 +118,13 @@ TEST_P(EachSkin, PreviewIsAFullPictureOfItsOwnSkinWhateverTheApplicationShows)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Skins, EachSkin, ::testing::Range(1, SkinEngine::SkinCount + 1));
+INSTANTIATE_TEST_SUITE_P(Skins, EachSkin, ::testing::Range(1, Settings::SkinCount + 1));
 
 TEST_F(SkinEngineTest, RejectsNumbersThatNameNoSkin)
 {
     SkinEngine engine;
     EXPECT_EQ(engine.currentSkin(), 0);
-    EXPECT_FALSE(engine.applySkin(1 + SkinEngine::SkinCount));
+    EXPECT_FALSE(engine.applySkin(1 + Settings::SkinCount));
     EXPECT_TRUE(qApp->styleSheet().isEmpty());
     EXPECT_EQ(engine.currentSkin(), 0);
 
@@ -145,15 +145,15 @@ TEST_F(SkinEngineTest, SixSkinsDifferInSheetNameAndPreview)
     QSet<QString> sheets;
     QSet<QString> names;
     QList<QImage> previews;
-    for (int skin = 1; skin <= SkinEngine::SkinCount; ++skin) {
+    for (int skin = 1; skin <= Settings::SkinCount; ++skin) {
         sheets.insert(SkinEngine::styleSheet(skin));
         names.insert(SkinEngine::skinName(skin));
         const QImage preview = SkinEngine::renderPreview(skin).toImage();
         EXPECT_FALSE(previews.contains(preview)) << "preview " << skin;
         previews.append(preview);
     }
-    EXPECT_EQ(sheets.size(), SkinEngine::SkinCount);
-    EXPECT_EQ(names.size(), SkinEngine::SkinCount);
+    EXPECT_EQ(sheets.size(), Settings::SkinCount);
+    EXPECT_EQ(names.size(), Settings::SkinCount);
 }
 
 TEST_F(SkinEngineTest, PushButtonFaceFollowsTheSkin)
@@ -174,7 +174,7 @@ TEST_F(SkinEngineTest, PushButtonFaceFollowsTheSkin)
 TEST(StoredSkins, AreZlibCompressedResources)
 {
     const QStringList stored = QDir(QStringLiteral(":/skins")).entryList(QDir::Files);
-    EXPECT_EQ(stored.size(), SkinEngine::SkinCount);
+    EXPECT_EQ(stored.size(), Settings::SkinCount);
     for (const QString& name : stored) {
         const QResource resource(QStringLiteral(":/skins/") + name);
         EXPECT_EQ(resource.compressionAlgorithm(), QResource::ZlibCompression) << name.toStdString();

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/MessageBoxes.h"
+#include "commands/MessageBoxes.h"
 #include "app/TallyvaneApplication.h"
 
 #include <QEvent>

@@ -402,35 +402,6 @@ TEST_F(FileManagerIntegrationTest, RemovingFailsWhenAnEntryCannotBeDeleted)
     EXPECT_FALSE(exists(entry(Script)));
 }
 
-TEST_F(FileManagerIntegrationTest, TheButtonsReportWithTheWindowsMessages)
-{
-    FixtureTree blockedHome;
-    writeFile(blockedHome.pathOf("applications"), "not a folder");
-    FileManagerIntegration blocked(blockedHome.path());
-    const QString path = QString::fromStdString(executable);
-    const QString caption = QString::fromStdString(Caption);
-
-    const auto registered = RegisterFileManagerEntries(integration, caption, path);
-    EXPECT_EQ(registered.text, QStringLiteral("系统右键菜单已注册！"));
-    EXPECT_FALSE(registered.failure);
-    EXPECT_TRUE(exists(entry(Script)));
-
-    const auto notRegistered = RegisterFileManagerEntries(blocked, caption, path);
-    EXPECT_EQ(notRegistered.text, QStringLiteral("系统右键菜单注册失败！"));
-    EXPECT_TRUE(notRegistered.failure);
-
-    const auto removed = UnregisterFileManagerEntries(integration);
-    EXPECT_EQ(removed.text, QStringLiteral("系统右键菜单已删除！"));
-    EXPECT_FALSE(removed.failure);
-    EXPECT_FALSE(exists(entry(Script)));
-
-    fs::remove(blockedHome.pathOf("applications"));
-    fs::create_directories(blockedHome.pathOf(FolderEntry));
-    const auto notRemoved = UnregisterFileManagerEntries(blocked);
-    EXPECT_EQ(notRemoved.text, QStringLiteral("系统右键菜单删除失败！"));
-    EXPECT_TRUE(notRemoved.failure);
-}
-
 TEST(UserDataHome, FollowsTheBaseDirectoryVariables)
 {
     const std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";

@@ -40,7 +40,7 @@ public:
 // entries added, the root selected, expanded and focused.
 class GridFixture {
 public:
-    GridFixture() : icons(systemIcons), grid(&icons) { grid.resize(1200, 600); }
+    GridFixture() : icons(systemIcons), grid(tree, &icons) { grid.resize(1200, 600); }
 
     // Adds a file or (with a trailing '/') a folder below the entry called parentName.
     EntryId add(const std::string& parentName, const std::string& name, std::int64_t size = 0)
@@ -87,6 +87,7 @@ public:
 
     SolidIcons systemIcons;
     TImageListEx icons;
+    EntryTree tree;
     ResultGrid grid;
     std::map<std::string, EntryId> entries;
 };

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "views/VolumeSummaryPage.h"
 
-#include "analysis/SizeText.h"
+#include "presentation/SizeText.h"
 #include "platform/MountTable.h"
 #include "platform/PosixVolumeQueries.h"
 #include "support/FakeVolumeQueries.h"
@@ -122,7 +122,7 @@ TEST(VolumeSummaryPageOnARealMountTest, ShowsTheMountHoldingTheFolder)
     PosixVolumeQueries queries;
     VolumeSummaryPage page(queries);
     page.ShowVolumeSummary("");
-    page.ShowVolumeSummary(QString::fromStdString(tree.path()));
+    page.ShowVolumeSummary(tree.path());
 
     char* canonical = ::realpath(tree.path().c_str(), nullptr);
     ASSERT_NE(canonical, nullptr);

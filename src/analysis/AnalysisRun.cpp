@@ -1,0 +1,138 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "analysis/AnalysisRun.h"
+
+#include "platform/PathSeparator.h"
+
+namespace tallyvane {
+
+AnalysisRun::AnalysisRun(EntryTree& tree, FileSystem& fileSystem, AnalysisDisplay& display)
+    : m_fileSystem(fileSystem), m_display(display), m_tree(tree)
+{
+}
+
+bool AnalysisRun::refuseWhileBusy()
+{
+    if (!m_busy)
+        return false;
+    m_display.showMessage(RunMessage::Busy, {});
+    return true;
+}
+
+void AnalysisRun::setSortOrder(SortKey key, SortDirection direction)
+{
+    m_sortKey = key;
+    m_sortDirection = direction;
+}
+
+void AnalysisRun::start()
+{
+    if (refuseWhileBusy())
+        return;
+    if (CurPath.empty()) {
+        m_display.showMessage(RunMessage::SelectFolder, {});
+        return;
+    }
+
+    // Whatever happens below, the controls come back to rest.
+    struct RunEnd {
+        AnalysisRun& run;
+        ~RunEnd()
+        {
+            run.m_busy = false;
+            run.cancel();
+            const bool closeNow = run.m_closeAfterRun;
+            run.m_display.showRunEnded(closeNow);
+        }
+    };
+    m_busy = true;
+    const RunEnd end{*this};
+
+    // Reset before the display handles pending input, so that a Cancel handled there is not lost.
+    StopFlag = 0;
+    m_display.showRunStarted();
+    ScanCount = 0;
+    TimeCount = 0;
+    m_display.showVolume(CurPath);
+    AnalyzeFolder(CurPath);
+    m_display.showRunOutcome(StopFlag != 0);
+}
+
+ScanOutcome AnalysisRun::AnalyzeFolder(const std::string& path)
+{
+    if (path.empty() || !m_fileSystem.isFolder(path)) {
+        m_display.showMessage(RunMessage::OpenError, path);
+        return ScanOutcome::NotAFolder;
+    }
+    m_display.showTreeEmptying();
+    m_tree.ClearEntries();
+    std::string scanPath = path;
+    if (scanPath.back() != PathSeparator)
+        scanPath += PathSeparator;
+
+    ScanOutcome outcome = ScanOutcome::Complete;
+    try {
+        FolderScanner scanner(m_tree, m_fileSystem, *this);
+        scanner.ScanFolder(scanPath, NoEntry);
+        if (StopFlag != 0)
+            outcome = ScanOutcome::Cancelled;
+    } catch (...) {
+        // In practice memory ran out: what was found is dropped, the run goes on.
+        m_tree.ClearEntries();
+        outcome = ScanOutcome::Failed;
+        m_display.showMessage(RunMessage::ScanError, scanPath);
+    }
+    m_currentFolder = NoEntry;
+    SortEntries(m_tree, m_sortKey, m_sortDirection);
+    m_display.showTreeFilled(m_tree.FirstEntry());
+    return outcome;
+}
+
+void AnalysisRun::cancel()
+{
+    StopFlag = 1;
+    m_display.showStopped();
+}
+
+void AnalysisRun::tick()
+{
+    ++TimeCount;
+    m_display.showElapsed(TimeCount);
+}
+
+bool AnalysisRun::closeQuery()
+{
+    // A cancelled scan counts as at rest: it only winds down.
+    if (!m_busy || StopFlag == 1) {
+        if (!m_display.confirmExit())
+            return false;
+        if (m_busy) {
+            m_closeAfterRun = true;
+            return false;
+        }
+        return true;
+    }
+    m_display.showMessage(RunMessage::Busy, {});
+    return false;
+}
+
+void AnalysisRun::pumpMessages()
+{
+    m_display.pumpMessages(*this);
+}
+
+void AnalysisRun::folderEntered(const EntryTree&, EntryId folder)
+{
+    m_currentFolder = folder;
+}
+
+void AnalysisRun::entryCounted(std::uint32_t scanCount)
+{
+    ScanCount = static_cast<std::int32_t>(scanCount);
+}
+
+void AnalysisRun::scanFinished()
+{
+    m_display.showScanFinished(*this);
+}
+
+} // namespace tallyvane

@@ -1,0 +1,118 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "analysis/EntrySort.h"
+#include "analysis/EntryTree.h"
+#include "analysis/FolderScan.h"
+#include "platform/FileSystem.h"
+
+#include <cstdint>
+#include <string>
+
+namespace tallyvane {
+
+class AnalysisRun;
+
+// Why a run did not start, or what went wrong in it; the display words it.
+enum class RunMessage {
+    Busy,         // a run is going on; it must be cancelled first
+    SelectFolder, // no folder was chosen
+    OpenError,    // the folder cannot be opened (path: the folder)
+    ScanError,    // the scan failed, in practice for want of memory (path: the folder, with a separator)
+};
+
+// How a scan of a folder ended.
+enum class ScanOutcome { Complete, Cancelled, Failed, NotAFolder };
+
+// What a run shows, and where it hands control back to whoever shows it. The window implements
+// all of it; the command line only what a terminal shows.
+class AnalysisDisplay {
+public:
+    virtual ~AnalysisDisplay() = default;
+
+    virtual void showMessage(RunMessage message, const std::string& path) = 0;
+    // Called once per record while the scan runs. The display may show run.ScanCount and
+    // run.currentFolder(), process its user's input (which may cancel the run) and return at
+    // once when it ran a moment ago.
+    virtual void pumpMessages(AnalysisRun& run) = 0;
+    // The scan is over, completely or up to a stop: what it shows of the scan is brought up to
+    // date.
+    virtual void showScanFinished(AnalysisRun& run) = 0;
+
+    // Asked before the program closes while no scan needs cancelling first; true to close.
+    virtual bool confirmExit() { return true; }
+    // A run begins: the controls switch to scanning, the counts read 0 and the elapsed time
+    // starts; the display may handle pending input once (a Cancel there is not lost).
+    virtual void showRunStarted() {}
+    // The volume holding path is about to be scanned.
+    virtual void showVolume(const std::string& /*path*/) {}
+    // The tree is about to be emptied and filled again: the views let go of its entries and
+    // hold their updates until showTreeFilled.
+    virtual void showTreeEmptying() {}
+    // The tree is filled and sorted; root is its first entry, NoEntry when it stayed empty.
+    virtual void showTreeFilled(EntryId /*root*/) {}
+    // The run's scan ended, completely or after a stop.
+    virtual void showRunOutcome(bool /*cancelled*/) {}
+    // The controls are back at rest and the elapsed time stops: the run ended or was cancelled.
+    virtual void showStopped() {}
+    virtual void showElapsed(std::int32_t /*seconds*/) {}
+    // The run is over; with closeNow the program was asked to close while it wound down.
+    virtual void showRunEnded(bool /*closeNow*/) {}
+};
+
+// One analysis at a time of the folder at CurPath: it scans into a tree, sorts it and tells
+// the display what to show. A second run never starts inside the pump of a running one, whose
+// open folders still hold entries of the tree; a cancelled run leaves a partial tree whose
+// folder sizes add up.
+class AnalysisRun final : private ScanHost {
+public:
+    // The run fills tree, which outlives it and which the views show.
+    AnalysisRun(EntryTree& tree, FileSystem& fileSystem, AnalysisDisplay& display);
+
+    EntryTree& tree() { return m_tree; }
+    const EntryTree& tree() const { return m_tree; }
+
+    // Runs the analysis of CurPath, unless one is going on or no folder was chosen.
+    void start();
+    // Scans path (bytes, with or without a trailing separator) into a new tree and sorts it.
+    ScanOutcome AnalyzeFolder(const std::string& path);
+    // Asks a running scan to stop and puts the controls at rest.
+    void cancel();
+    // One second of the run has passed.
+    void tick();
+    // Whether the program may close now. While a scan needs cancelling first, the display says
+    // so and the answer is no; otherwise the user is asked, and a cancelled scan still winding
+    // down makes the program close once the run returns.
+    bool closeQuery();
+
+    bool isBusy() const { return m_busy; }
+    // Shows the busy message and returns true while a run is going on.
+    bool refuseWhileBusy();
+    // The folder being read while the scan runs.
+    EntryId currentFolder() const { return m_currentFolder; }
+    // The order every folder's children take once the tree is filled.
+    void setSortOrder(SortKey key, SortDirection direction);
+
+    std::string CurPath; // the folder to analyse, as bytes
+    int StopFlag = 0;    // 1 once a stop was asked for
+    std::int32_t ScanCount = 0;
+    std::int32_t TimeCount = 0; // seconds since the scan began
+
+private:
+    void pumpMessages() override;
+    bool stopRequested() const override { return StopFlag == 1; }
+    void folderEntered(const EntryTree& tree, EntryId folder) override;
+    void entryCounted(std::uint32_t scanCount) override;
+    void scanFinished() override;
+
+    FileSystem& m_fileSystem;
+    AnalysisDisplay& m_display;
+    EntryTree& m_tree;
+    EntryId m_currentFolder = NoEntry;
+    SortKey m_sortKey = SortKey::Size;
+    SortDirection m_sortDirection = SortDirection::Descending;
+    bool m_busy = false;
+    bool m_closeAfterRun = false;
+};
+
+} // namespace tallyvane

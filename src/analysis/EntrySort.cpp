@@ -1,0 +1,66 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "analysis/EntrySort.h"
+
+#include <algorithm>
+#include <string_view>
+
+namespace tallyvane {
+namespace {
+
+int compareNames(std::string_view first, std::string_view second)
+{
+    const auto mapped = [](std::string_view name, std::size_t i) -> int {
+        // Past the end stands the terminating zero, which takes part in the comparison.
+        if (i >= name.size())
+            return 0;
+        const auto byte = static_cast<unsigned char>(name[i]);
+        return (byte >= 'a' && byte <= 'z') ? byte - ('a' - 'A') : byte;
+    };
+    const std::size_t length = std::max(first.size(), second.size());
+    for (std::size_t i = 0; i <= length; ++i) {
+        const int a = mapped(first, i);
+        const int b = mapped(second, i);
+        if (a != b)
+            return a - b;
+    }
+    return 0;
+}
+
+} // namespace
+
+int CompareEntries(const EntryTree& tree, EntryId first, EntryId second, SortKey key)
+{
+    if (first == NoEntry || second == NoEntry)
+        return 0;
+    switch (key) {
+    case SortKey::Name:
+        return compareNames(tree.name(first), tree.name(second));
+    case SortKey::Size: {
+        const std::int64_t a = tree.size(first);
+        const std::int64_t b = tree.size(second);
+        return (a > b) - (a < b);
+    }
+    default:
+        return 0;
+    }
+}
+
+void SortEntries(EntryTree& tree, SortKey key, SortDirection direction)
+{
+    if (key == SortKey::None)
+        return;
+    // A stable sort keeps equal entries in place: ascending, a later entry moves before an
+    // earlier one only when the earlier compares greater; descending, only when it compares less.
+    const int sign = direction == SortDirection::Ascending ? 1 : -1;
+    if (key == SortKey::Size) {
+        tree.sortChildren([&tree, sign](EntryId a, EntryId b) {
+            return sign > 0 ? tree.size(a) < tree.size(b) : tree.size(a) > tree.size(b);
+        });
+    } else {
+        tree.sortChildren([&tree, sign](EntryId a, EntryId b) {
+            return sign * compareNames(tree.name(a), tree.name(b)) < 0;
+        });
+    }
+}
+
+} // namespace tallyvane

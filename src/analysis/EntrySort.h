@@ -1,0 +1,19 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "analysis/EntryTree.h"
+
+namespace tallyvane {
+
+enum class SortKey { None, Name, Size };
+enum class SortDirection { Ascending, Descending };
+
+// Compares two entries by name (byte by byte, 'a'..'z' taken as upper case) or by size;
+// negative, zero or positive. SortKey::None and NoEntry compare equal.
+int CompareEntries(const EntryTree& tree, EntryId first, EntryId second, SortKey key);
+
+// Sorts every folder's children by key with a stable merge sort. Entries that compare equal
+// keep their order; with SortKey::None nothing moves.
+void SortEntries(EntryTree& tree, SortKey key, SortDirection direction);
+
+} // namespace tallyvane

@@ -1,0 +1,138 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/WindowRunDisplay.h"
+
+#include "app/ReportPage.h"
+#include "commands/EntryCommands.h"
+#include "commands/MessageBoxes.h"
+#include "platform/FileNames.h"
+#include "presentation/ElapsedTime.h"
+#include "presentation/MessageTexts.h"
+#include "views/ResultGrid.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QTimer>
+
+namespace tallyvane {
+
+WindowRunDisplay::WindowRunDisplay(ReportPage& page, QLabel& statusPanel, QTimer& timer, MessageBoxes& messages,
+                                   EntryCommands& commands, std::function<void(bool)> runEnded)
+    : m_page(page), m_statusPanel(statusPanel), m_timer(timer), m_messages(messages), m_commands(commands),
+      m_runEnded(std::move(runEnded))
+{
+    m_sincePump.start();
+}
+
+void WindowRunDisplay::showMessage(RunMessage message, const std::string& path)
+{
+    const QString caption = QString::fromUtf8(MsgCaption);
+    switch (message) {
+    case RunMessage::Busy:
+        m_messages.show(QString::fromUtf8(MsgBusy), caption, MessageIcon::Error);
+        break;
+    case RunMessage::SelectFolder:
+        m_messages.show(QString::fromUtf8(MsgSelectFolder), caption, MessageIcon::Warning);
+        m_page.showState({});
+        break;
+    case RunMessage::OpenError:
+        m_messages.show(QString::fromUtf8(MsgOpenError) + DecodeFileName(path), caption, MessageIcon::Warning);
+        break;
+    case RunMessage::ScanError:
+        m_messages.show(QString::fromUtf8(MsgScanError) + DecodeFileName(path), caption, MessageIcon::Error);
+        break;
+    }
+}
+
+void WindowRunDisplay::pumpMessages(AnalysisRun& run)
+{
+    if (m_sincePump.elapsed() < PumpInterval)
+        return;
+    publish(run);
+    QCoreApplication::processEvents();
+    m_sincePump.restart();
+}
+
+void WindowRunDisplay::showScanFinished(AnalysisRun& run)
+{
+    publish(run);
+}
+
+void WindowRunDisplay::publish(const AnalysisRun& run)
+{
+    if (run.ScanCount != m_shownCount) {
+        m_shownCount = run.ScanCount;
+        m_page.showCount(m_shownCount);
+    }
+    const EntryId folder = run.currentFolder();
+    if (folder != NoEntry && folder != m_shownFolder) {
+        m_shownFolder = folder;
+        m_statusPanel.setText(DecodeFileName(run.tree().EntryPath(folder)));
+    }
+}
+
+bool WindowRunDisplay::confirmExit()
+{
+    return m_messages.askYesNo(QString::fromUtf8(MsgExit), QString::fromUtf8(ProgramCaption));
+}
+
+void WindowRunDisplay::showRunStarted()
+{
+    m_page.showState(QString::fromUtf8(MsgScanning));
+    m_page.showVolume({});
+    m_page.setScanning(true);
+    m_shownCount = 0;
+    m_shownFolder = NoEntry;
+    m_page.showCount(0);
+    m_page.showElapsed(QStringLiteral("0"));
+    QCoreApplication::processEvents();
+    m_timer.start();
+}
+
+void WindowRunDisplay::showVolume(const std::string& path)
+{
+    m_page.showVolume(path);
+}
+
+void WindowRunDisplay::showTreeEmptying()
+{
+    // The search window's results name entries of the tree about to go.
+    m_commands.forgetEntries();
+    ResultGrid& grid = m_page.grid();
+    grid.BeginGridUpdate();
+    grid.ClearEntries();
+}
+
+void WindowRunDisplay::showTreeFilled(EntryId root)
+{
+    ResultGrid& grid = m_page.grid();
+    if (root != NoEntry) {
+        m_page.showFolderChart(grid.tree(), root);
+        grid.SelectEntry(root);
+        grid.ExpandEntry(root);
+        grid.FocusEntry(root);
+    }
+    grid.EndGridUpdate();
+}
+
+void WindowRunDisplay::showRunOutcome(bool cancelled)
+{
+    m_page.showState(QString::fromUtf8(cancelled ? MsgCancelled : MsgDone));
+}
+
+void WindowRunDisplay::showStopped()
+{
+    m_timer.stop();
+    m_page.setScanning(false);
+}
+
+void WindowRunDisplay::showElapsed(std::int32_t seconds)
+{
+    m_page.showElapsed(ElapsedTimeText(seconds, QString::fromUtf8(MsgMinutes), QString::fromUtf8(MsgSeconds)));
+}
+
+void WindowRunDisplay::showRunEnded(bool closeNow)
+{
+    m_runEnded(closeNow);
+}
+
+} // namespace tallyvane

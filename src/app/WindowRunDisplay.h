@@ -1,0 +1,61 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "analysis/AnalysisRun.h"
+
+#include <QElapsedTimer>
+
+#include <functional>
+
+class QLabel;
+class QTimer;
+
+namespace tallyvane {
+
+class EntryCommands;
+class MessageBoxes;
+class ReportPage;
+
+// The window's side of an analysis run: the report page's controls and texts, the grid, the
+// status panel, the elapsed-time timer and the message boxes.
+//
+// The scan calls the pump once per record; the pump processes the window's events when it last
+// did so more than a moment ago, then shows the entries found and the folder being read as they
+// are at that moment. What the user sees is the same as one update per record, at a fraction of
+// the cost.
+class WindowRunDisplay final : public AnalysisDisplay {
+public:
+    static constexpr int PumpInterval = 15; // milliseconds
+
+    // runEnded: called when a run is over, with true when the window is to close now.
+    WindowRunDisplay(ReportPage& page, QLabel& statusPanel, QTimer& timer, MessageBoxes& messages,
+                     EntryCommands& commands, std::function<void(bool)> runEnded);
+
+    void showMessage(RunMessage message, const std::string& path) override;
+    void pumpMessages(AnalysisRun& run) override;
+    void showScanFinished(AnalysisRun& run) override;
+    bool confirmExit() override;
+    void showRunStarted() override;
+    void showVolume(const std::string& path) override;
+    void showTreeEmptying() override;
+    void showTreeFilled(EntryId root) override;
+    void showRunOutcome(bool cancelled) override;
+    void showStopped() override;
+    void showElapsed(std::int32_t seconds) override;
+    void showRunEnded(bool closeNow) override;
+
+private:
+    void publish(const AnalysisRun& run);
+
+    ReportPage& m_page;
+    QLabel& m_statusPanel;
+    QTimer& m_timer;
+    MessageBoxes& m_messages;
+    EntryCommands& m_commands;
+    std::function<void(bool)> m_runEnded;
+    QElapsedTimer m_sincePump;
+    EntryId m_shownFolder = NoEntry;
+    std::int32_t m_shownCount = 0;
+};
+
+} // namespace tallyvane

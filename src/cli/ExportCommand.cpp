@@ -1,0 +1,194 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "cli/ExportCommand.h"
+
+#include "platform/AtomicFile.h"
+#include "report/GridReport.h"
+
+#include <charconv>
+#include <memory>
+
+namespace tallyvane {
+namespace {
+
+// The value of an option given as "--name value" or "--name=value".
+bool takeOption(const std::vector<std::string>& arguments, std::size_t& i, std::string_view name,
+                std::string& value, std::string& error)
+{
+    const std::string& argument = arguments[i];
+    if (argument == name) {
+        if (i + 1 >= arguments.size()) {
+            error = "option " + std::string(name) + " needs a value";
+            return true;
+        }
+        value = arguments[++i];
+        return true;
+    }
+    if (argument.starts_with(name) && argument.size() > name.size() && argument[name.size()] == '=') {
+        value = argument.substr(name.size() + 1);
+        return true;
+    }
+    return false;
+}
+
+// A scan nobody watches and nobody stops.
+class QuietDisplay final : public AnalysisDisplay {
+public:
+    void showMessage(RunMessage, const std::string&) override {}
+    void pumpMessages(AnalysisRun&) override {}
+    void showScanFinished(AnalysisRun&) override {}
+};
+
+class StreamSink final : public ReportSink {
+public:
+    explicit StreamSink(std::FILE* stream) : m_stream(stream) {}
+    void write(std::string_view bytes) override
+    {
+        if (std::fwrite(bytes.data(), 1, bytes.size(), m_stream) != bytes.size())
+            throw FileError("Stream write error");
+    }
+
+private:
+    std::FILE* m_stream;
+};
+
+} // namespace
+
+CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
+{
+    CommandLine line;
+    bool exporting = false;
+    std::vector<std::string> positional;
+    for (std::size_t i = 0; i < arguments.size() && line.error.empty(); ++i) {
+        const std::string& argument = arguments[i];
+        std::string value;
+        if (argument == "--help" || argument == "-h") {
+            line.action = CommandLine::Action::Help;
+            return line;
+        }
+        if (argument == "--version") {
+            line.action = CommandLine::Action::Version;
+            return line;
+        }
+        if (argument == "--") {
+            positional.insert(positional.end(), arguments.begin() + static_cast<long>(i) + 1, arguments.end());
+            break;
+        }
+        if (takeOption(arguments, i, "--export", value, line.error)) {
+            exporting = true;
+            if (value == "html")
+                line.options.format = ReportFormat::Html;
+            else if (value == "rtf")
+                line.options.format = ReportFormat::Rtf;
+            else if (value == "text")
+                line.options.format = ReportFormat::Text;
+            else if (line.error.empty())
+                line.error = "unknown export format '" + value + "' (html, rtf or text)";
+        } else if (takeOption(arguments, i, "--separator", value, line.error)) {
+            if (value.empty() && line.error.empty())
+                line.error = "the separator must not be empty";
+            line.options.separator = value;
+        } else if (takeOption(arguments, i, "--max-depth", value, line.error)) {
+            int depth = -1;
+            const auto [end, status] = std::from_chars(value.data(), value.data() + value.size(), depth);
+            if ((status != std::errc{} || end != value.data() + value.size() || depth < 0) && line.error.empty())
+                line.error = "--max-depth needs a whole number of 0 or more";
+            line.options.maxDepth = depth;
+        } else if (takeOption(arguments, i, "--output", value, line.error)) {
+            if (value.empty() && line.error.empty())
+                line.error = "--output needs a file name";
+            line.options.output = value;
+        } else if (argument.size() > 1 && argument.starts_with('-') && line.error.empty()) {
+            line.error = "unknown option '" + argument + "'";
+        } else {
+            positional.push_back(argument);
+        }
+    }
+    if (!line.error.empty())
+        return line;
+    if (!exporting) {
+        line.action = CommandLine::Action::Window;
+        if (!positional.empty())
+            line.options.folder = positional.front();
+        return line;
+    }
+    line.action = CommandLine::Action::Export;
+    if (positional.size() != 1)
+        line.error = positional.empty() ? "no folder given" : "only one folder can be exported";
+    else
+        line.options.folder = positional.front();
+    return line;
+}
+
+std::string UsageText()
+{
+    return "Usage: tallyvane [FOLDER]\n"
+           "       tallyvane --export html|rtf|text [--separator S] [--max-depth N] [--output FILE] FOLDER\n"
+           "\n"
+           "Shows where the space in FOLDER goes. With --export, scans FOLDER without a window and\n"
+           "writes the result grid as a report, largest entries first in every folder.\n"
+           "\n"
+           "  --export FORMAT   html (a table), rtf (a table) or text (delimited text)\n"
+           "  --separator S     the text report's field separator (default: a tab)\n"
+           "  --max-depth N     report only the entries N or fewer levels below FOLDER;\n"
+           "                    every size still counts everything below it\n"
+           "  --output FILE     write to FILE, replacing it only once the report is complete\n"
+           "                    (default: standard output)\n"
+           "  --help            show this text\n"
+           "  --version         show the version\n";
+}
+
+int RunExport(const ExportOptions& options, ExportEnvironment& environment)
+{
+    const auto fail = [&](const std::string& message) {
+        std::fprintf(environment.messages, "tallyvane: %s\n", message.c_str());
+        return 1;
+    };
+    FileSystem& fileSystem = environment.fileSystem;
+    if (options.folder.empty() || !fileSystem.exists(options.folder))
+        return fail("cannot analyse '" + options.folder + "': no such folder");
+    if (!fileSystem.isFolder(options.folder))
+        return fail("cannot analyse '" + options.folder + "': not a folder");
+
+    // Open the output first, so that an unwritable destination is reported before a long scan.
+    std::unique_ptr<AtomicFile> file;
+    try {
+        if (!options.output.empty())
+            file = std::make_unique<AtomicFile>(options.output);
+    } catch (const FileError& error) {
+        return fail(error.what());
+    }
+
+    QuietDisplay quiet;
+    EntryTree tree;
+    AnalysisRun run(tree, fileSystem, environment.progress ? *environment.progress : quiet);
+    switch (run.AnalyzeFolder(options.folder)) {
+    case ScanOutcome::Complete:
+        break;
+    case ScanOutcome::Cancelled:
+        return 130;
+    case ScanOutcome::Failed:
+        return fail("cannot analyse '" + options.folder + "': out of memory");
+    case ScanOutcome::NotAFolder:
+        return fail("cannot analyse '" + options.folder + "': not a folder");
+    }
+
+    GridReport report = DefaultGridReport();
+    report.depthLimit = options.maxDepth;
+    try {
+        if (file) {
+            FileReportSink sink(*file);
+            RenderReport(options.format, report, tree, options.separator, sink);
+            file->commit();
+        } else {
+            StreamSink sink(environment.output);
+            RenderReport(options.format, report, tree, options.separator, sink);
+            if (std::fflush(environment.output) != 0)
+                throw FileError("Stream write error");
+        }
+    } catch (const FileError& error) {
+        return fail(error.what());
+    }
+    return 0;
+}
+
+} // namespace tallyvane

@@ -1,0 +1,51 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "analysis/AnalysisRun.h"
+#include "platform/FileSystem.h"
+#include "report/RenderReport.h"
+
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tallyvane {
+
+// tallyvane --export html|rtf|text [--separator S] [--max-depth N] [--output FILE] FOLDER
+struct ExportOptions {
+    ReportFormat format = ReportFormat::Text;
+    std::string separator{DefaultSeparator}; // bytes
+    int maxDepth = -1;
+    std::string output; // empty: standard output
+    std::string folder;
+};
+
+struct CommandLine {
+    enum class Action { Export, Help, Version, Window };
+    Action action = Action::Window;
+    ExportOptions options;
+    std::string error; // set when the arguments are not understood
+};
+
+// Reads the arguments after the program name. Without --export, --help or --version the
+// arguments are the window's.
+CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
+
+std::string UsageText();
+
+// Everything the export command touches outside itself.
+struct ExportEnvironment {
+    FileSystem& fileSystem;
+    std::FILE* output;     // standard output
+    std::FILE* messages;   // standard error
+    AnalysisDisplay* progress; // shows progress and may stop the scan; none: a quiet, unstoppable scan
+};
+
+// Scans options.folder, sorts every folder by size (largest first) and writes the report with
+// CR LF line ends, to options.output (replaced atomically) or to the output stream. Returns the
+// process exit code: 0 on success, 1 on failure (the reason written to messages), 130 when
+// the progress host asked to stop.
+int RunExport(const ExportOptions& options, ExportEnvironment& environment);
+
+} // namespace tallyvane

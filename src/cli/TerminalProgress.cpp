@@ -1,0 +1,78 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "cli/TerminalProgress.h"
+
+#include <string>
+
+namespace tallyvane {
+namespace {
+
+volatile std::sig_atomic_t interruptSignal = 0;
+
+extern "C" void onInterrupt(int)
+{
+    interruptSignal = 1;
+}
+
+constexpr std::size_t PathColumns = 60;
+
+} // namespace
+
+TerminalProgress::TerminalProgress(std::FILE* stream, bool show) : m_stream(stream), m_show(show)
+{
+    interruptSignal = 0;
+    std::signal(SIGINT, onInterrupt);
+    std::signal(SIGTERM, onInterrupt);
+}
+
+TerminalProgress::~TerminalProgress()
+{
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+}
+
+void TerminalProgress::pumpMessages(AnalysisRun& run)
+{
+    if (interrupted() && run.StopFlag == 0)
+        run.cancel();
+    // Reading the clock for every record would cost more than the rest of this function.
+    if (!m_show || (++m_pumps & 1023) != 0)
+        return;
+    const Clock::time_point now = Clock::now();
+    if (now - m_lastDraw < std::chrono::milliseconds(100))
+        return;
+    m_lastDraw = now;
+    draw(run);
+}
+
+bool TerminalProgress::interrupted() const
+{
+    return interruptSignal != 0;
+}
+
+void TerminalProgress::draw(const AnalysisRun& run)
+{
+    const EntryId folder = run.currentFolder();
+    std::string path = folder != NoEntry ? run.tree().EntryPath(folder) : std::string();
+    if (path.size() > PathColumns) {
+        // Keep the end of the path; never cut a UTF-8 sequence in two.
+        std::size_t cut = path.size() - PathColumns + 3;
+        while (cut < path.size() && (static_cast<unsigned char>(path[cut]) & 0xC0) == 0x80)
+            ++cut;
+        path = "..." + path.substr(cut);
+    }
+    const double seconds = std::chrono::duration<double>(Clock::now() - m_start).count();
+    std::fprintf(m_stream, "\r\033[K%d entries  %.1f s  %s", run.ScanCount, seconds, path.c_str());
+    std::fflush(m_stream);
+    m_drawn = true;
+}
+
+void TerminalProgress::showScanFinished(AnalysisRun&)
+{
+    if (m_drawn) {
+        std::fputs("\r\033[K", m_stream);
+        std::fflush(m_stream);
+        m_drawn = false;
+    }
+}
+
+} // namespace tallyvane

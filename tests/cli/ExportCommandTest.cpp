@@ -1,0 +1,253 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "cli/ExportCommand.h"
+#include "cli/TerminalProgress.h"
+#include "platform/PosixFileSystem.h"
+#include "support/FakeFileSystem.h"
+#include "support/FileText.h"
+#include "support/FixtureTree.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <csignal>
+#include <fstream>
+
+namespace tallyvane {
+namespace {
+
+using test::FakeFileSystem;
+using test::FixtureTree;
+using test::ReadFileText;
+
+std::string readStream(std::FILE* stream)
+{
+    std::fflush(stream);
+    std::rewind(stream);
+    std::string text;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, stream)) > 0;)
+        text.append(buffer, n);
+    return text;
+}
+
+CommandLine parse(const std::vector<std::string>& arguments)
+{
+    return ParseCommandLine(arguments);
+}
+
+TEST(CommandLine, ReadsTheExportOptionsInEitherForm)
+{
+    const CommandLine line = parse({"--export", "rtf", "--separator=;", "--max-depth", "2", "--output=out.rtf", "/data"});
+    ASSERT_EQ(line.error, "");
+    EXPECT_EQ(line.action, CommandLine::Action::Export);
+    EXPECT_EQ(line.options.format, ReportFormat::Rtf);
+    EXPECT_EQ(line.options.separator, ";");
+    EXPECT_EQ(line.options.maxDepth, 2);
+    EXPECT_EQ(line.options.output, "out.rtf");
+    EXPECT_EQ(line.options.folder, "/data");
+
+    const CommandLine defaults = parse({"--export=html", "--", "--odd-folder-name"});
+    ASSERT_EQ(defaults.error, "");
+    EXPECT_EQ(defaults.options.format, ReportFormat::Html);
+    EXPECT_EQ(defaults.options.separator, "\t");
+    EXPECT_EQ(defaults.options.maxDepth, -1);
+    EXPECT_EQ(defaults.options.output, "");
+    EXPECT_EQ(defaults.options.folder, "--odd-folder-name");
+}
+
+TEST(CommandLine, TellsWhatIsWrongWithTheArguments)
+{
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"--export", "pdf", "/data"}, "unknown export format 'pdf' (html, rtf or text)"},
+        {{"--export", "text"}, "no folder given"},
+        {{"--export", "text", "/a", "/b"}, "only one folder can be exported"},
+        {{"--export", "text", "--max-depth", "-1", "/a"}, "--max-depth needs a whole number of 0 or more"},
+        {{"--export", "text", "--max-depth", "2x", "/a"}, "--max-depth needs a whole number of 0 or more"},
+        {{"--export", "text", "--separator=", "/a"}, "the separator must not be empty"},
+        {{"--export", "text", "/a", "--output"}, "option --output needs a value"},
+        {{"--export", "text", "--colour", "/a"}, "unknown option '--colour'"},
+    };
+    for (const auto& [arguments, error] : cases)
+        EXPECT_EQ(parse(arguments).error, error);
+}
+
+TEST(CommandLine, HelpVersionAndTheWindow)
+{
+    EXPECT_EQ(parse({"--export", "text", "--help"}).action, CommandLine::Action::Help);
+    EXPECT_EQ(parse({"--version"}).action, CommandLine::Action::Version);
+    const CommandLine window = parse({"/home/ann"});
+    EXPECT_EQ(window.action, CommandLine::Action::Window);
+    EXPECT_EQ(window.options.folder, "/home/ann");
+    EXPECT_EQ(parse({}).action, CommandLine::Action::Window);
+}
+
+class ExportRun : public ::testing::Test {
+protected:
+    ExportRun()
+    {
+        fixture.makeFolder("music");
+        fixture.makeFile("music/song.ogg", 3000);
+        fixture.makeFolder("music/live");
+        fixture.makeFile("music/live/concert.ogg", 5000);
+        fixture.makeFile("notes.txt", 1000);
+    }
+    ~ExportRun() override
+    {
+        std::fclose(output);
+        std::fclose(messages);
+    }
+
+    int run(ExportOptions options)
+    {
+        ExportEnvironment environment{fileSystem, output, messages, nullptr};
+        return RunExport(options, environment);
+    }
+
+    FixtureTree fixture;
+    PosixFileSystem fileSystem;
+    std::FILE* output = std::tmpfile();
+    std::FILE* messages = std::tmpfile();
+};
+
+TEST_F(ExportRun, WritesADepthLimitedSummaryLargestFirstWithCrLf)
+{
+    ExportOptions options;
+    options.folder = fixture.path();
+    options.maxDepth = 1;
+    ASSERT_EQ(run(options), 0);
+
+    const std::string root = fixture.path();
+    const std::string expected =
+        "名称\t\t大小(字节)\t大小\t文件夹内%\t文件夹内比列图\t总%\t总比列图\r\n"
+        + root + "\t\t9,000\t9KB\t\t\t\t\r\n"
+        "\tmusic\t8,000\t8KB\t88.89%\t\t88.89%\t\r\n"
+        "\tnotes.txt\t1,000\t1000Byte\t11.11%\t\t11.11%\t\r\n";
+    EXPECT_EQ(readStream(output), expected);
+    EXPECT_EQ(readStream(messages), "");
+}
+
+TEST_F(ExportRun, ReplacesTheOutputFileWhole)
+{
+    const std::string path = fixture.pathOf("report.html");
+    std::ofstream(path) << "old report";
+    ExportOptions options;
+    options.format = ReportFormat::Html;
+    options.folder = fixture.pathOf("music") + "/";
+    options.output = path;
+    ASSERT_EQ(run(options), 0);
+
+    const std::string html = ReadFileText(path);
+    EXPECT_TRUE(html.starts_with("<META http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">"));
+    EXPECT_TRUE(html.ends_with("</table>\r\n"));
+    EXPECT_NE(html.find(">" + fixture.pathOf("music") + "</td>"), std::string::npos)
+        << "the root is named without its trailing separator";
+    EXPECT_NE(html.find(">concert.ogg</td>"), std::string::npos);
+    EXPECT_EQ(readStream(output), "");
+}
+
+TEST_F(ExportRun, RefusesWhatIsNotAFolder)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {fixture.pathOf("gone"), "tallyvane: cannot analyse '" + fixture.pathOf("gone") + "': no such folder\n"},
+        {fixture.pathOf("notes.txt"), "tallyvane: cannot analyse '" + fixture.pathOf("notes.txt") + "': not a folder\n"},
+        {"", "tallyvane: cannot analyse '': no such folder\n"},
+    };
+    for (const auto& [folder, message] : cases) {
+        ExportOptions options;
+        options.folder = folder;
+        std::FILE* errors = std::tmpfile();
+        ExportEnvironment environment{fileSystem, output, errors, nullptr};
+        EXPECT_EQ(RunExport(options, environment), 1);
+        EXPECT_EQ(readStream(errors), message);
+        std::fclose(errors);
+    }
+    EXPECT_EQ(readStream(output), "");
+}
+
+TEST_F(ExportRun, AFailedWriteIsReported)
+{
+    fixture.makeFolder("taken");
+    const std::pair<std::string, std::string> cases[] = {
+        {fixture.pathOf("taken"), "Cannot create file \"" + fixture.pathOf("taken") + "\". Is a directory"},
+        {fixture.pathOf("no/such/place.txt"),
+         "Cannot create file \"" + fixture.pathOf("no/such/place.txt") + "\". No such file or directory"},
+        {"/dev/full", "Stream write error"},
+    };
+    for (const auto& [target, message] : cases) {
+        ExportOptions options;
+        options.folder = fixture.path();
+        options.output = target;
+        std::FILE* errors = std::tmpfile();
+        ExportEnvironment environment{fileSystem, output, errors, nullptr};
+        EXPECT_EQ(RunExport(options, environment), 1) << target;
+        EXPECT_EQ(readStream(errors), "tallyvane: " + message + "\n");
+        std::fclose(errors);
+    }
+}
+
+TEST(TerminalProgress, DrawsAtMostTenTimesASecondAndStopsOnInterrupt)
+{
+    FakeFileSystem fileSystem;
+    std::vector<FakeFileSystem::Item> photos;
+    for (int i = 0; i < 4096; ++i)
+        photos.push_back(test::file("p" + std::to_string(i), 1));
+    fileSystem.addFolder("/data/", {test::folder("photos")});
+    fileSystem.addFolder("/data/photos/", photos);
+
+    std::FILE* stream = std::tmpfile();
+    {
+        TerminalProgress progress(stream, true);
+        EntryTree tree;
+        AnalysisRun run(tree, fileSystem, progress);
+        bool interruptedMidway = false;
+        fileSystem.beforeRecord = [&](const std::string&, const std::string& name) {
+            if (name == "p3000" && !interruptedMidway) {
+                interruptedMidway = true;
+                const std::string drawn = readStream(stream);
+                EXPECT_NE(drawn.find(" entries  "), std::string::npos) << drawn;
+                EXPECT_NE(drawn.find("/data/photos/"), std::string::npos) << drawn;
+                EXPECT_EQ(drawn.find("\r\033[K", 1), std::string::npos) << "drawn twice within 100 ms";
+                EXPECT_FALSE(progress.interrupted());
+                std::raise(SIGINT);
+                EXPECT_TRUE(progress.interrupted());
+            }
+        };
+        EXPECT_EQ(run.AnalyzeFolder("/data"), ScanOutcome::Cancelled);
+        EXPECT_TRUE(interruptedMidway);
+        EXPECT_LT(run.tree().EntryCount(), 3200u) << "the scan stops at the next record";
+        EXPECT_TRUE(readStream(stream).ends_with("\r\033[K")) << "the line is cleared";
+    }
+    std::fclose(stream);
+}
+
+// The installed program, end to end.
+int runProgram(const std::string& arguments, std::string* out = nullptr)
+{
+    const std::string command = std::string(TALLYVANE_EXECUTABLE) + " " + arguments + " 2>/dev/null";
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    std::string text = readStream(pipe);
+    if (out)
+        *out = text;
+    const int status = ::pclose(pipe);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(Program, ExitCodesTellSuccessFailureAndMisuse)
+{
+    FixtureTree fixture;
+    fixture.makeFile("a.txt", 1234);
+    std::string out;
+    EXPECT_EQ(runProgram("--export text --max-depth 0 '" + fixture.path() + "'", &out), 0);
+    EXPECT_EQ(out, "名称\t大小(字节)\t大小\t文件夹内%\t文件夹内比列图\t总%\t总比列图\r\n"
+                       + fixture.path() + "\t1,234\t1KB\t\t\t\t\r\n");
+    EXPECT_EQ(runProgram("--export text '" + fixture.pathOf("a.txt") + "'"), 1);
+    EXPECT_EQ(runProgram("--export csv '" + fixture.path() + "'"), 2);
+    EXPECT_EQ(runProgram("--version", &out), 0);
+    EXPECT_EQ(out, "tallyvane 3.0.5\n");
+    EXPECT_EQ(runProgram("--help", &out), 0);
+    EXPECT_TRUE(out.starts_with("Usage: tallyvane")) << out;
+}
+
+} // namespace
+} // namespace tallyvane
