@@ -44,10 +44,15 @@ QColor FileTypeColour(std::uint64_t typeKey)
     // Saturated, mid-light hues that stay apart under the shading and on light or dark skins.
     static constexpr std::array<QRgb, 12> palette{
         0xff4e79a7, 0xfff28e2b, 0xffe15759, 0xff76b7b2, 0xff59a14f, 0xffedc948,
-        0xffb07aa1, 0xffff9da7, 0xff9c755f, 0xff3caea3, 0xff8c6bb1, 0xffd37295,
+        0xffb07aa1, 0xffff9da7, 0xff9c755f, 0xffbcbd22, 0xff8c6bb1, 0xffd37295,
     };
-    // The high bits mix every byte of the type; the low ones only the last few.
-    return QColor::fromRgb(palette[(typeKey >> 32) % palette.size()]);
+    // FNV leaves short types' keys poorly mixed; a final scramble (splitmix64's) spreads them
+    // over the whole palette.
+    std::uint64_t mixed = typeKey;
+    mixed = (mixed ^ (mixed >> 30)) * 0xbf58476d1ce4e5b9ull;
+    mixed = (mixed ^ (mixed >> 27)) * 0x94d049bb133111ebull;
+    mixed ^= mixed >> 31;
+    return QColor::fromRgb(palette[mixed % palette.size()]);
 }
 
 QColor RemainderColour()
