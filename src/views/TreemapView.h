@@ -64,6 +64,8 @@ public:
     bool isRendering() const { return m_pending; }
     // The legend shown: the largest file types of the zoomed subtree.
     const std::vector<FileTypeShare>& legend() const { return m_legend; }
+    // The part of the widget the map fills; the legend takes the rest below it.
+    QRect mapRect() const;
     // The text shown instead of the map while a scan runs.
     static QString scanningText();
 
@@ -94,8 +96,6 @@ private:
         std::int64_t legendTotal = 0;
     };
 
-    // The part of the widget the map fills; the legend takes the rest below it.
-    QRect mapRect() const;
     int legendHeight() const;
     // Cancels the worker and waits for it; the next start begins afresh.
     void stopWorker();
