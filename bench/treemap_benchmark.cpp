@@ -1,0 +1,148 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Times the treemap on a large tree: layout and shading at 1600×1000 (the picture the view
+// makes after an analysis, legend included), the same through the view from a resize to the
+// new picture on screen, and the memory the view adds beyond the tree.
+// Run offscreen: QT_QPA_PLATFORM=offscreen treemap_benchmark [entries]
+#include "platform/FileAttributes.h"
+#include "presentation/FileTypePalette.h"
+#include "presentation/TreemapImage.h"
+#include "views/TreemapView.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QSignalSpy>
+
+#include <cstdio>
+#include <malloc.h>
+#include <fstream>
+#include <random>
+#include <string>
+
+using namespace tallyvane;
+
+namespace {
+
+long residentKilobytes()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.starts_with("VmRSS:"))
+            return std::stol(line.substr(6));
+    }
+    return 0;
+}
+
+// A tree shaped like a disk, as the grid benchmark makes it: folders of 2 to 40 entries, about
+// one in eight a folder, down to nine levels, files of a dozen types with exponential sizes.
+void buildTree(EntryTree& tree, std::size_t entries, std::uint32_t seed)
+{
+    static const char* const types[] = {".dat", ".txt", ".jpg", ".mp4", ".so", ".h", ".cpp", ".iso", ".log", ".zip", ".pdf", ""};
+    std::mt19937 random(seed);
+    const EntryId root = tree.addEntry(NoEntry, Attribute::Directory, 0, "/bench");
+    std::vector<std::pair<EntryId, int>> folders{{root, 0}};
+    for (std::size_t next = 0; tree.EntryCount() < entries; next = (next + 1) % folders.size()) {
+        const auto [folder, level] = folders[next];
+        const int count = 2 + static_cast<int>(random() % 39);
+        for (int i = 0; i < count && tree.EntryCount() < entries; ++i) {
+            if (level < 9 && random() % 8 == 0) {
+                folders.emplace_back(tree.addEntry(folder, Attribute::Directory, 0, "folder" + std::to_string(i)), level + 1);
+            } else {
+                const auto size = static_cast<std::int64_t>(std::exponential_distribution<double>(1e-5)(random));
+                tree.addEntry(folder, Attribute::Normal, size, "file" + std::to_string(i) + types[random() % 12]);
+            }
+        }
+    }
+    for (auto id = static_cast<EntryId>(tree.EntryCount()); id >= 1; --id) {
+        const EntryId parent = tree.ParentEntry(id);
+        if (parent != NoEntry)
+            tree.setSize(parent, tree.size(parent) + tree.size(id));
+    }
+}
+
+double elapsedMs(const QElapsedTimer& clock)
+{
+    return static_cast<double>(clock.nsecsElapsed()) / 1e6;
+}
+
+// Resizes the view and waits for the picture at the new size.
+double redrawMs(TreemapView& view, QSize size)
+{
+    QSignalSpy rendered(&view, &TreemapView::rendered);
+    QElapsedTimer clock;
+    clock.start();
+    view.resize(size);
+    while (rendered.isEmpty())
+        rendered.wait(10'000);
+    return elapsedMs(clock);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    const std::size_t entries = argc > 1 ? std::stoul(argv[1]) : 1'000'000;
+
+    EntryTree tree;
+    buildTree(tree, entries, 1);
+
+    // The work itself, on this thread: best of five.
+    double renderMs = 1e9;
+    double legendMs = 1e9;
+    for (int i = 0; i < 5; ++i) {
+        QElapsedTimer clock;
+        clock.start();
+        const auto image = RenderTreemap(tree, NoEntry, QSize(1600, 1000), 1);
+        renderMs = std::min(renderMs, elapsedMs(clock));
+        clock.restart();
+        const auto legend = LargestFileTypes(tree, NoEntry, 8);
+        legendMs = std::min(legendMs, elapsedMs(clock));
+    }
+    QElapsedTimer clock;
+    clock.start();
+    RenderTreemap(tree, NoEntry, QSize(3200, 2000), 2);
+    const double doubleRatioMs = elapsedMs(clock);
+
+    // The view: first picture after an analysis, then resizes. The memory is counted from the
+    // view on screen without a tree (the window's own backing store and the style's fonts are
+    // not the treemap's), and freed memory goes back to the system before each reading, so the
+    // figures show what is kept, not the allocator's cache.
+    TreemapView view;
+    view.resize(1600, 1000 + 40);
+    view.show();
+    QApplication::processEvents();
+    const QSize full(1600, 1000 + view.height() - view.mapRect().height());
+    view.resize(full);
+    QApplication::processEvents();
+    malloc_trim(0);
+    const long before = residentKilobytes();
+    QSignalSpy rendered(&view, &TreemapView::rendered);
+    clock.restart();
+    view.setTree(&tree);
+    while (rendered.isEmpty())
+        rendered.wait(10'000);
+    const double firstMs = elapsedMs(clock);
+    double resizeMs = 0;
+    for (const QSize size : {QSize(1500, 950), QSize(1600, 1000), QSize(1400, 900), full})
+        resizeMs = std::max(resizeMs, redrawMs(view, size));
+    const long peak = residentKilobytes();
+    malloc_trim(0);
+    const long shown = residentKilobytes();
+
+    std::printf("entries                                   %zu\n", entries);
+    std::printf("lay out and shade at 1600x1000            %8.1f ms\n", renderMs);
+    std::printf("the same at device pixel ratio 2          %8.1f ms\n", doubleRatioMs);
+    std::printf("legend (largest types)                    %8.1f ms\n", legendMs);
+    std::printf("view: first picture after setTree         %8.1f ms\n", firstMs);
+    std::printf("view: resize to new picture, slowest of 4 %8.1f ms\n", resizeMs);
+    std::printf("added by the view, kept (image included)  %8.1f bytes per entry\n",
+                (shown - before) * 1024.0 / static_cast<double>(entries));
+    std::printf("  before returning freed memory           %8.1f bytes per entry\n",
+                (peak - before) * 1024.0 / static_cast<double>(entries));
+    std::printf("  of which the picture (1600x1000x4 bytes) %7.1f bytes per entry\n",
+                1600.0 * 1000 * 4 / static_cast<double>(entries));
+    return 0;
+}
