@@ -3,8 +3,10 @@
 
 #include "app/FormWidgets.h"
 #include "app/Pictures.h"
+#include "views/EntryModel.h"
 #include "views/PieChart.h"
 #include "views/ResultGrid.h"
+#include "views/TreemapView.h"
 #include "views/VolumeSummaryPage.h"
 
 #include <QGridLayout>
@@ -90,6 +92,15 @@ ReportPage::ReportPage(EntryTree& tree, TImageListEx* icons, VolumeQueries& volu
     RzPageControl1->addTab(vts, QStringLiteral("网格"));
     RzPageControl1->addTab(ChartDict, QStringLiteral("饼图"));
     RzPageControl1->addTab(Summary, QStringLiteral("摘要"));
+    Treemap = new TreemapView;
+    Treemap->setObjectName(QStringLiteral("TabTreemap"));
+    Treemap->setTree(&tree);
+    Treemap->watchTreeChanges(&vts->entryModel());
+    RzPageControl1->addTab(Treemap, QStringLiteral("树图"));
+    connect(Treemap, &TreemapView::entryHovered, this, &ReportPage::treemapHovered);
+    connect(Treemap, &TreemapView::entryClicked, vts, &ResultGrid::showEntry);
+    connect(Treemap, &TreemapView::contextMenuRequested, vts, &ResultGrid::popupMenuFor);
+    connect(vts, &ResultGrid::focusChanged, Treemap, &TreemapView::setFocusedEntry);
     page->addWidget(RzPageControl1, 1);
 
     connect(RzBtnDirectory, &QPushButton::clicked, this, &ReportPage::chooseFolderClicked);
@@ -138,6 +149,11 @@ void ReportPage::showState(const QString& text)
 void ReportPage::showVolume(const std::string& path)
 {
     Summary->ShowVolumeSummary(path);
+}
+
+void ReportPage::setTreemapScanning(bool scanning)
+{
+    Treemap->setScanning(scanning);
 }
 
 void ReportPage::showFolderChart(const EntryTree& tree, EntryId folder)

@@ -18,6 +18,7 @@ class PieChart;
 class ResultGrid;
 class ScanAnimation;
 class TImageListEx;
+class TreemapView;
 class VolumeQueries;
 class VolumeSummaryPage;
 
@@ -43,10 +44,14 @@ public:
     void showState(const QString& text);
     // The summary of the volume holding path; empty clears it.
     void showVolume(const std::string& path);
+    // While a scan runs the treemap shows a short text; it draws the tree once it is filled.
+    void setTreemapScanning(bool scanning);
     // The pie chart of folder's largest parts.
     void showFolderChart(const EntryTree& tree, EntryId folder);
 
 signals:
+    // The treemap's pointer is over entry (NoEntry: over none).
+    void treemapHovered(tallyvane::EntryId entry);
     void chooseFolderClicked();
     void runClicked();
     void cancelClicked();
@@ -65,6 +70,7 @@ private:
     ResultGrid* vts;
     PieChart* ChartDict;
     VolumeSummaryPage* Summary;
+    TreemapView* Treemap;
 };
 
 } // namespace tallyvane

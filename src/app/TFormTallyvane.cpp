@@ -16,6 +16,7 @@
 #include "platform/FileManagerIntegration.h"
 #include "platform/FileNames.h"
 #include "platform/FileSystem.h"
+#include "presentation/GridColumns.h"
 #include "presentation/MessageTexts.h"
 #include "views/GridFonts.h"
 #include "views/ResultGrid.h"
@@ -83,6 +84,10 @@ void TFormTallyvane::FormCreate(const std::vector<std::string>& arguments)
     statusBar()->setSizeGripEnabled(true);
     statusBar()->addWidget(spSkinStatusPanel1, 1);
     connect(&grid(), &ResultGrid::statusTextChanged, spSkinStatusPanel1, &QLabel::setText);
+    connect(TabReport, &ReportPage::treemapHovered, this, [this](EntryId entry) {
+        if (entry != NoEntry)
+            spSkinStatusPanel1->setText(EntryStatusText(m_tree, entry));
+    });
     Timer1.setInterval(1000);
     connect(&Timer1, &QTimer::timeout, this, &TFormTallyvane::Timer1Timer);
 

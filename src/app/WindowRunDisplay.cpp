@@ -97,6 +97,7 @@ void WindowRunDisplay::showTreeEmptying()
 {
     // The search window's results name entries of the tree about to go.
     m_commands.forgetEntries();
+    m_page.setTreemapScanning(true);
     ResultGrid& grid = m_page.grid();
     grid.BeginGridUpdate();
     grid.ClearEntries();
@@ -112,6 +113,7 @@ void WindowRunDisplay::showTreeFilled(EntryId root)
         grid.FocusEntry(root);
     }
     grid.EndGridUpdate();
+    m_page.setTreemapScanning(false);
 }
 
 void WindowRunDisplay::showRunOutcome(bool cancelled)

@@ -3,6 +3,7 @@
 
 #include "presentation/SizeText.h"
 #include "platform/FileNames.h"
+#include "platform/PathSeparator.h"
 
 namespace tallyvane {
 
@@ -45,6 +46,23 @@ QString CellText(const EntryTree& tree, EntryId entry, int column)
     default:
         return {};
     }
+}
+
+QString EntryPathText(const EntryTree& tree, EntryId entry)
+{
+    if (entry == NoEntry)
+        return {};
+    std::string path = tree.EntryPath(entry);
+    if (path.size() > 1 && path.back() == PathSeparator)
+        path.pop_back();
+    return DecodeFileName(path);
+}
+
+QString EntryStatusText(const EntryTree& tree, EntryId entry)
+{
+    if (entry == NoEntry)
+        return {};
+    return EntryPathText(tree, entry) + QStringLiteral("  ") + QString::fromStdString(SizeToText(tree.size(entry)));
 }
 
 SortKey SortKeyOf(int column)

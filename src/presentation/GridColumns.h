@@ -48,6 +48,13 @@ const std::array<ColumnSpec, GridColumnCount>& GridColumns();
 // empty; so are the two bar columns.
 QString CellText(const EntryTree& tree, EntryId entry, int column);
 
+// The entry's path as the status panel shows it: without the separator that follows every
+// folder's name, but for the root of the file system.
+QString EntryPathText(const EntryTree& tree, EntryId entry);
+
+// The path and the size text, for the status panel while the pointer is over a treemap tile.
+QString EntryStatusText(const EntryTree& tree, EntryId entry);
+
 struct SortState {
     int column = ColumnBytes;
     SortDirection direction = SortDirection::Descending;

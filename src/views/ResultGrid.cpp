@@ -263,15 +263,8 @@ void ResultGrid::vtsAfterCellPaint(QPainter& painter, const QModelIndex& index, 
 
 void ResultGrid::vtsFocusChanged(EntryId entry)
 {
-    QString text;
-    if (entry != NoEntry) {
-        std::string path = m_tree->EntryPath(entry);
-        // Every name is followed by a separator; the root of the file system keeps its one.
-        if (path.size() > 1)
-            path.pop_back();
-        text = DecodeFileName(path);
-    }
-    emit statusTextChanged(text);
+    emit statusTextChanged(EntryPathText(*m_tree, entry));
+    emit focusChanged(entry);
 }
 
 void ResultGrid::vtsCollapsed(EntryId folder)
@@ -285,6 +278,25 @@ void ResultGrid::vtsCollapsed(EntryId folder)
 QMenu* ResultGrid::vtsGetPopupMenu(EntryId entry, int column) const
 {
     return entry != NoEntry && column == ColumnName ? m_popupMenu : nullptr;
+}
+
+void ResultGrid::showEntry(EntryId entry)
+{
+    if (entry == NoEntry)
+        return;
+    BeginGridUpdate();
+    RevealEntry(entry);
+    EndGridUpdate();
+    FocusEntry(entry);
+    SelectEntry(entry);
+}
+
+void ResultGrid::popupMenuFor(EntryId entry, const QPoint& globalPosition)
+{
+    if (QMenu* menu = vtsGetPopupMenu(entry, ColumnName)) {
+        showEntry(entry);
+        menu->popup(globalPosition);
+    }
 }
 
 void ResultGrid::setExpanded(EntryId entry, bool expanded)

@@ -57,6 +57,10 @@ public:
     void CollapseSubtree(EntryId entry);
     // Expands every collapsed ancestor of entry, the nearest first.
     void RevealEntry(EntryId entry);
+    // Reveals, focuses and selects entry.
+    void showEntry(EntryId entry);
+    // Opens the entries' pop-up menu for entry, shown in the grid first.
+    void popupMenuFor(EntryId entry, const QPoint& globalPosition);
     void SetColumnVisible(int column, bool visible);
     void FocusGrid();
 
@@ -77,6 +81,7 @@ public:
 signals:
     // The status panel's text: the focused entry's path.
     void statusTextChanged(const QString& text);
+    void focusChanged(tallyvane::EntryId entry);
     // A header click changed the sort, which the grid applied at once.
     void sortChanged(tallyvane::SortState sort);
 

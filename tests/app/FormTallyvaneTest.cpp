@@ -4,6 +4,7 @@
 #include "commands/MessageBoxes.h"
 #include "commands/SaveDialog.h"
 #include "app/TFormTallyvane.h"
+#include "presentation/SizeText.h"
 #include "presentation/Version.h"
 #include "platform/Desktop.h"
 #include "platform/FileFacts.h"
@@ -18,6 +19,7 @@
 #include "views/PieChart.h"
 #include "views/ResultGrid.h"
 #include "views/SearchWindow.h"
+#include "views/TreemapView.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -27,6 +29,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
+#include <QTabWidget>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -544,6 +547,25 @@ TEST_F(MenuTest, ShellCommandsHandTheFocusedEntryToTheDesktop)
     form->NSerchClick();
     EXPECT_EQ(desktop.foldersShown.size() + desktop.filesOpened.size() + desktop.propertiesAsked.size(), 6u);
     EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(MenuTest, TheTreemapPageFollowsTheGridAndLeadsBackToIt)
+{
+    auto* tabs = child<QTabWidget>(*form, "RzPageControl1");
+    ASSERT_EQ(tabs->count(), 4);
+    EXPECT_EQ(tabs->tabText(3), "树图");
+    auto* treemap = child<TreemapView>(*form, "TabTreemap");
+
+    form->grid().FocusEntry(entry("music/live"));
+    EXPECT_EQ(treemap->focusedEntry(), entry("music/live")) << "the grid's focus is outlined";
+
+    emit treemap->entryClicked(entry("music"));
+    EXPECT_EQ(form->grid().FocusedEntry(), entry("music"));
+    EXPECT_EQ(form->grid().SelectedEntry(), entry("music"));
+
+    emit treemap->entryHovered(entry("music"));
+    EXPECT_EQ(text(*form, "spSkinStatusPanel1"),
+              QString::fromStdString(pathOf("music") + "  " + SizeToText(9000)));
 }
 
 TEST_F(MenuTest, WithoutAFileManagerTheProgramShowsThePropertiesItself)

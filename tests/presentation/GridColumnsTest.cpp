@@ -92,6 +92,18 @@ TEST(GridCellTest, HugeSizesUseTheGeneralFormInTheByteColumn)
     EXPECT_EQ(CellText(tree, root, ColumnSize), "931,322,574.6GB");
 }
 
+TEST_F(GridTreeTest, StatusTextsNameThePathWithoutTheFolderSeparatorAndTheSize)
+{
+    EXPECT_EQ(EntryPathText(tree, NoEntry), "");
+    EXPECT_EQ(EntryStatusText(tree, NoEntry), "");
+    EntryTree top;
+    const EntryId slash = top.addEntry(NoEntry, Directory, 2048, "/");
+    const EntryId etc = top.addEntry(slash, Directory, 2048, "etc");
+    EXPECT_EQ(EntryPathText(top, slash), "/");
+    EXPECT_EQ(EntryPathText(top, etc), "/etc");
+    EXPECT_EQ(EntryStatusText(top, etc), "/etc  2KB");
+}
+
 TEST(SortKeyOfTest, NameAndBothSizeColumnsSortTheRestDoNot)
 {
     EXPECT_EQ(SortKeyOf(ColumnName), SortKey::Name);
