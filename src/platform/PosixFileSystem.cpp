@@ -13,7 +13,6 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstring>
-#include <deque>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -118,6 +117,30 @@ struct Block {
     std::size_t count = 0;
 };
 
+// A first-in first-out queue that frees nothing until it runs empty: cheaper than a deque for
+// the few items most folders hold.
+template <typename T>
+class Queue {
+public:
+    bool empty() const { return m_head == m_items.size(); }
+    void push(T item) { m_items.push_back(std::move(item)); }
+    T pop()
+    {
+        T item = std::move(m_items[m_head++]);
+        if (empty()) {
+            m_items.clear();
+            m_head = 0;
+        }
+        return item;
+    }
+    auto begin() { return m_items.begin() + static_cast<std::ptrdiff_t>(m_head); }
+    auto end() { return m_items.end(); }
+
+private:
+    std::vector<T> m_items;
+    std::size_t m_head = 0;
+};
+
 struct Folder;
 
 // Folders waiting for a worker, linked through the folders themselves so that any of them
@@ -158,8 +181,8 @@ struct Folder {
     // going up from it by ".." reopens this folder in one call.
     Descriptor up;
     unsigned upLevels = 0;
-    std::deque<Block> blocks;                     // listed, not yet delivered
-    std::deque<std::unique_ptr<Folder>> children; // one per folder record, not yet entered
+    Queue<Block> blocks;                     // listed, not yet delivered
+    Queue<std::unique_ptr<Folder>> children; // one per folder record, not yet entered
     std::size_t openingChildren = 0;              // being opened with this folder's descriptor
     Folder* lastQueuedChild = nullptr;
 
@@ -244,6 +267,11 @@ private:
     int descriptorOf(Folder& folder);
     void keepWithinBudget(Lock& lock);
     void abandon(Folder& top, Lock& lock);
+    // With the mutex held: wakes a worker when there is work for it, and the scan when it waits.
+    void wakeWorker();
+    void wakeScan();
+    template <typename Predicate>
+    void waitForWorkers(Lock& lock, Predicate done);
 
     const std::size_t m_descriptorBudget;
     const std::size_t m_recordBudget;
@@ -262,6 +290,7 @@ private:
     std::size_t m_detachedLevels = 0;
     std::unordered_set<FileId, FileIdHash> m_levelIds;
     Folder* m_current = nullptr; // the innermost open folder of the scan
+    bool m_scanWaits = false;
     std::unique_ptr<char[]> m_scanBuffer;
     std::vector<std::thread> m_workers;
 };
@@ -415,7 +444,7 @@ void Session::publish(Folder& folder, Batch& batch, bool queueChildren)
 {
     if (batch.block.count > 0) {
         m_unconsumed += batch.block.count;
-        folder.blocks.push_back(std::move(batch.block));
+        folder.blocks.push(std::move(batch.block));
     }
     // Children go to the front of the work, in their order and after the ones queued before
     // them: the scan needs them before anything listed earlier.
@@ -427,13 +456,13 @@ void Session::publish(Folder& folder, Batch& batch, bool queueChildren)
             position = child.get();
             folder.lastQueuedChild = position;
         }
-        folder.children.push_back(std::move(child));
+        folder.children.push(std::move(child));
     }
     if (batch.end)
         folder.stage = Stage::Listed;
-    m_progress.notify_all();
+    wakeScan();
     if (queueChildren && !batch.children.empty())
-        m_workAvailable.notify_all();
+        wakeWorker();
 }
 
 bool Session::openChild(Folder& folder, int parentFd, bool bounded)
@@ -464,6 +493,28 @@ bool Session::openChild(Folder& folder, int parentFd, bool bounded)
     return true;
 }
 
+void Session::wakeWorker()
+{
+    if (!m_workers.empty() && pickWork())
+        m_workAvailable.notify_one();
+}
+
+void Session::wakeScan()
+{
+    if (m_scanWaits)
+        m_progress.notify_one();
+}
+
+template <typename Predicate>
+void Session::waitForWorkers(Lock& lock, Predicate done)
+{
+    while (!done()) {
+        m_scanWaits = true;
+        m_progress.wait(lock);
+        m_scanWaits = false;
+    }
+}
+
 Folder* Session::pickWork()
 {
     // The folder the scan waits for goes first and ignores the record budget: the scan drains it.
@@ -488,6 +539,7 @@ void Session::work()
         }
         folder->list->remove(folder);
         folder->owner = Owner::Worker;
+        wakeWorker(); // more work: another worker takes it
         if (folder->stage == Stage::Pending) {
             Folder& parent = *folder->parent;
             folder->stage = Stage::Opening;
@@ -520,7 +572,7 @@ void Session::work()
         if (!released && folder->stage == Stage::Listing && !m_stop && !folder->abandoned && !folder->finishWanted)
             m_partial.pushBack(folder);
         folder->owner = Owner::None;
-        m_progress.notify_all();
+        wakeScan();
     }
 }
 
@@ -533,18 +585,17 @@ bool Session::nextBlock(Folder& folder, Block& block)
         const bool wasFull = m_unconsumed >= m_recordBudget;
         m_unconsumed -= finished.count;
         if (wasFull && m_unconsumed < m_recordBudget)
-            m_workAvailable.notify_all();
+            wakeWorker();
     }
     for (;;) {
         if (!folder.blocks.empty()) {
-            block = std::move(folder.blocks.front());
-            folder.blocks.pop_front();
+            block = folder.blocks.pop();
             return true;
         }
         if (folder.stage != Stage::Listing)
             return false;
         if (folder.owner == Owner::Worker) {
-            m_progress.wait(lock);
+            waitForWorkers(lock, [&] { return !folder.blocks.empty() || folder.owner != Owner::Worker; });
             continue;
         }
         // Nobody is reading it: the scan reads a batch itself.
@@ -563,7 +614,7 @@ void Session::readToEnd(Folder& folder, Lock& lock)
 {
     folder.finishWanted = true;
     m_partial.remove(&folder);
-    m_progress.wait(lock, [&] { return folder.owner != Owner::Worker && folder.openingChildren == 0; });
+    waitForWorkers(lock, [&] { return folder.owner != Owner::Worker && folder.openingChildren == 0; });
     folder.owner = Owner::Scan;
     while (folder.stage == Stage::Listing) {
         lock.unlock();
@@ -640,15 +691,13 @@ std::unique_ptr<FolderListing> Session::descend(Folder& parent, std::size_t skip
 {
     Lock lock(m_mutex);
     for (; skipped > 0 && !parent.children.empty(); --skipped) {
-        std::unique_ptr<Folder> child = std::move(parent.children.front());
-        parent.children.pop_front();
+        std::unique_ptr<Folder> child = parent.children.pop();
         abandon(*child, lock);
         freeFolders(std::move(child));
     }
     if (parent.children.empty())
         return std::make_unique<EmptyListing>();
-    std::unique_ptr<Folder> child = std::move(parent.children.front());
-    parent.children.pop_front();
+    std::unique_ptr<Folder> child = parent.children.pop();
     if (child->stage == Stage::Pending) {
         m_pending.remove(child.get());
         const int parentFd = descriptorOf(parent);
@@ -664,7 +713,7 @@ std::unique_ptr<FolderListing> Session::descend(Folder& parent, std::size_t skip
         if (!opened)
             --m_openDescriptors;
     }
-    m_progress.wait(lock, [&] { return child->stage != Stage::Opening; });
+    waitForWorkers(lock, [&] { return child->stage != Stage::Opening; });
     if (child->unusable || m_levelIds.contains(child->id)) {
         abandon(*child, lock);
         lock.unlock();
@@ -681,7 +730,7 @@ std::unique_ptr<FolderListing> Session::descend(Folder& parent, std::size_t skip
     m_levelIds.insert(child->id);
     m_current = child.get();
     keepWithinBudget(lock);
-    m_workAvailable.notify_all();
+    wakeWorker();
     return std::make_unique<ReadAheadListing>(shared_from_this(), std::move(child));
 }
 
@@ -696,13 +745,12 @@ void Session::abandon(Folder& top, Lock& lock)
         for (auto& child : folder->children)
             folders.push_back(child.get());
     }
-    m_progress.wait(lock, [&] {
+    waitForWorkers(lock, [&] {
         return std::none_of(folders.begin(), folders.end(), [](const Folder* f) { return f->owner == Owner::Worker; });
     });
     for (Folder* folder : folders) {
-        for (const Block& block : folder->blocks)
-            m_unconsumed -= block.count;
-        folder->blocks.clear();
+        while (!folder->blocks.empty())
+            m_unconsumed -= folder->blocks.pop().count;
         m_openDescriptors -= folder->fd.valid() + folder->up.valid();
         folder->fd.reset();
         folder->up.reset();
@@ -730,7 +778,7 @@ void Session::leave(std::unique_ptr<Folder> folder)
         }
     }
     abandon(*folder, lock); // normally nothing is left; after a stop, the read-ahead below it
-    m_workAvailable.notify_all();
+    wakeWorker();
     lock.unlock();
     freeFolders(std::move(folder));
 }
