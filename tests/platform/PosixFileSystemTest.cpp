@@ -210,7 +210,7 @@ TEST(PosixFileSystem, FoldersBeyondTheDescriptorBudgetAreReopenedByName)
     }
     std::sort(expected.begin(), expected.end());
 
-    PosixFileSystem tight(3);
+    PosixFileSystem tight({.threads = 1, .descriptorBudget = 3});
     EXPECT_EQ(sortedWalk(tight, tree.path()), expected);
 }
 

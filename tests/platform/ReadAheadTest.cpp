@@ -1,0 +1,337 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Listing folders ahead on worker threads: the same records in the same order as the scan's
+// own thread alone, within the budgets, and nothing left behind when a scan stops early.
+#include "platform/FileAttributes.h"
+#include "platform/PosixFileSystem.h"
+#include "support/FixtureTree.h"
+
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <functional>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace tallyvane {
+namespace {
+
+using test::FixtureTree;
+
+// Every record a scan sees, "." and ".." included, in the order it sees them: its depth, name,
+// attributes and size. The depth and the order together fix the tree.
+std::vector<std::string> scanOrder(FileSystem& fileSystem, const std::string& path, std::size_t stopAfter = SIZE_MAX)
+{
+    std::vector<std::string> records;
+    std::vector<std::unique_ptr<FolderListing>> levels;
+    levels.push_back(fileSystem.openFolder(path));
+    FolderItem item;
+    while (!levels.empty()) {
+        if (records.size() >= stopAfter || !levels.back()->next(item)) {
+            levels.pop_back();
+            continue;
+        }
+        records.push_back(std::to_string(levels.size()) + " " + std::string(item.name) + " "
+                          + std::to_string(item.attributes) + " " + std::to_string(item.size));
+        if ((item.attributes & Attribute::Directory) && item.name != "." && item.name != "..")
+            levels.push_back(levels.back()->openItem());
+    }
+    return records;
+}
+
+std::size_t countIn(const char* folder)
+{
+    std::size_t count = 0;
+    if (DIR* dir = ::opendir(folder)) {
+        while (const dirent* entry = ::readdir(dir))
+            count += entry->d_name[0] != '.';
+        ::closedir(dir);
+    }
+    return count;
+}
+
+// Descriptors and threads of this process, the opendir's own descriptor not counted.
+std::size_t openDescriptors() { return countIn("/proc/self/fd") - 1; }
+std::size_t runningThreads() { return countIn("/proc/self/task"); }
+
+struct Reading {
+    const char* name;
+    FolderReading reading;
+};
+
+// The scan's thread alone is the reference; the others must match it record for record.
+const Reading Readings[] = {
+    {"two threads", {.threads = 2}},
+    {"eight threads", {.threads = 8}},
+    {"one thread, 4 descriptors", {.threads = 1, .descriptorBudget = 4}},
+    {"two threads, 4 descriptors, 16 records", {.threads = 2, .descriptorBudget = 4, .recordBudget = 16}},
+    {"eight threads, 3 descriptors, 1 record", {.threads = 8, .descriptorBudget = 3, .recordBudget = 1}},
+    {"eight threads, 12 descriptors, 200 records", {.threads = 8, .descriptorBudget = 12, .recordBudget = 200}},
+};
+
+// A generated tree: folders of random fan-out and depth, a deep chain with a file and an
+// empty folder beside each level, a wide folder, links of every kind, hidden, read-only and
+// sparse files, and an unreadable folder.
+void generateTree(FixtureTree& tree, unsigned seed)
+{
+    std::mt19937 random(seed);
+    std::vector<std::string> folders{""};
+    for (int i = 0; i < 3000; ++i) {
+        const std::string& parent = folders[random() % folders.size()];
+        const std::string prefix = parent.empty() ? "" : parent + "/";
+        const std::string name = (random() % 7 == 0 ? "." : "") + std::string("n") + std::to_string(i);
+        switch (random() % 6) {
+        case 0:
+        case 1:
+            tree.makeFolder(prefix + name);
+            folders.push_back(prefix + name);
+            break;
+        case 2:
+            tree.makeSymlink(prefix + name, random() % 2 ? ".." : "missing");
+            break;
+        default:
+            tree.makeFile(prefix + name, random() % 3 == 0 ? (std::int64_t(random()) << 8) : random() % 5000);
+            if (random() % 5 == 0)
+                ::chmod(tree.pathOf(prefix + name).c_str(), 0444);
+        }
+    }
+    std::string level = "chain";
+    tree.makeFolder(level);
+    for (int depth = 0; depth < 400; ++depth) {
+        tree.makeFile(level + "/f", depth);
+        tree.makeFolder(level + "/empty");
+        level += "/c";
+        tree.makeFolder(level);
+    }
+    tree.makeFolder("wide");
+    for (int i = 0; i < 5000; ++i)
+        tree.makeFile("wide/" + std::to_string(i) + std::string(i % 200, 'w'), i);
+    tree.makeFolder("closed");
+    tree.makeFolder("closed/inside");
+    tree.makeFile("closed/secret", 100);
+    ::chmod(tree.pathOf("closed").c_str(), 0);
+}
+
+// Runs check in a child process without root's privileges, so that permission bits apply.
+bool unprivileged(const std::function<bool()>& check)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::getuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(2);
+        ::_exit(check() ? 0 : 1);
+    }
+    int status = -1;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+TEST(ReadAhead, EveryThreadCountAndBudgetGivesTheSameRecordsInTheSameOrder)
+{
+    FixtureTree tree(QStringLiteral("/dev/shm"));
+    ::chmod(tree.path().c_str(), 0755);
+    generateTree(tree, 7);
+
+    for (const bool asRoot : {true, false}) {
+        SCOPED_TRACE(asRoot ? "as root or the owner" : "unprivileged");
+        const auto compare = [&] {
+            PosixFileSystem alone({.threads = 1});
+            const auto expected = scanOrder(alone, tree.path());
+            bool same = expected.size() > 9000;
+            EXPECT_GT(expected.size(), 9000u) << "a tree this small shows too little";
+            for (const Reading& reading : Readings) {
+                PosixFileSystem fileSystem(reading.reading);
+                const bool equal = scanOrder(fileSystem, tree.path()) == expected;
+                EXPECT_TRUE(equal) << reading.name;
+                same = same && equal;
+            }
+            return same;
+        };
+        EXPECT_TRUE(asRoot ? compare() : unprivileged(compare));
+    }
+    ::chmod(tree.pathOf("closed").c_str(), 0755);
+}
+
+TEST(ReadAhead, AStopAtAnyPointLeavesNoWorkerNoDescriptorAndIsQuick)
+{
+    FixtureTree tree(QStringLiteral("/dev/shm"));
+    generateTree(tree, 11);
+    PosixFileSystem alone({.threads = 1});
+    const auto full = scanOrder(alone, tree.path());
+    const std::size_t threadsBefore = runningThreads();
+    const std::size_t descriptorsBefore = openDescriptors();
+
+    for (const std::size_t stopAfter : {0, 1, 2, 50, 777, 3000, 9000, 13000}) {
+        for (const Reading& reading : Readings) {
+            SCOPED_TRACE(std::string(reading.name) + ", stop after " + std::to_string(stopAfter));
+            PosixFileSystem fileSystem(reading.reading);
+            std::vector<std::string> partial;
+            std::chrono::steady_clock::duration stopping{};
+            {
+                std::vector<std::unique_ptr<FolderListing>> levels;
+                levels.push_back(fileSystem.openFolder(tree.path()));
+                FolderItem item;
+                while (partial.size() < stopAfter && !levels.empty()) {
+                    if (!levels.back()->next(item)) {
+                        levels.pop_back();
+                        continue;
+                    }
+                    partial.push_back(std::to_string(levels.size()) + " " + std::string(item.name) + " "
+                                      + std::to_string(item.attributes) + " " + std::to_string(item.size));
+                    if ((item.attributes & Attribute::Directory) && item.name != "." && item.name != "..")
+                        levels.push_back(levels.back()->openItem());
+                }
+                // Let the workers run ahead before the stop.
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                const auto start = std::chrono::steady_clock::now();
+                while (!levels.empty())
+                    levels.pop_back();
+                stopping = std::chrono::steady_clock::now() - start;
+            }
+            ASSERT_TRUE(std::equal(partial.begin(), partial.end(), full.begin()));
+            EXPECT_LT(stopping, std::chrono::milliseconds(100));
+            EXPECT_EQ(runningThreads(), threadsBefore);
+            EXPECT_EQ(openDescriptors(), descriptorsBefore);
+        }
+    }
+}
+
+// A chain of folders with an empty folder beside each level, listed after the chain's next
+// level (tmpfs lists the newest first), made and removed one level at a time.
+class Comb {
+public:
+    Comb(const std::string& top, int depth) : m_top(top), m_depth(depth)
+    {
+        int fd = ::open(top.c_str(), O_RDONLY | O_DIRECTORY);
+        for (int level = 0; level < depth && fd >= 0; ++level) {
+            ::mkdirat(fd, "e", 0755);
+            ::mkdirat(fd, "c", 0755);
+            const int next = ::openat(fd, "c", O_RDONLY | O_DIRECTORY);
+            ::close(fd);
+            fd = next;
+        }
+        if (fd >= 0)
+            ::close(fd);
+    }
+    ~Comb()
+    {
+        int fd = ::open(m_top.c_str(), O_RDONLY | O_DIRECTORY);
+        for (int level = 0; level < m_depth && fd >= 0; ++level) {
+            const int next = ::openat(fd, "c", O_RDONLY | O_DIRECTORY);
+            ::close(fd);
+            fd = next;
+        }
+        for (int level = 0; level < m_depth && fd >= 0; ++level) {
+            const int up = ::openat(fd, "..", O_RDONLY | O_DIRECTORY);
+            ::close(fd);
+            fd = up;
+            ::unlinkat(fd, "c", AT_REMOVEDIR);
+            ::unlinkat(fd, "e", AT_REMOVEDIR);
+        }
+        if (fd >= 0)
+            ::close(fd);
+    }
+
+private:
+    std::string m_top;
+    int m_depth;
+};
+
+TEST(ReadAhead, AHundredThousandDeepCombScansInLinearTimeWithinSmallBudgets)
+{
+    constexpr int Depth = 100000;
+    FixtureTree tree(QStringLiteral("/dev/shm"));
+    tree.makeFolder("comb");
+    const Comb comb(tree.pathOf("comb"), Depth);
+    const std::size_t descriptorsBefore = openDescriptors();
+
+    for (const FolderReading reading : {FolderReading{.threads = 1, .descriptorBudget = 8},
+                                        FolderReading{.threads = 2, .descriptorBudget = 8, .recordBudget = 64}}) {
+        SCOPED_TRACE(reading.threads);
+        PosixFileSystem fileSystem(reading);
+        std::size_t folders = 0;
+        std::size_t deepest = 0;
+        std::vector<std::unique_ptr<FolderListing>> levels;
+        levels.push_back(fileSystem.openFolder(tree.pathOf("comb")));
+        FolderItem item;
+        while (!levels.empty()) {
+            if (!levels.back()->next(item)) {
+                levels.pop_back();
+                continue;
+            }
+            if (item.name == "." || item.name == "..")
+                continue;
+            ++folders;
+            levels.push_back(levels.back()->openItem());
+            deepest = std::max(deepest, levels.size() - 1);
+            if (folders % 997 == 0) {
+                ASSERT_LE(openDescriptors(), descriptorsBefore + 8 + 2) << "at " << folders;
+            }
+        }
+        EXPECT_EQ(folders, 2u * Depth);
+        EXPECT_EQ(deepest, static_cast<std::size_t>(Depth));
+    }
+}
+
+TEST(ReadAhead, TwoHundredThousandFilesInOneFolderStreamWithinTheBudgets)
+{
+    FixtureTree tree(QStringLiteral("/dev/shm"));
+    tree.makeFolder("wide");
+    {
+        const int fd = ::open(tree.pathOf("wide").c_str(), O_RDONLY | O_DIRECTORY);
+        for (int i = 0; i < 200000; ++i)
+            ::close(::openat(fd, ("file-" + std::to_string(i)).c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644));
+        ::close(fd);
+    }
+    PosixFileSystem alone({.threads = 1});
+    const auto expected = scanOrder(alone, tree.path());
+    ASSERT_EQ(expected.size(), 200000u + 5);
+    PosixFileSystem fileSystem({.threads = 8, .descriptorBudget = 3, .recordBudget = 100});
+    EXPECT_EQ(scanOrder(fileSystem, tree.path()), expected);
+}
+
+TEST(ReadAhead, AKernelInterfaceMountedBelowTheFolderIsNotEntered)
+{
+    // Decided by the file system of the folder itself when it is opened, not by a mount table
+    // read before.
+    FixtureTree tree;
+    tree.makeFolder("a");
+    tree.makeFolder("b");
+    tree.makeFolder("b/proc");
+    tree.makeFile("b/proc/file", 5);
+    for (const unsigned threads : {1u, 8u}) {
+        SCOPED_TRACE(threads);
+        PosixFileSystem fileSystem({.threads = threads});
+        if (::mount("proc", tree.pathOf("b/proc").c_str(), "proc", 0, nullptr) != 0)
+            GTEST_SKIP() << "mounting is not permitted here";
+        auto top = fileSystem.openFolder(tree.path());
+        FolderItem item;
+        std::vector<std::string> below;
+        std::vector<std::unique_ptr<FolderListing>> levels;
+        levels.push_back(std::move(top));
+        while (!levels.empty()) {
+            if (!levels.back()->next(item)) {
+                levels.pop_back();
+                continue;
+            }
+            if (levels.size() == 3)
+                below.emplace_back(item.name);
+            if ((item.attributes & Attribute::Directory) && item.name != "." && item.name != "..")
+                levels.push_back(levels.back()->openItem());
+        }
+        ::umount(tree.pathOf("b/proc").c_str());
+        EXPECT_TRUE(below.empty());
+    }
+}
+
+} // namespace
+} // namespace tallyvane
