@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Settings.h"
 
+#include <algorithm>
 #include <string>
 
 namespace tallyvane {
@@ -22,6 +23,8 @@ Settings Settings::load(const IniFile& file)
     for (std::size_t i = 0; i < settings.ColShow.size(); ++i)
         settings.ColShow[i] = file.readInteger("Col", ColumnKeys[i], 1) != 0;
     settings.SkinNo = file.readInteger("Skin", "Sk", 1);
+    // A negative count reads as automatic; a huge one is bounded by the platform.
+    settings.ScanThreads = std::max(0, file.readInteger("Scan", "Threads", 0));
     return settings;
 }
 

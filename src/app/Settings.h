@@ -30,6 +30,9 @@ struct Settings {
     // Keeps a number outside 1..SkinCount as read, though skin 1 stays in effect then; the
     // file holds it until the user picks a skin.
     int SkinNo = 1;
+    // [Scan] Threads: how many threads read the file system (0 automatic, 1 the scan's own
+    // thread alone). Set in the file only; the options page has no control for it.
+    int ScanThreads = 0;
 
     bool hasStoredSkin() const { return SkinNo >= 1 && SkinNo <= SkinCount; }
 

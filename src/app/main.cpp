@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/FolderPicker.h"
+#include "app/Settings.h"
 #include "app/TFormTallyvane.h"
 #include "app/TallyvaneApplication.h"
 #include "cli/ExportCommand.h"
@@ -51,7 +52,8 @@ int runWindow(int argc, char* argv[])
         QCoreApplication::installTranslator(&qtTexts);
     QtMessageBoxes messages;
     application.setErrorBoxes(&messages);
-    PosixFileSystem fileSystem;
+    const Settings settings = Settings::load(IniFile(SettingsPath()));
+    PosixFileSystem fileSystem({.threads = static_cast<unsigned>(settings.ScanThreads)});
     PosixFileFacts fileFacts;
     PosixVolumeQueries volumes;
     QtFolderPicker folderPicker;
@@ -90,7 +92,7 @@ int main(int argc, char* argv[])
         std::printf("tallyvane %s\n", ProgramVersion);
         return 0;
     case CommandLine::Action::Export: {
-        PosixFileSystem fileSystem;
+        PosixFileSystem fileSystem({.threads = line.options.threads});
         TerminalProgress progress(stderr, ::isatty(STDERR_FILENO) == 1);
         ExportEnvironment environment{fileSystem, stdout, stderr, &progress};
         return RunExport(line.options, environment);

@@ -93,6 +93,13 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
             if ((status != std::errc{} || end != value.data() + value.size() || depth < 0) && line.error.empty())
                 line.error = "--max-depth needs a whole number of 0 or more";
             line.options.maxDepth = depth;
+        } else if (takeOption(arguments, i, "--threads", value, line.error)) {
+            unsigned threads = 0;
+            const auto [end, status] = std::from_chars(value.data(), value.data() + value.size(), threads);
+            if ((status != std::errc{} || end != value.data() + value.size() || threads < 1 || threads > 256)
+                && line.error.empty())
+                line.error = "--threads needs a whole number from 1 to 256";
+            line.options.threads = threads;
         } else if (takeOption(arguments, i, "--output", value, line.error)) {
             if (value.empty() && line.error.empty())
                 line.error = "--output needs a file name";
@@ -122,7 +129,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
 std::string UsageText()
 {
     return "Usage: tallyvane [FOLDER]\n"
-           "       tallyvane --export html|rtf|text [--separator S] [--max-depth N] [--output FILE] FOLDER\n"
+           "       tallyvane --export html|rtf|text [--separator S] [--max-depth N] [--threads N]\n"
+           "                 [--output FILE] FOLDER\n"
            "\n"
            "Shows where the space in FOLDER goes. With --export, scans FOLDER without a window and\n"
            "writes the result grid as a report, largest entries first in every folder.\n"
@@ -131,6 +139,8 @@ std::string UsageText()
            "  --separator S     the text report's field separator (default: a tab)\n"
            "  --max-depth N     report only the entries N or fewer levels below FOLDER;\n"
            "                    every size still counts everything below it\n"
+           "  --threads N       read the file system with N threads (1: the scan's own thread\n"
+           "                    alone; default: enough to keep a cold disk busy)\n"
            "  --output FILE     write to FILE, replacing it only once the report is complete\n"
            "                    (default: standard output)\n"
            "  --help            show this text\n"

@@ -17,6 +17,7 @@ struct ExportOptions {
     ReportFormat format = ReportFormat::Text;
     std::string separator{DefaultSeparator}; // bytes
     int maxDepth = -1;
+    unsigned threads = 0; // threads that read the file system; 0: automatic
     std::string output; // empty: standard output
     std::string folder;
 };

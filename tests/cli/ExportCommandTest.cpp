@@ -38,12 +38,14 @@ CommandLine parse(const std::vector<std::string>& arguments)
 
 TEST(CommandLine, ReadsTheExportOptionsInEitherForm)
 {
-    const CommandLine line = parse({"--export", "rtf", "--separator=;", "--max-depth", "2", "--output=out.rtf", "/data"});
+    const CommandLine line =
+        parse({"--export", "rtf", "--separator=;", "--max-depth", "2", "--threads=3", "--output=out.rtf", "/data"});
     ASSERT_EQ(line.error, "");
     EXPECT_EQ(line.action, CommandLine::Action::Export);
     EXPECT_EQ(line.options.format, ReportFormat::Rtf);
     EXPECT_EQ(line.options.separator, ";");
     EXPECT_EQ(line.options.maxDepth, 2);
+    EXPECT_EQ(line.options.threads, 3u);
     EXPECT_EQ(line.options.output, "out.rtf");
     EXPECT_EQ(line.options.folder, "/data");
 
@@ -52,6 +54,7 @@ TEST(CommandLine, ReadsTheExportOptionsInEitherForm)
     EXPECT_EQ(defaults.options.format, ReportFormat::Html);
     EXPECT_EQ(defaults.options.separator, "\t");
     EXPECT_EQ(defaults.options.maxDepth, -1);
+    EXPECT_EQ(defaults.options.threads, 0u) << "automatic";
     EXPECT_EQ(defaults.options.output, "");
     EXPECT_EQ(defaults.options.folder, "--odd-folder-name");
 }
@@ -65,6 +68,8 @@ TEST(CommandLine, TellsWhatIsWrongWithTheArguments)
         {{"--export", "text", "--max-depth", "-1", "/a"}, "--max-depth needs a whole number of 0 or more"},
         {{"--export", "text", "--max-depth", "2x", "/a"}, "--max-depth needs a whole number of 0 or more"},
         {{"--export", "text", "--separator=", "/a"}, "the separator must not be empty"},
+        {{"--export", "text", "--threads", "0", "/a"}, "--threads needs a whole number from 1 to 256"},
+        {{"--export", "text", "--threads", "many", "/a"}, "--threads needs a whole number from 1 to 256"},
         {{"--export", "text", "/a", "--output"}, "option --output needs a value"},
         {{"--export", "text", "--colour", "/a"}, "unknown option '--colour'"},
     };
