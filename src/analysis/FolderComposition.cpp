@@ -2,6 +2,7 @@
 #include "analysis/FolderComposition.h"
 
 #include "analysis/GridRules.h"
+#include "analysis/SizeSum.h"
 #include "analysis/SizeText.h"
 
 #include <QRgb>
@@ -51,7 +52,7 @@ std::vector<PieSlice> FolderSlices(const EntryTree& tree, EntryId folder)
         // exactly 5 % is gathered, not shown.
         if (static_cast<long double>(size) / static_cast<long double>(total) <= 0.05L)
             continue;
-        included += size;
+        included = AddSizes(included, size);
         // Name and size read as in the grid.
         slices.push_back({static_cast<double>(size),
                           sliceLabel(CellText(tree, child, ColumnName), CellText(tree, child, ColumnSize)),
