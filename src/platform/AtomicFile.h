@@ -42,9 +42,9 @@ public:
 
 private:
     enum class Way {
-        Direct,         // the target itself is written
+        Direct,           // the target itself is written
         UnnamedTemporary, // an O_TMPFILE file, given a name at commit()
-        NamedTemporary, // a hidden file beside the target, renamed over it at commit()
+        NamedTemporary,   // a hidden file beside the target, renamed over it at commit()
     };
 
     void openDirectly(const std::string& path, int flags);
