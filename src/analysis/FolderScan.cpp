@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "analysis/FolderScan.h"
 
+#include "analysis/SizeSum.h"
 #include "platform/PathSeparator.h"
 
 #include <memory>
@@ -66,7 +67,7 @@ std::int64_t FolderScanner::ScanFolder(std::string_view path, EntryId parent)
                 descends = true;
                 break;
             }
-            level.total += item.size;
+            level.total = AddSizes(level.total, item.size);
         }
         if (descends)
             continue;
@@ -78,7 +79,7 @@ std::int64_t FolderScanner::ScanFolder(std::string_view path, EntryId parent)
         levels.pop_back();
         if (!levels.empty()) {
             m_tree.setSize(folder, total);
-            levels.back().total += total;
+            levels.back().total = AddSizes(levels.back().total, total);
         }
     }
     if (makesRoot)

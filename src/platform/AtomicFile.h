@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <sys/stat.h>
+
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -15,8 +17,16 @@ public:
 
 // Writes a file so that it is either replaced whole or not at all: the bytes go to a temporary
 // file beside it, which commit() moves into place. Until then, and whenever something fails,
-// an existing file keeps its old content. A target that exists and is not a regular file (a
-// terminal, a pipe, /dev/null) is written directly, since there is nothing to replace.
+// an existing file keeps its old content. Where the file system allows it the temporary file
+// has no name until commit(), so a process killed while writing leaves nothing behind.
+//
+// A link, dangling or not, is followed to its target. Only a regular file is replaced: a
+// target that is anything else (a terminal, a pipe, /dev/null), or a name of an open
+// descriptor (/dev/stdout, /dev/fd/N), is written directly, since replacing what a descriptor
+// leads to would lose what was written through it before (a log opened for appending).
+//
+// A replaced file keeps its mode and, as far as the user may set them, its owner and group,
+// and is replaced only when the user may write it.
 class AtomicFile {
 public:
     // Throws FileError "Cannot create file "path". reason" when the file cannot be created.
@@ -31,10 +41,22 @@ public:
     void commit();
 
 private:
-    void flush();
+    enum class Way {
+        Direct,           // the target itself is written
+        UnnamedTemporary, // an O_TMPFILE file, given a name at commit()
+        NamedTemporary,   // a hidden file beside the target, renamed over it at commit()
+    };
 
+    void openDirectly(const std::string& path, int flags);
+    void openTemporary(bool exists, const struct ::stat& replaced);
+    void flush();
+    void linkIntoPlace();
+
+    std::string m_path; // as given, for messages
     std::string m_target;
-    std::string m_temporary; // empty when writing the target directly
+    Way m_way = Way::Direct;
+    bool m_targetExists = false;
+    std::string m_temporary; // the named temporary file; empty while it has no name
     int m_fd = -1;
     std::string m_buffer;
     bool m_committed = false;

@@ -23,7 +23,9 @@ public:
     const std::string& path() const { return m_path; }
 
     // The value without surrounding blanks, or defaultValue when the file, the section or the
-    // key is missing or the file cannot be read. Reading never creates the file.
+    // key is missing or the file cannot be read. Only a regular file of at most 1 MiB is
+    // read: anything else (a pipe, a device, a huge file) counts as missing. Reading never
+    // creates the file.
     std::string readString(std::string_view section, std::string_view key,
                            std::string_view defaultValue) const;
 
@@ -35,7 +37,8 @@ public:
     // to the end of the file, and creating the file and its missing parent folders. Every
     // other byte of the file stays as it was; added lines end as the file's first line does
     // (LF in a new file). The file is replaced atomically, so a failure leaves it untouched.
-    // Throws FileError "Unable to write to <path>" when the file cannot be read or written.
+    // Throws FileError "Unable to write to <path>" when the file cannot be read or written,
+    // or is not one that is read (which is never replaced).
     void writeString(std::string_view section, std::string_view key, std::string_view value);
 
 private:

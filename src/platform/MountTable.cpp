@@ -94,7 +94,7 @@ MountTable MountTable::parse(std::string_view mountInfo)
     return table;
 }
 
-const Mount* MountTable::byDevice(dev_t device) const
+const Mount* MountTable::byDevice(dev_t device) const&
 {
     for (auto it = m_mounts.rbegin(); it != m_mounts.rend(); ++it) {
         if (it->device == device)
@@ -103,7 +103,7 @@ const Mount* MountTable::byDevice(dev_t device) const
     return nullptr;
 }
 
-const Mount* MountTable::containing(std::string_view canonicalPath) const
+const Mount* MountTable::containing(std::string_view canonicalPath) const&
 {
     const Mount* best = nullptr;
     for (const Mount& mount : m_mounts) {

@@ -23,10 +23,13 @@ public:
     static MountTable parse(std::string_view mountInfo);
 
     // The last mount listed for device (a later mount hides an earlier one), or none.
-    const Mount* byDevice(dev_t device) const;
+    const Mount* byDevice(dev_t device) const&;
     // The mount holding a canonical absolute path: the longest mount point that is a prefix
     // of it, whole components only.
-    const Mount* containing(std::string_view canonicalPath) const;
+    const Mount* containing(std::string_view canonicalPath) const&;
+    // The mounts found point into the table, so a temporary table cannot be asked.
+    const Mount* byDevice(dev_t device) const&& = delete;
+    const Mount* containing(std::string_view canonicalPath) const&& = delete;
 
     const std::vector<Mount>& mounts() const { return m_mounts; }
 

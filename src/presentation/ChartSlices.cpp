@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "presentation/ChartSlices.h"
 
+#include "analysis/SizeSum.h"
 #include "presentation/GridColumns.h"
 #include "presentation/SizeText.h"
 
@@ -51,7 +52,7 @@ std::vector<PieSlice> FolderSlices(const EntryTree& tree, EntryId folder)
         // exactly 5 % is gathered, not shown.
         if (static_cast<long double>(size) / static_cast<long double>(total) <= 0.05L)
             continue;
-        included += size;
+        included = AddSizes(included, size);
         // Name and size read as in the grid.
         slices.push_back({static_cast<double>(size),
                           sliceLabel(CellText(tree, child, ColumnName), CellText(tree, child, ColumnSize)),

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "presentation/SizeText.h"
 
+#include <limits>
 #include <string_view>
 
 namespace tallyvane {
@@ -70,7 +71,14 @@ std::int64_t CalcShare(std::int64_t part, std::int64_t whole)
     // The 64-bit mantissa holds every product that fits in 64 bits exactly; larger ones round
     // instead of wrapping around.
     const long double product = static_cast<long double>(part) * FullShare;
-    return static_cast<std::int64_t>(product / static_cast<long double>(whole));
+    const long double share = product / static_cast<long double>(whole);
+    // A part far larger than its whole has a share past the 64-bit range: it stops at the end.
+    constexpr long double Limit = 0x1p63L;
+    if (share >= Limit)
+        return std::numeric_limits<std::int64_t>::max();
+    if (share < -Limit)
+        return std::numeric_limits<std::int64_t>::min();
+    return static_cast<std::int64_t>(share);
 }
 
 std::string SizeToText(std::int64_t size)

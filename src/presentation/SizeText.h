@@ -11,7 +11,8 @@ inline constexpr std::int64_t FullShare = 100000;
 
 // The share of part in whole, truncated toward zero. The quotient is taken in extended
 // precision, as the shares have always been computed; the product is formed without
-// wrapping, so parts above 92 TB still give their true share. whole must not be 0.
+// wrapping, so parts above 92 TB still give their true share; a share beyond the 64-bit range
+// is held at its end. whole must not be 0.
 std::int64_t CalcShare(std::int64_t part, std::int64_t whole);
 
 // "0Byte" .. "1023Byte", then whole kilobytes ("1,024KB"), then megabytes and gigabytes with

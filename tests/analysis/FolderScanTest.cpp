@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <limits>
 #include <map>
 #include <stdexcept>
 
@@ -110,6 +111,25 @@ TEST(FolderScan, WalksDepthFirstInListingOrderAndSumsOnTheWayBack)
     EXPECT_EQ(host.counts, (std::vector<std::uint32_t>{1, 2, 3, 4, 5, 6, 7, 8}));
     EXPECT_TRUE(host.finished);
     EXPECT_EQ(system.openListings(), 0);
+}
+
+TEST(FolderScan, TotalsPastTheLargestSizeStayThere)
+{
+    // Sparse files may claim up to 2^63 - 1 bytes each, so two of them already overflow.
+    constexpr std::int64_t Largest = std::numeric_limits<std::int64_t>::max();
+    FakeFileSystem system;
+    system.addFolder("/r/", {file("a", Largest), folder("sub"), file("b", 1)});
+    system.addFolder("/r/sub/", {file("x", Largest - 1), file("y", Largest), file("z", 7)});
+    EntryTree tree;
+    RecordingHost host;
+    FolderScanner scanner(tree, system, host);
+
+    EXPECT_EQ(scanner.ScanFolder("/r/", NoEntry), Largest);
+
+    const std::string largest = std::to_string(Largest);
+    EXPECT_EQ(listing(tree), (std::vector<std::string>{
+        "/r/ " + largest, "/r/a/ " + largest, "/r/sub/ " + largest, "/r/sub/x/ " + std::to_string(Largest - 1),
+        "/r/sub/y/ " + largest, "/r/sub/z/ 7", "/r/b/ 1"}));
 }
 
 TEST(FolderScan, CountsEveryEntryAndPumpsForEveryRecord)

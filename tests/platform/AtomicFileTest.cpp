@@ -5,10 +5,17 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/fsuid.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 namespace tallyvane {
 namespace {
@@ -92,18 +99,191 @@ TEST(AtomicFile, AFullDiskIsAWriteError)
     EXPECT_TRUE(S_ISCHR(st.st_mode)) << "a device must be written, never replaced";
 }
 
-TEST(AtomicFile, ReplacesTheTargetOfALink)
+struct stat statOf(const std::string& path)
+{
+    struct stat st {};
+    EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
+    return st;
+}
+
+TEST(AtomicFile, WritesTheTargetOfALinkDanglingOrNot)
+{
+    struct Case {
+        const char* name;
+        bool targetExists;
+        std::vector<std::pair<std::string, std::string>> links; // name, what it leads to
+    };
+    const Case cases[] = {
+        {"to a file", true, {{"link.txt", "real.txt"}}},
+        {"dangling", false, {{"link.txt", "real.txt"}}},
+        {"relative to another folder", false, {{"link.txt", "sub/next"}, {"sub/next", "../real.txt"}}},
+        {"absolute", true, {{"link.txt", "ABSOLUTE"}}},
+    };
+    const mode_t mask = ::umask(022);
+    for (const Case& c : cases) {
+        FixtureTree tree;
+        tree.makeFolder("sub");
+        if (c.targetExists)
+            std::ofstream(tree.pathOf("real.txt")) << "old";
+        for (const auto& [name, target] : c.links)
+            tree.makeSymlink(name, target == "ABSOLUTE" ? tree.pathOf("real.txt") : target);
+        AtomicFile file(tree.pathOf("link.txt"));
+        file.write("new");
+        file.commit();
+        EXPECT_EQ(ReadFileText(tree.pathOf("real.txt")), "new") << c.name;
+        EXPECT_TRUE(S_ISLNK(statOf(tree.pathOf("link.txt")).st_mode)) << c.name;
+        if (!c.targetExists) {
+            EXPECT_EQ(statOf(tree.pathOf("real.txt")).st_mode & 07777, 0644u) << c.name;
+        }
+        EXPECT_EQ(filesIn(tree.path()), 3u) << c.name;
+    }
+    ::umask(mask);
+}
+
+// Standard output, for the span of one test, goes to a file of the test's.
+class StandardOutputTo {
+public:
+    explicit StandardOutputTo(int fd) : m_saved(::dup(STDOUT_FILENO))
+    {
+        std::fflush(stdout);
+        ::dup2(fd, STDOUT_FILENO);
+    }
+    ~StandardOutputTo()
+    {
+        ::dup2(m_saved, STDOUT_FILENO);
+        ::close(m_saved);
+    }
+
+private:
+    int m_saved;
+};
+
+TEST(AtomicFile, WritesThroughTheNameOfAnOpenDescriptor)
+{
+    // As "tallyvane --output /dev/stdout >> log" does: the log keeps its earlier lines.
+    for (const char* name : {"/dev/stdout", "/dev/fd/1", "/proc/self/fd/1"}) {
+        FixtureTree tree;
+        const std::string log = tree.pathOf("log");
+        std::ofstream(log) << "a\n";
+        const ino_t inode = statOf(log).st_ino;
+        const int fd = ::open(log.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        {
+            StandardOutputTo redirect(fd);
+            AtomicFile file(name);
+            file.write("b\n");
+            file.commit();
+        }
+        ::close(fd);
+        EXPECT_EQ(ReadFileText(log), "a\nb\n") << name;
+        EXPECT_EQ(statOf(log).st_ino, inode) << name << " must be written, not replaced";
+        EXPECT_EQ(filesIn(tree.path()), 1u) << name;
+    }
+}
+
+TEST(AtomicFile, WritesAPipeDirectly)
 {
     FixtureTree tree;
-    std::ofstream(tree.pathOf("real.txt")) << "old";
-    tree.makeSymlink("link.txt", "real.txt");
-    AtomicFile file(tree.pathOf("link.txt"));
+    const std::string fifo = tree.pathOf("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    AtomicFile file(fifo);
+    file.write("through");
+    file.commit();
+    char bytes[16] = {};
+    EXPECT_EQ(::read(reader, bytes, sizeof bytes), 7);
+    ::close(reader);
+    EXPECT_STREQ(bytes, "through");
+    EXPECT_TRUE(S_ISFIFO(statOf(fifo).st_mode));
+    EXPECT_EQ(filesIn(tree.path()), 1u);
+}
+
+constexpr uid_t Nobody = 65534;
+
+// File access as an unprivileged user for the span of one test, when the test runs as root.
+class UnprivilegedFileAccess {
+public:
+    UnprivilegedFileAccess() : m_wasRoot(::geteuid() == 0)
+    {
+        if (m_wasRoot)
+            ::setfsuid(Nobody);
+    }
+    ~UnprivilegedFileAccess()
+    {
+        if (m_wasRoot)
+            ::setfsuid(0);
+    }
+
+private:
+    bool m_wasRoot;
+};
+
+TEST(AtomicFile, RefusesToReplaceAFileTheUserMayNotWrite)
+{
+    FixtureTree tree;
+    ::chmod(tree.path().c_str(), 0777);
+    const std::string path = tree.pathOf("protected.txt");
+    std::ofstream(path) << "old";
+    ::chmod(path.c_str(), 0444);
+    {
+        UnprivilegedFileAccess user;
+        try {
+            AtomicFile file(path);
+            file.write("new");
+            file.commit();
+            ADD_FAILURE() << "replaced a read-only file";
+        } catch (const FileError& error) {
+            EXPECT_EQ(error.what(), "Cannot create file \"" + path + "\". Permission denied");
+        }
+    }
+    EXPECT_EQ(ReadFileText(path), "old");
+    EXPECT_EQ(filesIn(tree.path()), 1u);
+}
+
+TEST(AtomicFile, AReplacedFileKeepsItsOwnerAndGroup)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root may give a file to another user";
+    FixtureTree tree;
+    const std::string path = tree.pathOf("report.txt");
+    std::ofstream(path) << "old";
+    ASSERT_EQ(::chown(path.c_str(), Nobody, Nobody), 0);
+    ::chmod(path.c_str(), 0640);
+    AtomicFile file(path);
     file.write("new");
     file.commit();
-    EXPECT_EQ(ReadFileText(tree.pathOf("real.txt")), "new");
-    struct stat st;
-    ASSERT_EQ(::lstat(tree.pathOf("link.txt").c_str(), &st), 0);
-    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    const struct stat st = statOf(path);
+    EXPECT_EQ(ReadFileText(path), "new");
+    EXPECT_EQ(st.st_uid, Nobody);
+    EXPECT_EQ(st.st_gid, Nobody);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+}
+
+TEST(AtomicFile, AKilledWriteLeavesNothingBehind)
+{
+    FixtureTree tree;
+    const int probe = ::open(tree.path().c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (probe < 0)
+        GTEST_SKIP() << "the file system has no unnamed files";
+    ::close(probe);
+    const std::string path = tree.pathOf("report.txt");
+    std::ofstream(path) << "old";
+    for (const std::string& target : {path, tree.pathOf("new.txt")}) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            AtomicFile file(target);
+            file.write(std::string(1 << 20, 'x'));
+            ::kill(::getpid(), SIGKILL);
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+        EXPECT_EQ(filesIn(tree.path()), 1u) << target;
+    }
+    EXPECT_EQ(ReadFileText(path), "old");
 }
 
 } // namespace

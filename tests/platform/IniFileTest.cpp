@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <climits>
 #include <cstdlib>
@@ -194,12 +195,59 @@ TEST(IniFile, EndsTheLastLineBeforeAddingOne)
         {"; no sections", "; no sections\n[Col]\nC1=0\n"},
         {"[Auto]\r\nAct=1", "[Auto]\r\nAct=1\r\n[Col]\r\nC1=0\r\n"},
         {"", "[Col]\nC1=0\n"},
+        // A CR that ends the last line is part of its value, and stays so.
+        {"[Auto]\nAct=\r\r", "[Auto]\nAct=\r\r\r\n[Col]\nC1=0\n"},
+        {"[Col]\nC2=\r", "[Col]\nC2=\r\r\nC1=0\n"},
     };
     for (const auto& [before, after] : cases) {
         WriteFileText(path, before);
         IniFile(path).writeString("Col", "C1", "0");
         EXPECT_EQ(ReadFileText(path), after) << before;
     }
+}
+
+TEST(IniFile, AWriteChangesNoOtherValue)
+{
+    FixtureTree tree;
+    const std::string path = tree.pathOf("a.ini");
+    for (const char* text : {"[c]\nc1=\r\r", "[c]\nc1=x\r", "[c]\r\nc1=\r", "\r", "[c]\nc1=1\n\r"}) {
+        const std::string before = text;
+        WriteFileText(path, before);
+        IniFile file(path);
+        const std::string value = file.readString("c", "c1", "none");
+        file.writeString("Other", "k", "1");
+        file.writeString("c", "c2", "2");
+        EXPECT_EQ(file.readString("c", "c1", "none"), value) << testing::PrintToString(before);
+        EXPECT_EQ(file.readString("Other", "k", ""), "1") << testing::PrintToString(before);
+        EXPECT_EQ(file.readString("c", "c2", ""), "2") << testing::PrintToString(before);
+        EXPECT_TRUE(ReadFileText(path).starts_with(before)) << testing::PrintToString(before);
+    }
+}
+
+TEST(IniFile, OnlyARegularFileOfSaneSizeIsReadAndNothingElseIsReplaced)
+{
+    // Before the limits, a pipe blocked the read for good and /dev/zero filled the memory:
+    // the alarm ends the test program instead of letting it hang.
+    ::alarm(30);
+    FixtureTree tree;
+    ASSERT_EQ(::mkfifo(tree.pathOf("fifo.ini").c_str(), 0600), 0);
+    tree.makeSymlink("zero.ini", "/dev/zero");
+    const std::string entry = "[Auto]\nAct=7\n";
+    WriteFileText(tree.pathOf("full.ini"), entry + std::string((1 << 20) - entry.size(), ';'));
+    WriteFileText(tree.pathOf("huge.ini"), entry + std::string((1 << 20) + 1 - entry.size(), ';'));
+
+    EXPECT_EQ(IniFile(tree.pathOf("full.ini")).readInteger("Auto", "Act", 0), 7) << "1 MiB is read";
+    for (const char* name : {"fifo.ini", "zero.ini", "huge.ini"}) {
+        IniFile file(tree.pathOf(name));
+        EXPECT_EQ(file.readInteger("Auto", "Act", 0), 0) << name;
+        EXPECT_THROW(file.writeString("Auto", "Act", "1"), FileError) << name;
+    }
+    struct stat st;
+    ASSERT_EQ(::stat(tree.pathOf("fifo.ini").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_TRUE(std::filesystem::is_symlink(tree.pathOf("zero.ini")));
+    EXPECT_EQ(std::filesystem::file_size(tree.pathOf("huge.ini")), (1u << 20) + 1);
+    ::alarm(0);
 }
 
 TEST(IniFile, ANewFileHoldsOnlyTheKeyAndItsMissingFoldersAreMade)

@@ -28,7 +28,8 @@ std::string canonical(const std::string& path)
 
 bool isMountPoint(const std::string& path)
 {
-    const Mount* mount = MountTable::readSystem().containing(path);
+    const MountTable mounts = MountTable::readSystem();
+    const Mount* mount = mounts.containing(path);
     return mount && mount->mountPoint == path;
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <limits>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -58,6 +59,19 @@ TEST(FolderSlicesTest, LargeChildrenInTreeOrderThenTheGatheredRestWithAutomaticC
     EXPECT_EQ(slices[0].colour, QColor(255, 0, 0));
     EXPECT_EQ(slices[1].colour, QColor(0, 128, 0));
     EXPECT_EQ(slices[2].colour, QColor(255, 255, 0));
+}
+
+TEST(FolderSlicesTest, ChildrenOfASaturatedTotalGiveNoNegativeRest)
+{
+    // A scan holds a total at the largest size when its children add up to more.
+    constexpr std::int64_t Largest = std::numeric_limits<std::int64_t>::max();
+    EntryTree tree;
+    const EntryId folder = AddFolder(tree, Largest, {{"a", Largest}, {"b", Largest / 2}});
+
+    const std::vector<PieSlice> slices = FolderSlices(tree, folder);
+
+    EXPECT_EQ(valuesOf(slices), (std::vector<double>{static_cast<double>(Largest), static_cast<double>(Largest / 2)}));
+    EXPECT_EQ(labelsOf(slices), (QStringList{"a\r8,589,934,592.0GB", "b\r4,294,967,296.0GB"}));
 }
 
 TEST(FolderSlicesTest, FollowsTheChildOrderOfTheMomentAndOnlyDirectChildren)

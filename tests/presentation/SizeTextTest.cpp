@@ -98,6 +98,14 @@ TEST(CalcShareTest, PartsAboveNinetyTwoTerabytesDoNotWrapAround)
     EXPECT_EQ(CalcShare(Int64Max / 3, Int64Max), 33333);
 }
 
+TEST(CalcShareTest, SharesBeyondTheRangeStopAtItsEnds)
+{
+    EXPECT_EQ(CalcShare(Int64Max, 1), Int64Max);
+    EXPECT_EQ(CalcShare(Int64Max, 99999), Int64Max);
+    EXPECT_EQ(CalcShare(Int64Min, 1), Int64Min);
+    EXPECT_EQ(CalcShare(Int64Max, -1), Int64Min);
+}
+
 TEST(CalcShareTest, EqualsExactDivisionForWholesBelow2To46)
 {
     std::mt19937_64 random(20240611);
@@ -143,7 +151,11 @@ INSTANTIATE_TEST_SUITE_P(Shares, ShareTextTest, testing::Values(
     ShareCase{995, 100000, "1.00%"},
     ShareCase{3, 2, "150.00%"},
     ShareCase{1000, 1, "100000.00%"},
-    ShareCase{100 * TiB, 300 * TiB, "33.33%"}));
+    ShareCase{100 * TiB, 300 * TiB, "33.33%"},
+    // The largest size, where the scan holds a total that would overflow.
+    ShareCase{Int64Max, Int64Max, "100.00%"},
+    ShareCase{Int64Max / 2, Int64Max, "50.00%"},
+    ShareCase{Int64Max, 1, "9223372036854775.81%"}));
 
 struct ByteCountCase {
     std::int64_t size;

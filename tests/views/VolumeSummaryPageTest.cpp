@@ -126,7 +126,8 @@ TEST(VolumeSummaryPageOnARealMountTest, ShowsTheMountHoldingTheFolder)
 
     char* canonical = ::realpath(tree.path().c_str(), nullptr);
     ASSERT_NE(canonical, nullptr);
-    const Mount* mount = MountTable::readSystem().containing(canonical);
+    const MountTable mounts = MountTable::readSystem();
+    const Mount* mount = mounts.containing(canonical);
     std::free(canonical);
     ASSERT_NE(mount, nullptr);
     struct statvfs info {};
