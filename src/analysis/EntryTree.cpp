@@ -35,15 +35,13 @@ EntryId EntryTree::addEntry(EntryId parent, std::uint32_t attributes, std::int64
 
     const EntryId id = m_count++;
     Node& added = node(id);
-    added = Node{size, m_names.store(name), parent, NoEntry, NoEntry, NoEntry, attributes, 0, 0, 0};
-
     Node& folder = node(parent);
-    if (folder.lastChild == NoEntry)
-        folder.firstChild = id;
-    else
-        node(folder.lastChild).nextSibling = id;
-    folder.lastChild = id;
-    ++folder.childCount;
+    added = Node{};
+    added.setSize(size);
+    added.setNameRef(m_names.store(name));
+    added.parent = parent;
+    added.attributes = attributes;
+    added.row = folder.childCount++;
     m_rowIndexCurrent = false;
     return id;
 }
@@ -53,15 +51,15 @@ std::optional<TEntryRecord> EntryTree::EntryRecord(EntryId entry) const
     if (entry == NoEntry)
         return std::nullopt;
     const Node& n = node(entry);
-    return MakeEntryRecord(n.attributes, n.size, m_names.view(n.name));
+    return MakeEntryRecord(n.attributes, n.size(), m_names.view(n.nameRef()));
 }
 
 void EntryTree::SetEntryRecord(EntryId entry, const TEntryRecord& record)
 {
     Node& n = node(entry);
     n.attributes = record.attributes;
-    n.size = EntrySize(record.sizeHigh, record.sizeLow);
-    n.name = m_names.store(RecordName(record));
+    n.setSize(EntrySize(record.sizeHigh, record.sizeLow));
+    n.setNameRef(m_names.store(RecordName(record)));
 }
 
 EntryId EntryTree::NextEntry(EntryId entry) const
@@ -69,12 +67,20 @@ EntryId EntryTree::NextEntry(EntryId entry) const
     return NextEntryWithin(entry, NoEntry);
 }
 
+EntryId EntryTree::NextSiblingEntry(EntryId entry) const
+{
+    if (entry == NoEntry)
+        return NoEntry;
+    const Node& n = node(entry);
+    return childAt(n.parent, n.row + 1);
+}
+
 EntryId EntryTree::NextEntryWithin(EntryId entry, EntryId top) const
 {
-    if (const EntryId child = node(entry).firstChild; child != NoEntry)
+    if (const EntryId child = FirstChildEntry(entry); child != NoEntry)
         return child;
     for (EntryId e = entry; e != top && e != NoEntry; e = node(e).parent) {
-        if (const EntryId sibling = node(e).nextSibling; sibling != NoEntry)
+        if (const EntryId sibling = NextSiblingEntry(e); sibling != NoEntry)
             return sibling;
     }
     return NoEntry;
@@ -103,7 +109,8 @@ void EntryTree::ClearEntries()
 {
     m_chunks.clear();
     m_chunks.push_back(std::make_unique_for_overwrite<Node[]>(ChunkSize));
-    node(NoEntry) = Node{0, 0, NoEntry, NoEntry, NoEntry, NoEntry, Attribute::Directory, 0, 0, 0};
+    node(NoEntry) = Node{};
+    node(NoEntry).attributes = Attribute::Directory;
     m_count = 1;
     m_names.clear();
     m_rowIndex.clear();
@@ -136,45 +143,33 @@ EntryId EntryTree::childAt(EntryId parent, std::uint32_t row) const
     return row < folder.childCount ? m_rowIndex[folder.childBase + row] : NoEntry;
 }
 
-std::uint32_t EntryTree::rowOf(EntryId entry) const
-{
-    ensureRowIndex();
-    return node(entry).row;
-}
-
 void EntryTree::ensureRowIndex() const
 {
     if (m_rowIndexCurrent)
         return;
-    // Every entry but the hidden top is somebody's child: one slot each.
+    // Every entry but the hidden top is somebody's child: one slot each, the children of one
+    // folder side by side, each in the slot of its row.
     m_rowIndex.resize(m_count - 1);
     std::uint32_t base = 0;
     for (EntryId id = 0; id < m_count; ++id) {
         // The chunks own their nodes, not the tree's constness: the index is a cache.
         Node& folder = const_cast<Node&>(node(id));
         folder.childBase = base;
-        std::uint32_t row = 0;
-        for (EntryId child = folder.firstChild; child != NoEntry; child = node(child).nextSibling) {
-            const_cast<Node&>(node(child)).row = row;
-            m_rowIndex[base + row++] = child;
-        }
-        base += row;
+        base += folder.childCount;
+    }
+    for (EntryId id = 1; id < m_count; ++id) {
+        const Node& child = node(id);
+        m_rowIndex[node(child.parent).childBase + child.row] = id;
     }
     m_rowIndexCurrent = true;
 }
 
-void EntryTree::relinkChildren(Node& folder)
+void EntryTree::renumberChildren(const Node& folder)
 {
     const auto first = m_rowIndex.begin() + folder.childBase;
-    const auto last = first + folder.childCount;
-    folder.firstChild = *first;
-    folder.lastChild = *(last - 1);
     std::uint32_t row = 0;
-    for (auto it = first; it != last; ++it) {
-        Node& child = node(*it);
-        child.row = row++;
-        child.nextSibling = (it + 1 == last) ? NoEntry : *(it + 1);
-    }
+    for (auto it = first; it != first + folder.childCount; ++it)
+        node(*it).row = row++;
 }
 
 std::size_t EntryTree::memoryBytes() const

@@ -23,10 +23,11 @@ inline constexpr EntryId NoEntry = 0;
 // fields of its 320-byte record. Only what the record needs is kept per entry (attributes, size,
 // name) plus the tree links; the record itself is made on demand. Names live in an arena.
 //
-// Children keep the order in which they were added until sortChildren() reorders them. For item
-// models the tree also answers "which entry is row n of this folder" and "which row is this
-// entry" in constant time; the index behind that is rebuilt on the first question after entries
-// were added.
+// Children keep the order in which they were added until sortChildren() reorders them. Each
+// entry knows its row among its siblings; a folder's children are found through one index that
+// holds every folder's children side by side, rebuilt in one pass on the first question after
+// entries were added. So the tree answers "which entry is row n of this folder" and "which row
+// is this entry" in constant time and keeps no sibling links.
 class EntryTree {
 public:
     EntryTree();
@@ -46,8 +47,8 @@ public:
     void SetEntryRecord(EntryId entry, const TEntryRecord& record);
 
     EntryId ParentEntry(EntryId entry) const { return node(entry).parent; }
-    EntryId FirstChildEntry(EntryId entry) const { return node(entry).firstChild; }
-    EntryId NextSiblingEntry(EntryId entry) const { return node(entry).nextSibling; }
+    EntryId FirstChildEntry(EntryId entry) const { return childAt(entry, 0); }
+    EntryId NextSiblingEntry(EntryId entry) const;
     // The next entry in pre-order over the whole tree, or NoEntry after the last one.
     EntryId NextEntry(EntryId entry) const;
     // The same without leaving top's subtree (top NoEntry: the whole tree). A walk from top
@@ -57,7 +58,7 @@ public:
     bool IsBelow(EntryId entry, EntryId ancestor) const;
     // The number of ancestors: 0 for a top-level entry.
     int EntryLevel(EntryId entry) const;
-    EntryId FirstEntry() const { return node(NoEntry).firstChild; }
+    EntryId FirstEntry() const { return childAt(NoEntry, 0); }
     void ClearEntries();
     std::size_t EntryCount() const { return m_count - 1; }
     // The names from the top-level entry down to entry, each followed by the path separator
@@ -66,14 +67,14 @@ public:
 
     std::uint32_t attributes(EntryId entry) const { return node(entry).attributes; }
     bool isFolder(EntryId entry) const { return node(entry).attributes & Attribute::Directory; }
-    std::int64_t size(EntryId entry) const { return node(entry).size; }
-    void setSize(EntryId entry, std::int64_t size) { node(entry).size = size; }
-    std::string_view name(EntryId entry) const { return m_names.view(node(entry).name); }
+    std::int64_t size(EntryId entry) const { return node(entry).size(); }
+    void setSize(EntryId entry, std::int64_t size) { node(entry).setSize(size); }
+    std::string_view name(EntryId entry) const { return m_names.view(node(entry).nameRef()); }
     std::uint32_t childCount(EntryId entry) const { return node(entry).childCount; }
 
     // Row n among parent's children (NoEntry: among the top-level entries), and its inverse.
     EntryId childAt(EntryId parent, std::uint32_t row) const;
-    std::uint32_t rowOf(EntryId entry) const;
+    std::uint32_t rowOf(EntryId entry) const { return node(entry).row; }
 
     // Reorders the children of every folder with a stable sort: an entry moves before an
     // earlier sibling only when comesBefore(entry, sibling) holds.
@@ -87,7 +88,7 @@ public:
                 continue;
             const auto first = m_rowIndex.begin() + folder.childBase;
             std::stable_sort(first, first + folder.childCount, comesBefore);
-            relinkChildren(folder);
+            renumberChildren(folder);
         }
     }
 
@@ -95,21 +96,34 @@ public:
     std::size_t memoryBytes() const;
 
 private:
+    // The 64-bit fields are kept in halves: with nothing to align to 8 bytes, the node takes 36
+    // bytes and millions of them fit where they otherwise would not.
     struct Node {
-        std::int64_t size;
-        NameArena::Ref name;
+        std::uint32_t sizeLow;
+        std::uint32_t sizeHigh;
+        std::uint32_t nameLow;
+        std::uint32_t nameHigh;
         EntryId parent;
-        EntryId firstChild;
-        EntryId lastChild;
-        EntryId nextSibling;
         std::uint32_t attributes;
         std::uint32_t childCount;
-        // Valid while the row index is current: the entry's row among its siblings, and where
-        // its own children start in m_rowIndex.
-        std::uint32_t row;
-        std::uint32_t childBase;
+        std::uint32_t row;       // among its siblings, always current
+        std::uint32_t childBase; // where its children start in m_rowIndex, while that is current
+
+        std::int64_t size() const { return static_cast<std::int64_t>(join(sizeHigh, sizeLow)); }
+        void setSize(std::int64_t size)
+        {
+            sizeLow = static_cast<std::uint32_t>(size);
+            sizeHigh = static_cast<std::uint32_t>(static_cast<std::uint64_t>(size) >> 32);
+        }
+        NameArena::Ref nameRef() const { return join(nameHigh, nameLow); }
+        void setNameRef(NameArena::Ref ref)
+        {
+            nameLow = static_cast<std::uint32_t>(ref);
+            nameHigh = static_cast<std::uint32_t>(ref >> 32);
+        }
+        static std::uint64_t join(std::uint32_t high, std::uint32_t low) { return (std::uint64_t{high} << 32) | low; }
     };
-    static_assert(sizeof(Node) == 48);
+    static_assert(sizeof(Node) == 36);
 
     static constexpr unsigned ChunkBits = 16;
     static constexpr std::uint32_t ChunkSize = 1u << ChunkBits;
@@ -117,8 +131,8 @@ private:
     Node& node(EntryId id) { return m_chunks[id >> ChunkBits][id & (ChunkSize - 1)]; }
     const Node& node(EntryId id) const { return m_chunks[id >> ChunkBits][id & (ChunkSize - 1)]; }
     void ensureRowIndex() const;
-    // Links a folder's children in the order of its row index slots and renumbers their rows.
-    void relinkChildren(Node& folder);
+    // Gives a folder's children the rows of their slots in the row index.
+    void renumberChildren(const Node& folder);
 
     // Nodes in fixed-size chunks: growing never moves or copies what is stored.
     std::vector<std::unique_ptr<Node[]>> m_chunks;
