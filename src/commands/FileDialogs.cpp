@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "commands/FileDialogs.h"
 
+#include "platform/SystemIcons.h"
 #include "presentation/SizeText.h"
 
 #include <QDateTime>
@@ -8,9 +9,11 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QHeaderView>
 #include <QLocale>
 #include <QMimeDatabase>
 #include <QStandardPaths>
+#include <QTreeView>
 
 #include <array>
 
@@ -66,18 +69,22 @@ QVariant ChineseFileColumns::data(const QModelIndex& index, int role) const
     const QModelIndex source = mapToSource(index);
     if (index.column() == 3)
         return chinese().toString(files->lastModified(source), QStringLiteral("yyyy/M/d H:mm"));
-    if (files->isDir(source))
+    const qint64 size = files->size(source);
+    if (files->isDir(source) || size < 0) // a pipe or a device has no length to show
         return QString();
     // The same size text as the grid's.
-    return QString::fromStdString(SizeToText(files->size(source)));
+    return QString::fromStdString(SizeToText(size));
 }
 
 void prepareFileDialog(QFileDialog& dialog)
 {
     static NameOnlyIconProvider provider;
+    useInstalledThemeAsFallback(); // the provider asks the theme on the listing's thread
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setIconProvider(&provider);
     dialog.setProxyModel(new ChineseFileColumns(&dialog));
+    if (auto* details = dialog.findChild<QTreeView*>(QStringLiteral("treeView")))
+        details->header()->setSectionResizeMode(3, QHeaderView::ResizeToContents);
 }
 
 QString saveDialogFolder(const QString& lastSaveFolder)

@@ -83,9 +83,8 @@ private:
     Shape m_shape;
 };
 
-// Without a desktop (a plain X session, no XDG_CURRENT_DESKTOP) Qt knows no theme but hicolor,
-// which holds application icons only. An installed full theme then stands in, before Qt's
-// standard icons and the drawn ones.
+} // namespace
+
 void useInstalledThemeAsFallback()
 {
     const QString current = QIcon::fallbackThemeName();
@@ -105,8 +104,6 @@ void useInstalledThemeAsFallback()
         }
     }
 }
-
-} // namespace
 
 int FreedesktopIconList::fileIconIndex(std::string_view fileName)
 {

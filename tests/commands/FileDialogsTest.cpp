@@ -111,6 +111,7 @@ TEST(FileDialogs, ListsAFolderByNamesAloneInChinese)
     EXPECT_EQ(listing.cell(top + QStringLiteral("/sub"), 2), QStringLiteral("文件夹"));
     EXPECT_EQ(listing.cell(top + QStringLiteral("/notes.txt"), 1), QStringLiteral("2KB"));
     EXPECT_EQ(listing.cell(top + QStringLiteral("/sub"), 1), QString());
+    EXPECT_EQ(listing.cell(top + QStringLiteral("/pipe"), 1), QString());
     const QRegularExpression chineseDate(QStringLiteral("^\\d{4}/\\d{1,2}/\\d{1,2} \\d{1,2}:\\d{2}$"));
     EXPECT_TRUE(chineseDate.match(listing.cell(top + QStringLiteral("/sub"), 3)).hasMatch())
         << listing.cell(top + QStringLiteral("/sub"), 3).toStdString();
