@@ -7,6 +7,7 @@
 #include "platform/Desktop.h"
 #include "platform/FileNames.h"
 #include "presentation/MessageTexts.h"
+#include "views/EntryModel.h"
 #include "views/PropertiesDialog.h"
 #include "views/ResultGrid.h"
 #include "views/SearchWindow.h"
@@ -65,6 +66,8 @@ void EntryCommands::showProperties()
     auto* dialog = new PropertiesDialog(m_grid.tree(), entry, m_services.fileFacts, m_owner);
     dialog->setObjectName(QStringLiteral("PropertiesDialog"));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
+    // The dialog reads the tree while it sums the size on disk: a new analysis ends it.
+    QObject::connect(&m_grid.entryModel(), &QAbstractItemModel::modelAboutToBeReset, dialog, &QWidget::close);
     dialog->show();
 }
 

@@ -1,13 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "commands/SaveDialog.h"
 
+#include "commands/FileDialogs.h"
+
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 
 namespace tallyvane {
 
 std::optional<QString> QtSaveDialog::askFileName(QWidget* owner, const QString& suffix, const QString& filter)
 {
-    QFileDialog dialog(owner);
+    // Made on the root folder, which holds no file to trip over, until the dialog lists by
+    // names alone.
+    QFileDialog dialog(owner, QString(), QDir::rootPath());
+    prepareFileDialog(dialog);
+    dialog.setDirectory(saveDialogFolder(m_lastSaveFolder));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(suffix);
@@ -15,7 +23,9 @@ std::optional<QString> QtSaveDialog::askFileName(QWidget* owner, const QString& 
     dialog.setNameFilter(filter + QStringLiteral(" (") + filter + QLatin1Char(')'));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return dialog.selectedFiles().constFirst();
+    const QString chosen = dialog.selectedFiles().constFirst();
+    m_lastSaveFolder = QFileInfo(chosen).absolutePath();
+    return chosen;
 }
 
 } // namespace tallyvane

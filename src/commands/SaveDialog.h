@@ -10,7 +10,8 @@ class QWidget;
 namespace tallyvane {
 
 // The modal save dialog of the report export: one filter, a default suffix for names typed
-// without one, and a question before an existing file is replaced.
+// without one, and a question before an existing file is replaced. It opens in the folder last
+// saved in, else in the user's documents folder.
 class SaveDialog {
 public:
     virtual ~SaveDialog() = default;
@@ -22,6 +23,9 @@ public:
 class QtSaveDialog final : public SaveDialog {
 public:
     std::optional<QString> askFileName(QWidget* owner, const QString& suffix, const QString& filter) override;
+
+private:
+    QString m_lastSaveFolder;
 };
 
 } // namespace tallyvane

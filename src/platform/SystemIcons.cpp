@@ -4,6 +4,7 @@
 #include "platform/FileNames.h"
 
 #include <QAbstractFileIconProvider>
+#include <QFileInfo>
 #include <QIconEngine>
 #include <QPainter>
 #include <QPixmap>
@@ -84,6 +85,26 @@ private:
 
 } // namespace
 
+void useInstalledThemeAsFallback()
+{
+    const QString current = QIcon::fallbackThemeName();
+    if (!current.isEmpty() && current != QLatin1String("hicolor"))
+        return;
+    const QStringList themes{QStringLiteral("Adwaita"), QStringLiteral("breeze"), QStringLiteral("gnome"),
+                             QStringLiteral("oxygen"), QStringLiteral("Tango")};
+    const QStringList folders = QIcon::themeSearchPaths();
+    for (const QString& theme : themes) {
+        for (const QString& folder : folders) {
+            if (QFileInfo::exists(folder + QLatin1Char('/') + theme + QStringLiteral("/index.theme"))) {
+                QIcon::setFallbackThemeName(theme);
+                // Themes already read keep the parents they were read with: read them again.
+                QIcon::setThemeSearchPaths(folders);
+                return;
+            }
+        }
+    }
+}
+
 int FreedesktopIconList::fileIconIndex(std::string_view fileName)
 {
     if (const auto known = m_indexByFileName.find(fileName); known != m_indexByFileName.end())
@@ -127,6 +148,7 @@ QIcon FreedesktopIconList::icon(int systemIndex)
     if (systemIndex < 0 || systemIndex >= static_cast<int>(m_entries.size()))
         return {};
     const Entry& entry = m_entries[systemIndex];
+    useInstalledThemeAsFallback();
     // Resolved on every call rather than kept, so a change of icon theme shows in new copies.
     for (const QString& name : entry.themeNames) {
         if (QIcon themed = QIcon::fromTheme(name); !themed.isNull())

@@ -59,6 +59,11 @@ private:
     std::unordered_map<std::string, int, NameHash, std::equal_to<>> m_indexByFileName;
 };
 
+// Without a desktop (a plain X session, no XDG_CURRENT_DESKTOP) Qt knows no theme but hicolor,
+// which holds application icons only. This makes an installed full theme (Adwaita and the like)
+// stand in, before Qt's standard icons and drawn ones. The user-interface thread only.
+void useInstalledThemeAsFallback();
+
 // The process-wide table; the user-interface thread only.
 SystemIconList& SystemIcons();
 

@@ -15,7 +15,15 @@ GridDelegate::GridDelegate(ResultGrid& grid) : QStyledItemDelegate(&grid), m_gri
 
 void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
-    QStyledItemDelegate::paint(painter, option, index);
+    if ((option.state & QStyle::State_Selected) && m_grid.showsInactiveSelection()) {
+        // Filled in grey with the usual text colour; the grid frames the whole row.
+        painter->fillRect(option.rect, ResultGrid::inactiveSelectionColor());
+        QStyleOptionViewItem unselected(option);
+        unselected.state &= ~QStyle::State_Selected;
+        QStyledItemDelegate::paint(painter, unselected, index);
+    } else {
+        QStyledItemDelegate::paint(painter, option, index);
+    }
     m_grid.vtsAfterCellPaint(*painter, index, option.rect);
 
     const QRect& cell = option.rect;

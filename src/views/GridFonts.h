@@ -5,8 +5,9 @@
 
 namespace tallyvane {
 
-// The grid's cells, and the window's controls, in Arial at 11 pixels. Where Arial is missing,
-// fontconfig's nearest faces stand in, the CJK one last so that Chinese never shows as boxes.
+// The grid's cells, the chart marks and the window's controls at 11 pixels, in one face that
+// draws Latin and Chinese alike where one is installed; else in Arial or its nearest stand-ins,
+// a CJK face last so that Chinese never shows as boxes.
 QFont GridFont();
 
 // The grid's header in 宋体 at 12 pixels, or its nearest stand-ins.

@@ -7,6 +7,8 @@
 #include <QChartView>
 #include <QColor>
 #include <QPieSeries>
+#include <QPolygonF>
+#include <QStringList>
 
 #include <vector>
 
@@ -14,7 +16,9 @@ namespace tallyvane {
 
 // A flat, round pie of one series on a plain background, without legend or title. Slices stay
 // in the order they were added; each carries a mark: its label (lines split at carriage
-// returns) and its share of the whole pie.
+// returns) and its share of the whole pie. The chart draws the marks itself, every slice's, an
+// empty one's too: outside marks clear of the disc, the name shortened in the middle where the
+// room beside the pie is short and the figures always whole.
 class PieChart final : public QChartView {
     Q_OBJECT
 
@@ -41,8 +45,23 @@ public:
     QString markText(std::size_t i) const;
     QPieSeries* series() const { return m_series; }
 
+    // Where and how slice i's mark is drawn, in the view's coordinates.
+    struct MarkLayout {
+        QStringList lines;     // as drawn: the name shortened to the room, then the figures
+        QRectF text;           // the lines' box
+        QPolygonF arm;         // outside marks: from the rim to the text; empty inside
+    };
+    MarkLayout markLayout(std::size_t i) const;
+    // The disc's centre and radius, in the view's coordinates.
+    QPointF pieCentre() const;
+    qreal pieRadius() const;
+
+protected:
+    void drawForeground(QPainter* painter, const QRectF& rect) override;
+
 private:
-    void updateMarks();
+    void updateSlices();
+    QColor markColour(std::size_t i) const;
 
     Style m_style;
     QPieSeries* m_series;

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "views/PropertiesDialog.h"
 
-#include "presentation/SizeText.h"
+#include "analysis/DiskUsageSum.h"
 #include "analysis/EntryTargets.h"
+#include "presentation/SizeText.h"
 #include "platform/FileFacts.h"
 #include "platform/FileNames.h"
 
@@ -10,13 +11,18 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <chrono>
+#include <memory>
 #include <optional>
 
 namespace tallyvane {
 namespace {
+
+// Entries asked per turn of the event loop while a folder's size on disk is summed.
+constexpr int DiskUsageStep = 2000;
 
 QString kindText(FileKind kind)
 {
@@ -77,11 +83,25 @@ PropertiesDialog::PropertiesDialog(const EntryTree& tree, EntryId entry, FileFac
         addRow("state", QStringLiteral("状态："), QStringLiteral("已不存在"));
     addRow("type", QStringLiteral("类型："),
            facts ? kindText(facts->kind) : kindText(folder ? FileKind::Folder : FileKind::File));
-    // A folder's own length says nothing of its contents: its size is the analysis's sum. What
-    // the contents take on disk the analysis does not know, and only a new walk would tell.
+    // A folder's own length says nothing of its contents: its size is the analysis's sum.
     addRow("size", QStringLiteral("大小："), sizeText(folder || !facts ? tree.size(entry) : facts->size));
     if (facts && !folder)
         addRow("sizeOnDisk", QStringLiteral("占用空间："), sizeText(facts->sizeOnDisk));
+    if (facts && folder) {
+        // What the contents take on disk only a new walk tells; it runs in steps while the
+        // dialog is open, and closing the dialog stops it.
+        addRow("sizeOnDisk", QStringLiteral("占用空间："), QStringLiteral("正在计算…"));
+        auto* shownSum = findChild<QLabel*>(QStringLiteral("sizeOnDisk"));
+        auto sum = std::make_shared<DiskUsageSum>(tree, entry, files);
+        auto* steps = new QTimer(this);
+        connect(steps, &QTimer::timeout, this, [steps, shownSum, sum] {
+            if (!sum->step(DiskUsageStep))
+                return;
+            steps->stop();
+            shownSum->setText(sizeText(sum->total()));
+        });
+        steps->start(0);
+    }
     if (folder)
         addRow("contents", QStringLiteral("包含："), contentsText(tree, entry));
     if (facts) {

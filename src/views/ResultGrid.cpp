@@ -9,6 +9,7 @@
 #include "views/GridHeader.h"
 
 #include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QHelpEvent>
 #include <QMenu>
 #include <QPainter>
@@ -50,20 +51,15 @@ ResultGrid::ResultGrid(EntryTree& tree, TImageListEx* icons, QWidget* parent)
     setTextElideMode(Qt::ElideRight);
 
     setFont(GridFont());
+    // Moving the name column is allowed too; the tree lines and buttons go with it.
+    m_header->setFirstSectionMovable(true);
     m_header->setFont(GridHeaderFont());
     m_header->setFixedHeight(GridHeaderHeight);
-    m_header->setStyleSheet(QStringLiteral(
-        "QHeaderView::section { background: white; color: black; border: 1px outset #c0c0c0; padding: 0 4px; }"
-        "QHeaderView::section:hover { color: #0000ff; }"));
 
     QPalette colors = palette();
     // A white grid whatever the desktop's theme, so its texts are black.
     colors.setColor(QPalette::Base, Qt::white);
     colors.setColor(QPalette::Text, Qt::black);
-    // Without the keyboard focus the selected row is filled in the grey-text colour.
-    const QColor grayText = colors.color(QPalette::Disabled, QPalette::Text);
-    colors.setColor(QPalette::Inactive, QPalette::Highlight, grayText);
-    colors.setColor(QPalette::Inactive, QPalette::HighlightedText, Qt::white);
     setPalette(colors);
 
     for (int column = 0; column < GridColumnCount; ++column) {
@@ -226,7 +222,6 @@ GridReport ResultGrid::reportDescription() const
         report.columns.push_back({column, QString::fromUtf8(spec.caption), columnWidth(column), spec.alignment});
     }
     report.gridFont.color = {ReportColor::Source::WindowText, rgbOf(palette().color(QPalette::WindowText))};
-    report.buttonFace = rgbOf(palette().color(QPalette::Button));
     report.pixelsPerInch = logicalDpiX();
     return report;
 }
@@ -471,6 +466,52 @@ int ResultGrid::sizeHintForColumn(int column) const
     if (!GridColumns()[static_cast<std::size_t>(column)].resizable)
         return GridColumns()[static_cast<std::size_t>(column)].width;
     return QTreeView::sizeHintForColumn(column);
+}
+
+QColor ResultGrid::inactiveSelectionColor()
+{
+    // The desktop's grey-text colour, from the application's palette: the grid's own palette
+    // has its texts turned black.
+    return QGuiApplication::palette().color(QPalette::Disabled, QPalette::Text);
+}
+
+bool ResultGrid::showsInactiveSelection() const
+{
+    return !hasFocus();
+}
+
+void ResultGrid::focusInEvent(QFocusEvent* event)
+{
+    QTreeView::focusInEvent(event);
+    viewport()->update();
+}
+
+void ResultGrid::focusOutEvent(QFocusEvent* event)
+{
+    QTreeView::focusOutEvent(event);
+    viewport()->update();
+}
+
+void ResultGrid::drawRow(QPainter* painter, const QStyleOptionViewItem& options, const QModelIndex& index) const
+{
+    const bool inactiveSelection =
+        showsInactiveSelection() && selectionModel()->isRowSelected(index.row(), index.parent());
+    if (!inactiveSelection) {
+        QTreeView::drawRow(painter, options, index);
+        return;
+    }
+    // The indentation left of the name takes the same grey as the cells (GridDelegate).
+    QStyleOptionViewItem grey(options);
+    grey.palette.setColor(QPalette::Highlight, inactiveSelectionColor());
+    grey.palette.setColor(QPalette::HighlightedText, grey.palette.color(QPalette::Text));
+    QTreeView::drawRow(painter, grey, index);
+    // The unfocused selection is framed as well as filled, across the whole row.
+    painter->save();
+    painter->setPen(inactiveSelectionColor());
+    painter->setBrush(Qt::NoBrush);
+    const QRect row(-header()->offset(), options.rect.top(), header()->length(), GridRowHeight);
+    painter->drawRect(row.adjusted(0, 0, -1, -1));
+    painter->restore();
 }
 
 void ResultGrid::drawBranches(QPainter* painter, const QRect& rect, const QModelIndex& index) const

@@ -65,6 +65,10 @@ public:
     void FocusGrid();
 
     SortState sortState() const { return m_sort; }
+    // Without the keyboard focus the selected row is filled and framed in this colour, the
+    // system's grey text.
+    static QColor inactiveSelectionColor();
+    bool showsInactiveSelection() const;
     // The visible columns in display order with their current widths, fonts and colours, for
     // the report renderers.
     GridReport reportDescription() const;
@@ -86,6 +90,9 @@ signals:
     void sortChanged(tallyvane::SortState sort);
 
 protected:
+    void drawRow(QPainter* painter, const QStyleOptionViewItem& options, const QModelIndex& index) const override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void drawBranches(QPainter* painter, const QRect& rect, const QModelIndex& index) const override;
     void mousePressEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;

@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/SkinEngine.h"
+#include "views/GridFixture.h"
+#include "views/GridLook.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QImage>
+#include <QLineEdit>
+#include <QTest>
 #include <QPushButton>
 #include <QResource>
 #include <QSet>
@@ -79,6 +83,24 @@ TEST_P(EachSkin, InflatesToANamedStyleSheetThatParses)
     const QStringList warnings = parseWarnings(sheet);
     EXPECT_TRUE(warnings.isEmpty()) << warnings.join(u'\n').toStdString();
     EXPECT_FALSE(SkinEngine::skinName(GetParam()).isEmpty());
+}
+
+// The grid keeps its own selection and header whatever the skin around it.
+TEST_P(EachSkin, GridSelectionAndHeaderLookTheSame)
+{
+    SkinEngine engine;
+    ASSERT_TRUE(engine.applySkin(GetParam()));
+    test::GridFixture f;
+    f.grid.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f.grid));
+    f.analyse([](test::GridFixture& g) {
+        g.add("", "/data/");
+        g.add("/data", "a.txt", 10);
+    });
+    QLineEdit elsewhere;
+    elsewhere.show();
+    test::expectGreyInactiveSelection(f.grid, elsewhere);
+    test::expectRaisedHeaderWithHover(f.grid);
 }
 
 TEST_P(EachSkin, ReplacesTheApplicationsSkin)

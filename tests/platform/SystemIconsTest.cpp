@@ -163,12 +163,14 @@ protected:
     {
         m_searchPaths = QIcon::themeSearchPaths();
         m_themeName = QIcon::themeName();
+        m_fallbackName = QIcon::fallbackThemeName();
     }
 
     void TearDown() override
     {
         QIcon::setThemeSearchPaths(m_searchPaths);
         QIcon::setThemeName(m_themeName);
+        QIcon::setFallbackThemeName(m_fallbackName);
     }
 
     void useTheme(const std::string& searchPath, const QString& name)
@@ -182,7 +184,29 @@ protected:
 private:
     QStringList m_searchPaths;
     QString m_themeName;
+    QString m_fallbackName;
 };
+
+TEST_F(FreedesktopIconListIcons, WithoutADesktopAnInstalledThemeStandsIn)
+{
+    // What Qt knows without a desktop: hicolor, which has no file or folder icons, and no
+    // fallback; installed beside it a full theme.
+    FixtureTree tree;
+    tree.makeFolder("hicolor");
+    std::ofstream(tree.pathOf("hicolor/index.theme")) << "[Icon Theme]\nName=Hicolor\nDirectories=\n";
+    tree.makeFolder("Adwaita");
+    tree.makeFolder("Adwaita/16");
+    std::ofstream(tree.pathOf("Adwaita/index.theme"))
+        << "[Icon Theme]\nName=Adwaita\nDirectories=16\n\n[16]\nSize=16\nType=Fixed\n";
+    saveSolid(tree.pathOf("Adwaita/16/folder.png"), Qt::yellow);
+    saveSolid(tree.pathOf("Adwaita/16/text-x-generic.png"), Qt::blue);
+    useTheme(tree.path(), "hicolor");
+    QIcon::setFallbackThemeName(QString());
+
+    FreedesktopIconList list;
+    EXPECT_EQ(centreOf(list.icon(list.folderIconIndex(false))), QColor(Qt::yellow));
+    EXPECT_EQ(centreOf(list.icon(list.fileIconIndex("unknown.zzq"))), QColor(Qt::blue));
+}
 
 TEST_F(FreedesktopIconListIcons, TakesTheThemesIconThenTheGenericOnesOfTheType)
 {

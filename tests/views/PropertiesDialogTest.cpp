@@ -5,6 +5,7 @@
 
 #include "platform/FileAttributes.h"
 #include "platform/FileFacts.h"
+#include "presentation/SizeText.h"
 #include "support/FixtureTree.h"
 
 #include <QDateTime>
@@ -12,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -59,6 +61,10 @@ protected:
     std::map<QString, QString> shown(EntryId entry)
     {
         PropertiesDialog dialog(tree, entry, files);
+        // A folder's size on disk is summed while the dialog is open.
+        if (const auto* sizeOnDisk = dialog.findChild<QLabel*>(QStringLiteral("sizeOnDisk"))) {
+            EXPECT_TRUE(QTest::qWaitFor([&] { return sizeOnDisk->text() != QStringLiteral("正在计算…"); }, 10000));
+        }
         std::map<QString, QString> texts;
         for (const QLabel* label : dialog.findChildren<QLabel*>()) {
             if (label->objectName().isEmpty())
@@ -103,14 +109,32 @@ TEST_F(PropertiesDialogTest, AFileShowsItsLengthAndWhatItTakesOnDisk)
     EXPECT_EQ(shown(report), expected);
 }
 
+std::int64_t allocated(const std::string& path)
+{
+    struct stat status {};
+    EXPECT_EQ(::lstat(path.c_str(), &status), 0) << path;
+    return static_cast<std::int64_t>(status.st_blocks) * 512;
+}
+
 TEST_F(PropertiesDialogTest, AFolderShowsTheAnalysedSizeAndContents)
 {
+    // On disk now: a (written, so it takes blocks) and sub; b, deeper and c have gone.
+    fixture.makeFolder("docs/sub");
+    {
+        QFile a(QString::fromStdString(fixture.pathOf("docs/a")));
+        ASSERT_TRUE(a.open(QIODevice::WriteOnly));
+        a.write(QByteArray(10000, 'a'));
+    }
+    const std::int64_t onDisk = allocated(fixture.pathOf("docs/a")) + allocated(fixture.pathOf("docs/sub"));
+    ASSERT_GE(onDisk, 10000);
     ::chmod(fixture.pathOf("docs").c_str(), 0755);
     setModified("docs", modified);
     const std::map<QString, QString> expected{
         {"path", QString::fromStdString(fixture.pathOf("docs"))},
         {"type", "文件夹"},
         {"size", "3KB (3,000 字节)"},
+        {"sizeOnDisk", QStringLiteral("%1 (%2 字节)")
+                           .arg(QString::fromStdString(SizeToText(onDisk)), QString::fromStdString(ByteCountText(onDisk)))},
         {"contents", "3 个文件，2 个文件夹"},
         {"modified", "2021-03-04 05:06:07"},
         {"owner", ownerOf("docs")},

@@ -1,9 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "GridFixture.h"
+#include "GridLook.h"
+
+#include "report/GridReport.h"
+#include "report/HtmlReport.h"
+#include "report/ReportSink.h"
+#include "report/TextReport.h"
 
 #include "views/EntryModel.h"
 
 #include <QHeaderView>
+#include <QLineEdit>
+#include <QToolTip>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
@@ -313,6 +321,116 @@ TEST_F(ShownGrid, BarColumnsKeepTheirWidth)
     EXPECT_EQ(f.grid.columnWidth(ColumnShareInFolderBar), 206);
     EXPECT_EQ(f.grid.header()->sectionResizeMode(ColumnShareOfTotalBar), QHeaderView::Fixed);
     EXPECT_NE(f.grid.columnWidth(ColumnName), 200);
+}
+
+
+TEST_F(ShownGrid, SelectionWithoutFocusIsFilledAndFramedInGreyText)
+{
+    QLineEdit elsewhere;
+    elsewhere.show();
+    f.analyse(fillNested);
+    elsewhere.activateWindow();
+    test::expectGreyInactiveSelection(f.grid, elsewhere);
+}
+
+TEST_F(ShownGrid, HeaderHasRaisedPlatesAndHighlightsTheColumnUnderTheMouse)
+{
+    test::expectRaisedHeaderWithHover(f.grid);
+}
+
+TEST_F(ShownGrid, SortMarkLeavesTheCaptionWhole)
+{
+    // Column 1 carries the mark after every analysis; the caption's pixels are those it has
+    // without the mark.
+    QHeaderView* header = f.grid.header();
+    const QRect section(header->sectionViewportPosition(ColumnBytes), 0, header->sectionSize(ColumnBytes), header->height());
+    const QImage marked = header->viewport()->grab(section).toImage();
+    header->setSortIndicatorShown(false);
+    const QImage plain = header->viewport()->grab(section).toImage();
+    header->setSortIndicatorShown(true);
+    const int captionEnd = GridHeader::CaptionPadding + header->fontMetrics().horizontalAdvance(QStringLiteral("大小(字节)"));
+    ASSERT_LE(captionEnd, section.width() - GridHeader::SortMarkRoom);
+    int changed = 0;
+    for (int y = 2; y < plain.height() - 2; ++y) {
+        for (int x = 0; x < plain.width(); ++x) {
+            if (marked.pixelColor(x, y) != plain.pixelColor(x, y)) {
+                ++changed;
+                EXPECT_GT(x, captionEnd) << "the mark reaches into the caption at x " << x;
+            }
+        }
+    }
+    EXPECT_GT(changed, 0) << "no mark drawn";
+}
+
+// Drags a header caption by the mouse from one column's middle to a point.
+void dragCaption(ResultGrid& grid, int column, QPoint to)
+{
+    QWidget* header = grid.header()->viewport();
+    const QPoint from(grid.header()->sectionViewportPosition(column) + grid.header()->sectionSize(column) / 2,
+                      grid.header()->height() / 2);
+    QTest::mousePress(header, Qt::LeftButton, {}, from);
+    for (int step = 1; step <= 10; ++step)
+        QTest::mouseMove(header, from + (to - from) * step / 10);
+    QTest::mouseRelease(header, Qt::LeftButton, {}, to);
+}
+
+TEST_F(ShownGrid, EveryColumnDragsAndTheExportFollowsTheDisplayOrder)
+{
+    f.analyse([](GridFixture& g) {
+        g.add("", "/data/");
+        g.add("/data", "a.txt", 1234);
+    });
+    QHeaderView* header = f.grid.header();
+    // The name column to the right of 大小, then 总% before everything.
+    dragCaption(f.grid, ColumnName, {header->sectionViewportPosition(ColumnSize) + header->sectionSize(ColumnSize) - 5, 8});
+    EXPECT_EQ(header->visualIndex(ColumnName), 2);
+    dragCaption(f.grid, ColumnShareOfTotal, {3, 8});
+    EXPECT_EQ(header->visualIndex(ColumnShareOfTotal), 0);
+    EXPECT_EQ(header->visualIndex(ColumnName), 3);
+
+    StringSink text;
+    ExportText(f.grid.reportDescription(), f.grid.tree(), "|", text);
+    EXPECT_EQ(text.text(), "总%|大小(字节)|大小|名称||文件夹内%|文件夹内比列图|总比列图\r\n"
+                           "|1,234|1KB|/data||||\r\n"
+                           "100.00%|1,234|1KB||a.txt|100.00%||\r\n");
+    StringSink html;
+    ExportHtml(f.grid.reportDescription(), f.grid.tree(), QStringLiteral("c"), html);
+    // The name's header cell spans the indentation wherever it stands.
+    const std::string& page = html.text();
+    const std::size_t size = page.find(">大小</th>");
+    const std::size_t span = page.find("colspan=\"2\"");
+    const std::size_t name = page.find(">名称</th>");
+    EXPECT_LT(page.find(">总%</th>"), size);
+    EXPECT_LT(size, span);
+    EXPECT_LT(span, name);
+    EXPECT_EQ(page.find('<', span), name + std::string(">名称").size());
+}
+
+TEST_F(ShownGrid, WindowAndCommandLineExportOneHeaderColour)
+{
+    QPalette colors = f.grid.palette();
+    colors.setColor(QPalette::Button, QColor(0x12, 0x34, 0x56));
+    f.grid.setPalette(colors);
+    EXPECT_EQ(f.grid.reportDescription().buttonFace, DefaultGridReport().buttonFace);
+    EXPECT_EQ(DefaultGridReport().buttonFace, (Rgb{0xF0, 0xF0, 0xF0}));
+}
+
+TEST_F(ShownGrid, AByteCountCutShortShowsWholeInItsTooltip)
+{
+    f.analyse([](GridFixture& g) {
+        g.add("", "/data/");
+        g.add("/data", "big", 13'988'505'040'123);
+    });
+    const QModelIndex bytes = f.grid.model()->index(0, ColumnBytes);
+    EXPECT_EQ(f.grid.columnWidth(ColumnBytes), 100);
+    const QString whole = bytes.data().toString();
+    ASSERT_EQ(whole, "13,988,505,040,123");
+    const QRect cell = f.grid.visualRect(bytes);
+    QHelpEvent help(QEvent::ToolTip, cell.center(), f.grid.viewport()->mapToGlobal(cell.center()));
+    QApplication::sendEvent(f.grid.viewport(), &help);
+    EXPECT_TRUE(QTest::qWaitFor([] { return QToolTip::isVisible(); }, 2000));
+    EXPECT_EQ(QToolTip::text(), whole);
+    QToolTip::hideText();
 }
 
 } // namespace
