@@ -34,6 +34,10 @@ OptionsPage::OptionsPage(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("TabOptions"));
     auto* page = new QVBoxLayout(this);
+    // Tight vertical margins: the page's height sets the window's smallest height, and the
+    // window opens with a client area of 848 x 605 under a 68-pixel toolbar.
+    page->setContentsMargins(9, 0, 9, 0);
+    page->setSpacing(0);
     page->addWidget(headerStrip(QStringLiteral("参数设置"), Picture::Options, this));
 
     auto* general = new QWidget(this);

@@ -2,6 +2,7 @@
 #include "app/TFormTallyvane.h"
 
 #include "app/AboutPage.h"
+#include "app/ElidedLabel.h"
 #include "app/FolderPicker.h"
 #include "app/FormWidgets.h"
 #include "app/OptionsPage.h"
@@ -33,6 +34,8 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
+
+#include <optional>
 
 namespace tallyvane {
 
@@ -78,7 +81,8 @@ void TFormTallyvane::FormCreate(const std::vector<std::string>& arguments)
     buildPopupMenu();
     grid().setPopupMenu(PmTree);
     setCentralWidget(RzPageControlMain);
-    spSkinStatusPanel1 = MakeLabel({}, this, QStringLiteral("spSkinStatusPanel1"));
+    spSkinStatusPanel1 = new ElidedLabel(this);
+    spSkinStatusPanel1->setObjectName(QStringLiteral("spSkinStatusPanel1"));
     statusBar()->setObjectName(QStringLiteral("AppStatusBar"));
     statusBar()->setFixedHeight(21);
     statusBar()->setSizeGripEnabled(true);
@@ -128,9 +132,10 @@ void TFormTallyvane::buildToolbar()
     RzToolbar1->setObjectName(QStringLiteral("RzToolbar1"));
     RzToolbar1->setMovable(false);
     RzToolbar1->setFloatable(false);
-    RzToolbar1->setFixedHeight(68);
     RzToolbar1->setIconSize({32, 32});
     RzToolbar1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    // After the icon size, which resets the toolbar's minimum size.
+    RzToolbar1->setFixedHeight(68);
     RzToolbar1->toggleViewAction()->setVisible(false);
 
     const auto addButton = [this](const QString& caption, const QString& name, Picture picture, auto handler) {
@@ -326,33 +331,69 @@ void TFormTallyvane::chooseFolder(const std::string& path)
     TabReport->showFolder(DecodeFileName(path));
 }
 
-void TFormTallyvane::WMDropFiles(const std::vector<std::string>& droppedPaths)
+bool TFormTallyvane::WMDropFiles(const std::vector<std::string>& droppedPaths)
 {
     if (droppedPaths.empty())
-        return;
+        return false;
     const std::string& path = droppedPaths.front();
     if (path.empty() || !m_services.fileSystem.isFolder(path))
-        return;
+        return false;
     if (m_run->refuseWhileBusy())
-        return;
+        return false;
     m_run->CurPath = path;
     // The drop ends before the analysis starts, so the program that dragged is not kept waiting.
     QMetaObject::invokeMethod(this, &TFormTallyvane::BTNRunClick, Qt::QueuedConnection);
+    return true;
 }
+
+namespace {
+
+// Analysing a folder only reads it: a drop may copy or link, never move, or the program that
+// dragged would take the item as gone and might delete it. Copy when offered, else link.
+std::optional<Qt::DropAction> readingDropAction(const QDropEvent& event)
+{
+    if (!event.mimeData()->hasUrls())
+        return std::nullopt;
+    if (event.proposedAction() == Qt::CopyAction || event.proposedAction() == Qt::LinkAction)
+        return event.proposedAction();
+    if (event.possibleActions() & Qt::CopyAction)
+        return Qt::CopyAction;
+    if (event.possibleActions() & Qt::LinkAction)
+        return Qt::LinkAction;
+    return std::nullopt;
+}
+
+} // namespace
 
 void TFormTallyvane::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (event->mimeData()->hasUrls())
-        event->acceptProposedAction();
+    dragMoveEvent(event);
+}
+
+void TFormTallyvane::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (const std::optional<Qt::DropAction> action = readingDropAction(*event)) {
+        event->setDropAction(*action);
+        event->accept();
+    } else {
+        event->ignore();
+    }
 }
 
 void TFormTallyvane::dropEvent(QDropEvent* event)
 {
+    const std::optional<Qt::DropAction> action = readingDropAction(*event);
     std::vector<std::string> paths;
     for (const QUrl& url : event->mimeData()->urls())
         paths.push_back(LocalFilePath(url).value_or(std::string()));
-    WMDropFiles(paths);
-    event->acceptProposedAction();
+    // An ignored drop is refused, so the source is not told that anything happened to its item.
+    if (action && WMDropFiles(paths)) {
+        event->setDropAction(*action);
+        event->accept();
+    } else {
+        event->setDropAction(Qt::IgnoreAction);
+        event->ignore();
+    }
 }
 
 void TFormTallyvane::TBAnalysisClick()

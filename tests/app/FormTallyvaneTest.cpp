@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "presentation/ElapsedTime.h"
+#include "app/ElidedLabel.h"
 #include "app/FolderPicker.h"
 #include "commands/MessageBoxes.h"
 #include "commands/SaveDialog.h"
@@ -31,6 +32,9 @@
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolBar>
+#include <QToolTip>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -265,7 +269,7 @@ TEST_F(FormTest, NoSecondAnalysisStartsInsideARunningOne)
         if (tried)
             return;
         tried = true;
-        form->WMDropFiles({"/b"});
+        EXPECT_FALSE(form->WMDropFiles({"/b"})) << "a drop during a scan is refused";
         form->BTNRunClick();
         EXPECT_FALSE(form->FormCloseQuery());
     };
@@ -496,6 +500,126 @@ TEST_F(FormTest, ARelativeFolderOnTheCommandLineIsMadeAbsoluteWithoutResolvingLi
     QDir::setCurrent(previous);
     EXPECT_EQ(form->run().CurPath, folders.pathOf("linked"));
     EXPECT_EQ(text(*form, "LabCur"), QString::fromStdString(folders.pathOf("linked")));
+}
+
+TEST_F(FormTest, ALongPathNeverWidensTheWindowAndIsElidedInTheMiddleWithItsWholeTextAsTip)
+{
+    // A deep folder with long Chinese names, its path far wider than the screen.
+    std::string relative;
+    for (const char* name : {"文档", "工作项目", "2024年度", "客户资料汇总", "北京分公司", "财务部门", "季度报表",
+                             "第三季度", "最终审核版本", "附件与补充材料", "第一批次扫描件", "原始凭证与发票存根",
+                             "经办人签字确认页", "补充说明与往来函件",
+                             "二〇二四年十月十五日收到的更正版本", "归档前最后一次复核"}) {
+        relative += (relative.empty() ? "" : "/") + std::string(name);
+        folders.makeFolder(relative);
+    }
+    folders.makeFile(relative + "/合同.pdf", 100);
+    const std::string path = folders.pathOf(relative);
+    const QString shownPath = QString::fromStdString(path);
+    ASSERT_GT(QFontMetrics(QFont()).horizontalAdvance(shownPath), 848 * 3 / 2);
+
+    auto form = makeForm({path});
+    form->resize(848, 605);
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    QCoreApplication::processEvents(); // the command-line run
+
+    auto* label = child<ElidedLabel>(*form, "LabCur");
+    auto* status = child<ElidedLabel>(*form, "spSkinStatusPanel1");
+    EXPECT_EQ(label->text(), shownPath);
+    EXPECT_EQ(status->text(), shownPath) << "the folder scanned last";
+    for (ElidedLabel* elided : {label, status}) {
+        const QString shown = elided->shownText();
+        EXPECT_TRUE(shown.contains(QStringLiteral("…"))) << shown.toStdString();
+        EXPECT_TRUE(shown.startsWith(QStringLiteral("/"))) << shown.toStdString();
+        EXPECT_TRUE(shown.endsWith(QStringLiteral("复核"))) << "the name at the end stays: " << shown.toStdString();
+        EXPECT_LE(elided->fontMetrics().horizontalAdvance(shown), elided->contentsRect().width());
+
+        QHelpEvent hover(QEvent::ToolTip, QPoint(2, 2), elided->mapToGlobal(QPoint(2, 2)));
+        QCoreApplication::sendEvent(elided, &hover);
+        EXPECT_EQ(QToolTip::text(), shownPath);
+        QToolTip::hideText();
+    }
+
+    // The window keeps its size and can still be narrowed: neither its layout nor what it asks
+    // of the desktop (the platform window's size hints) carries the path's width.
+    EXPECT_EQ(form->size(), QSize(848, 605));
+    EXPECT_LE(form->minimumSizeHint().width(), 848);
+    EXPECT_LE(form->windowHandle()->minimumSize().width(), 848);
+    for (const char* name : {"LabVer", "RzBtnDirectory", "BTNRun"}) {
+        auto* widget = child<QWidget>(*form, name);
+        const QRect inWindow(widget->mapTo(form.get(), QPoint(0, 0)), widget->size());
+        EXPECT_TRUE(form->rect().contains(inWindow)) << name << " stays in view";
+    }
+}
+
+TEST_F(FormTest, DropsOnlyCopyOrLinkAndAnIgnoredDropIsRefused)
+{
+    auto form = makeForm();
+    QMimeData folder;
+    folder.setUrls({LocalFileUrl(folders.pathOf("music"))});
+    QMimeData file;
+    file.setUrls({LocalFileUrl(folders.pathOf("notes.txt"))});
+    QMimeData text;
+    text.setText(QStringLiteral("music"));
+
+    struct Case {
+        const char* name;
+        QMimeData* data;
+        Qt::DropActions possible;
+        Qt::KeyboardModifiers proposed; // the keys that make the source propose an action
+        bool accepted;
+        Qt::DropAction taken;
+    };
+    const Qt::KeyboardModifiers Move = Qt::ShiftModifier;
+    const Qt::KeyboardModifiers Copy = Qt::ControlModifier;
+    const Qt::KeyboardModifiers Link = Qt::ControlModifier | Qt::ShiftModifier;
+    const Case entering[] = {
+        {"move proposed, copy possible", &folder, Qt::CopyAction | Qt::MoveAction, Move, true, Qt::CopyAction},
+        {"move proposed, link possible", &folder, Qt::MoveAction | Qt::LinkAction, Move, true, Qt::LinkAction},
+        {"copy proposed", &folder, Qt::CopyAction | Qt::MoveAction, Copy, true, Qt::CopyAction},
+        {"link proposed", &folder, Qt::CopyAction | Qt::LinkAction, Link, true, Qt::LinkAction},
+        {"move only", &folder, Qt::MoveAction, Move, false, Qt::IgnoreAction},
+        {"no addresses", &text, Qt::CopyAction, Copy, false, Qt::IgnoreAction},
+    };
+    for (const Case& c : entering) {
+        QDragEnterEvent enter(QPoint(10, 10), c.possible, c.data, Qt::LeftButton, c.proposed);
+        static_cast<QObject*>(form.get())->event(&enter);
+        EXPECT_EQ(enter.isAccepted(), c.accepted) << c.name;
+        if (c.accepted)
+            EXPECT_EQ(enter.dropAction(), c.taken) << c.name;
+    }
+
+    // A drop the window ignores (a file) is refused; a folder is taken as a copy, never a move.
+    QDropEvent ignored(QPointF(10, 10), Qt::CopyAction | Qt::MoveAction, &file, Qt::LeftButton, Move);
+    ASSERT_EQ(ignored.proposedAction(), Qt::MoveAction);
+    static_cast<QObject*>(form.get())->event(&ignored);
+    EXPECT_FALSE(ignored.isAccepted());
+    EXPECT_EQ(ignored.dropAction(), Qt::IgnoreAction);
+
+    QDropEvent taken(QPointF(10, 10), Qt::CopyAction | Qt::MoveAction, &folder, Qt::LeftButton, Move);
+    static_cast<QObject*>(form.get())->event(&taken);
+    EXPECT_TRUE(taken.isAccepted());
+    EXPECT_EQ(taken.dropAction(), Qt::CopyAction);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form->grid().tree().EntryCount(), 4u);
+
+}
+
+TEST_F(FormTest, TheClientAreaIs848By605WithA68PixelToolbarOnEverySkin)
+{
+    auto form = makeForm();
+    form->resize(848, 605);
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    auto* toolbar = child<QToolBar>(*form, "RzToolbar1");
+    for (int skin : {1, 2, 3, 4, 5, 6, 1}) {
+        child<QRadioButton>(*form, ("RadioButton" + std::to_string(skin)).c_str())->click();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(form->size(), QSize(848, 605)) << "skin " << skin;
+        EXPECT_EQ(toolbar->height(), 68) << "skin " << skin;
+        EXPECT_LE(form->windowHandle()->minimumSize().height(), 605) << "skin " << skin;
+    }
 }
 
 class MenuTest : public FormTest {
