@@ -67,7 +67,7 @@ OptionsPage::OptionsPage(QWidget* parent) : QWidget(parent)
     generalLayout->addLayout(registration);
     page->addWidget(general);
 
-    page->addWidget(headerStrip(QStringLiteral("皮肤选择"), Picture::About, this));
+    page->addWidget(headerStrip(QStringLiteral("皮肤选择"), Picture::Skins, this));
     auto* skins = new QWidget(this);
     auto* skinsLayout = new QGridLayout(skins);
     auto* skinGroup = new QButtonGroup(this);

@@ -8,6 +8,7 @@
 #include "app/OptionsPage.h"
 #include "app/Pictures.h"
 #include "app/ReportPage.h"
+#include "app/ToolbarButton.h"
 #include "presentation/Version.h"
 #include "app/WindowRunDisplay.h"
 #include "commands/EntryCommands.h"
@@ -139,12 +140,8 @@ void TFormTallyvane::buildToolbar()
     RzToolbar1->toggleViewAction()->setVisible(false);
 
     const auto addButton = [this](const QString& caption, const QString& name, Picture picture, auto handler) {
-        auto* created = new QToolButton(RzToolbar1);
+        auto* created = new ToolbarButton(caption, picture, RzToolbar1);
         created->setObjectName(name);
-        created->setText(caption);
-        created->setIcon(QIcon(ToolbarPicture(picture)));
-        created->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-        created->setFixedSize(80, 60);
         RzToolbar1->addWidget(created);
         connect(created, &QToolButton::clicked, this, handler);
         return created;

@@ -4,7 +4,9 @@
 #include "app/FolderPicker.h"
 #include "commands/MessageBoxes.h"
 #include "commands/SaveDialog.h"
+#include "app/SkinEngine.h"
 #include "app/TFormTallyvane.h"
+#include "app/ToolbarButton.h"
 #include "presentation/SizeText.h"
 #include "presentation/Version.h"
 #include "platform/Desktop.h"
@@ -22,6 +24,7 @@
 #include "views/SearchWindow.h"
 #include "views/TreemapView.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QDropEvent>
@@ -33,6 +36,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QToolBar>
+#include <QToolButton>
 #include <QToolTip>
 #include <QWindow>
 
@@ -40,6 +44,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <cmath>
 #include <deque>
 #include <fstream>
 
@@ -619,6 +625,126 @@ TEST_F(FormTest, TheClientAreaIs848By605WithA68PixelToolbarOnEverySkin)
         EXPECT_EQ(form->size(), QSize(848, 605)) << "skin " << skin;
         EXPECT_EQ(toolbar->height(), 68) << "skin " << skin;
         EXPECT_LE(form->windowHandle()->minimumSize().height(), 605) << "skin " << skin;
+    }
+}
+
+TEST_F(FormTest, ASharedAccessKeyMovesTheFocusAmongItsButtonsAndSpacePressesTheFocusedOne)
+{
+    auto form = makeForm();
+    form->resize(848, 605);
+    form->show();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    auto* pages = child<QStackedWidget>(*form, "RzPageControlMain");
+    const auto focusName = [] { return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString(); };
+
+    QTest::keyClick(form.get(), Qt::Key_A, Qt::AltModifier);
+    EXPECT_EQ(focusName(), "TBOptions");
+    EXPECT_EQ(pages->currentWidget()->objectName(), "TabReport") << "a shared key only moves the focus";
+    QTest::keyClick(form.get(), Qt::Key_A, Qt::AltModifier);
+    EXPECT_EQ(focusName(), "TBAbout");
+    QTest::keyClick(form.get(), Qt::Key_A, Qt::AltModifier);
+    EXPECT_EQ(focusName(), "TBOptions") << "round again";
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    EXPECT_EQ(pages->currentWidget()->objectName(), "TabOptions");
+
+    QTest::keyClick(form.get(), Qt::Key_H, Qt::AltModifier);
+    EXPECT_EQ(focusName(), "BTNHelp");
+    QTest::keyClick(form.get(), Qt::Key_H, Qt::AltModifier);
+    EXPECT_EQ(focusName(), "BTNHomePage");
+    EXPECT_TRUE(desktop.opened.isEmpty());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !desktop.opened.isEmpty(); })) << "the button shows itself pressed, then acts";
+    ASSERT_EQ(desktop.opened.size(), 1);
+    EXPECT_EQ(desktop.opened.front(), QUrl(form->HomeURL));
+
+    // A key of one button alone presses it at once.
+    QTest::keyClick(form.get(), Qt::Key_R, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return pages->currentWidget()->objectName() == "TabReport"; }));
+}
+
+// The contrast ratio of two colours as the web's accessibility guidelines define it, from 1 (the
+// same) to 21 (black on white).
+double contrastRatio(QRgb first, QRgb second)
+{
+    const auto luminance = [](QRgb colour) {
+        const auto linear = [](int channel) {
+            const double c = channel / 255.0;
+            return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(qRed(colour)) + 0.7152 * linear(qGreen(colour)) + 0.0722 * linear(qBlue(colour));
+    };
+    const double a = luminance(first) + 0.05;
+    const double b = luminance(second) + 0.05;
+    return std::max(a, b) / std::min(a, b);
+}
+
+// The share of a toolbar button's picture edge that reads against what the button shows around
+// it. The edge is where the picture's silhouette meets the background: its pixels are blended
+// over the very background the button paints there (gradients included) and compared with it.
+double readableEdgeShare(QToolButton& button)
+{
+    const QIcon picture = button.icon();
+    const QSize size = button.iconSize();
+    const auto grabWith = [&](const QPixmap& stand_in) {
+        button.setIcon(QIcon(stand_in));
+        // Through the toolbar, which paints the background a transparent button shows.
+        return button.parentWidget()->grab(button.geometry()).toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    QPixmap marker(size);
+    marker.fill(QColor(255, 0, 255));
+    const QImage marked = grabWith(marker);
+    QPixmap clear(size);
+    clear.fill(Qt::transparent);
+    const QImage background = grabWith(clear);
+    button.setIcon(picture);
+
+    QRect place;
+    for (int y = 0; y < marked.height(); ++y)
+        for (int x = 0; x < marked.width(); ++x)
+            if (marked.pixel(x, y) == qRgb(255, 0, 255))
+                place |= QRect(x, y, 1, 1);
+    EXPECT_EQ(place.size(), size) << button.objectName().toStdString();
+
+    const QImage alpha = picture.pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32);
+    const auto solid = [&](int x, int y) {
+        return x >= 0 && y >= 0 && x < alpha.width() && y < alpha.height() && qAlpha(alpha.pixel(x, y)) >= 128;
+    };
+    int edge = 0;
+    int readable = 0;
+    for (int y = 0; y < alpha.height(); ++y) {
+        for (int x = 0; x < alpha.width(); ++x) {
+            if (!solid(x, y) || (solid(x - 1, y) && solid(x + 1, y) && solid(x, y - 1) && solid(x, y + 1)))
+                continue;
+            const QRgb under = background.pixel(place.x() + x, place.y() + y);
+            const QRgb over = alpha.pixel(x, y);
+            const double a = qAlpha(over) / 255.0;
+            const auto blend = [a](int top, int bottom) { return static_cast<int>(std::lround(a * top + (1 - a) * bottom)); };
+            const QRgb seen = qRgb(blend(qRed(over), qRed(under)), blend(qGreen(over), qGreen(under)),
+                                   blend(qBlue(over), qBlue(under)));
+            ++edge;
+            if (contrastRatio(seen, under) >= 3.0)
+                ++readable;
+        }
+    }
+    return edge == 0 ? 0.0 : double(readable) / edge;
+}
+
+TEST_F(FormTest, EveryToolbarPictureStandsOutOnEverySkin)
+{
+    auto form = makeForm();
+    form->resize(848, 605);
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    for (int skin = 1; skin <= Settings::SkinCount; ++skin) {
+        child<QRadioButton>(*form, ("RadioButton" + std::to_string(skin)).c_str())->click();
+        QCoreApplication::processEvents();
+        for (ToolbarButton* button : child<QToolBar>(*form, "RzToolbar1")->findChildren<ToolbarButton*>()) {
+            EXPECT_EQ(button->iconSize(), QSize(32, 32));
+            // A few edge pixels may blend into the background where the outline is antialiased.
+            EXPECT_GE(readableEdgeShare(*button), 0.9)
+                << SkinEngine::skinName(skin).toStdString() << ' ' << button->objectName().toStdString();
+        }
     }
 }
 
