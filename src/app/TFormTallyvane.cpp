@@ -191,8 +191,10 @@ void TFormTallyvane::connectPages()
     connect(TabOptions, &OptionsPage::registerClicked, this, &TFormTallyvane::BTNAddRegClick);
     connect(TabOptions, &OptionsPage::unregisterClicked, this, &TFormTallyvane::BTNDelRegClick);
 
-    connect(TabAbout, &AboutPage::linkActivated, this,
-            [this](const QString& address) { m_services.desktop.openUrl(QUrl(address)); });
+    connect(TabAbout, &AboutPage::linkActivated, this, [this](const QString& address) {
+        if (m_services.desktop.openUrl(QUrl(address)))
+            TabAbout->markVisited(address);
+    });
     // The run sorts the tree it fills in the grid's order.
     connect(&grid(), &ResultGrid::sortChanged, this,
             [this](SortState sort) { m_run->setSortOrder(SortKeyOf(sort.column), sort.direction); });

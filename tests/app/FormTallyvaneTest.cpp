@@ -101,7 +101,7 @@ public:
     bool openUrl(const QUrl& url) override
     {
         opened.append(url);
-        return true;
+        return opens;
     }
     bool openFile(const std::string& path) override
     {
@@ -119,6 +119,7 @@ public:
     std::vector<std::string> foldersShown;
     std::vector<std::string> propertiesAsked;
     bool fileManagerAnswers = true;
+    bool opens = true;
 };
 
 class FakeSaveDialog final : public SaveDialog {
@@ -746,6 +747,32 @@ TEST_F(FormTest, EveryToolbarPictureStandsOutOnEverySkin)
                 << SkinEngine::skinName(skin).toStdString() << ' ' << button->objectName().toStdString();
         }
     }
+}
+
+TEST_F(FormTest, AboutPageLinksTakeTheVisitedColourOnceTheDesktopOpenedThem)
+{
+    auto form = makeForm();
+    auto* home = child<QLabel>(*form, "RzURLLabel4");
+    auto* mail = child<QLabel>(*form, "RzURLLabel1");
+    const QString visited = home->palette().color(QPalette::LinkVisited).name();
+    const auto click = [](QLabel* label, const QString& address) { emit label->linkActivated(address); };
+    EXPECT_FALSE(home->text().contains(visited));
+
+    desktop.opens = false;
+    click(home, form->HomeURL);
+    EXPECT_FALSE(home->text().contains(visited)) << "a failed open leaves the link as it was";
+
+    desktop.opens = true;
+    click(home, form->HomeURL);
+    EXPECT_TRUE(home->text().contains(visited)) << home->text().toStdString();
+    EXPECT_TRUE(home->text().contains(form->HomeURL));
+    EXPECT_FALSE(mail->text().contains(visited)) << "each link on its own";
+
+    click(mail, QStringLiteral("mailto:support@tallyvane.example"));
+    EXPECT_TRUE(mail->text().contains(visited));
+    EXPECT_TRUE(mail->text().contains(QStringLiteral(">support@tallyvane.example</a>"))) << "the address is shown without mailto:";
+    ASSERT_EQ(desktop.opened.size(), 3);
+    EXPECT_EQ(desktop.opened.back(), QUrl(QStringLiteral("mailto:support@tallyvane.example")));
 }
 
 class MenuTest : public FormTest {
