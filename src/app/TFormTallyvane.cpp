@@ -24,6 +24,7 @@
 #include "views/ResultGrid.h"
 #include "views/TImageListEx.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -46,6 +47,10 @@ TFormTallyvane::TFormTallyvane(WindowServices services, const std::vector<std::s
     setObjectName(QStringLiteral("FormTallyvane"));
     setWindowTitle(QStringLiteral("Tallyvane [Vantori]"));
     setWindowIcon(ProgramIcon());
+    // The window's font is the application's: a skin applied while the window shows polishes
+    // every widget again, and a widget that only inherited its font then falls back to the
+    // application's. With one font in both places the skin looks the same at start and later.
+    QApplication::setFont(GridFont());
     setFont(GridFont());
     FormCreate(arguments);
 }

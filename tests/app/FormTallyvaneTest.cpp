@@ -46,6 +46,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <deque>
 #include <fstream>
 
@@ -773,6 +774,49 @@ TEST_F(FormTest, AboutPageLinksTakeTheVisitedColourOnceTheDesktopOpenedThem)
     EXPECT_TRUE(mail->text().contains(QStringLiteral(">support@tallyvane.example</a>"))) << "the address is shown without mailto:";
     ASSERT_EQ(desktop.opened.size(), 3);
     EXPECT_EQ(desktop.opened.back(), QUrl(QStringLiteral("mailto:support@tallyvane.example")));
+}
+
+TEST_F(FormTest, ASkinLooksTheSameWhicheverWayItWasReached)
+{
+    const auto picture = [](TFormTallyvane& form) {
+        QCoreApplication::processEvents();
+        return form.grab().toImage();
+    };
+    const auto shown = [this](int skin) {
+        if (skin != 1)
+            writeIni("[Skin]\nSk=" + std::to_string(skin) + "\n");
+        auto form = makeForm();
+        form->resize(848, 605);
+        form->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        return form;
+    };
+    const auto choose = [](TFormTallyvane& form, int skin) {
+        form.findChild<QRadioButton*>(QStringLiteral("RadioButton%1").arg(skin))->click();
+    };
+
+    for (const int skin : {1, 2}) {
+        QImage atStart;
+        {
+            auto form = shown(skin);
+            atStart = picture(*form);
+        }
+        std::remove(iniPath().c_str());
+        auto form = shown(1);
+        const int other = skin == 1 ? 2 : 1;
+        choose(*form, other);
+        picture(*form);
+        choose(*form, skin);
+        const QImage switched = picture(*form);
+        EXPECT_EQ(switched.size(), atStart.size()) << "skin " << skin;
+        EXPECT_EQ(form->size(), QSize(848, 605)) << "skin " << skin;
+        EXPECT_TRUE(switched == atStart) << "skin " << skin << " differs after switching";
+        if (switched != atStart) {
+            atStart.save(QStringLiteral("/tmp/wt12-start-%1.png").arg(skin));
+            switched.save(QStringLiteral("/tmp/wt12-switched-%1.png").arg(skin));
+        }
+        std::remove(iniPath().c_str());
+    }
 }
 
 class MenuTest : public FormTest {
