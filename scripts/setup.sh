@@ -11,6 +11,7 @@ packages=(
   libgtest-dev
   qt6-translations-l10n
   desktop-file-utils appstream libglib2.0-bin
+  xvfb imagemagick x11-utils
 )
 if [[ "${1:-}" == "--bench" ]]; then
   packages+=(ncdu gdu hyperfine time linux-perf valgrind strace)

@@ -6,6 +6,8 @@
 
 #include <QGridLayout>
 
+#include <string>
+
 namespace tallyvane {
 
 namespace {
@@ -34,20 +36,43 @@ AboutPage::AboutPage(QWidget* parent) : QWidget(parent)
         return created;
     };
     RzURLLabel4 = link(QStringLiteral("RzURLLabel4"));
-    QLabel* mail = link(QStringLiteral("RzURLLabel1"));
-    mail->setText(QStringLiteral("<a href=\"mailto:%1\">%1</a>").arg(QString::fromLatin1(MailAddress)));
+    RzURLLabel1 = link(QStringLiteral("RzURLLabel1"));
+    const QString mail = QString::fromLatin1(MailAddress);
+    showLink(RzURLLabel1, QStringLiteral("mailto:") + mail, mail);
     layout->addWidget(MakeLabel(QStringLiteral("主页:"), this), 2, 1);
     layout->addWidget(RzURLLabel4, 2, 2);
     layout->addWidget(MakeLabel(QStringLiteral("邮件:"), this), 3, 1);
-    layout->addWidget(mail, 3, 2);
+    layout->addWidget(RzURLLabel1, 3, 2);
     layout->setColumnStretch(2, 1);
     layout->setRowStretch(4, 1);
 }
 
 void AboutPage::setHomeUrl(const QString& address)
 {
-    RzURLLabel4->setText(QStringLiteral("<a href=\"%1\">%1</a>").arg(address.toHtmlEscaped()));
+    showLink(RzURLLabel4, address, address);
     RzURLLabel4->setToolTip(address);
+}
+
+void AboutPage::markVisited(const QString& address)
+{
+    if (m_visited.contains(address))
+        return;
+    m_visited.append(address);
+    if (RzURLLabel4->property("address").toString() == address)
+        showLink(RzURLLabel4, address, address);
+    if (RzURLLabel1->property("address").toString() == address)
+        showLink(RzURLLabel1, address, address.mid(int(std::char_traits<char>::length("mailto:"))));
+}
+
+void AboutPage::showLink(QLabel* label, const QString& address, const QString& shown)
+{
+    label->setProperty("address", address);
+    // A rich-text label colours links with the palette's link colour; a visited one says its
+    // colour itself.
+    const QString style = m_visited.contains(address)
+        ? QStringLiteral(" style=\"color: %1;\"").arg(palette().color(QPalette::LinkVisited).name())
+        : QString();
+    label->setText(QStringLiteral("<a href=\"%1\"%2>%3</a>").arg(address.toHtmlEscaped(), style, shown.toHtmlEscaped()));
 }
 
 } // namespace tallyvane

@@ -17,12 +17,18 @@ public:
 
     // Shows address as the home-page link, its text and its hint.
     void setHomeUrl(const QString& address);
+    // After the desktop opened address: its link shows in the visited colour from then on.
+    void markVisited(const QString& address);
 
 signals:
     void linkActivated(const QString& address);
 
 private:
+    void showLink(QLabel* label, const QString& address, const QString& shown);
+
     QLabel* RzURLLabel4; // the home page
+    QLabel* RzURLLabel1; // the mail address
+    QStringList m_visited;
 };
 
 } // namespace tallyvane

@@ -34,6 +34,10 @@ OptionsPage::OptionsPage(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("TabOptions"));
     auto* page = new QVBoxLayout(this);
+    // Tight vertical margins: the page's height sets the window's smallest height, and the
+    // window opens with a client area of 848 x 605 under a 68-pixel toolbar.
+    page->setContentsMargins(9, 0, 9, 0);
+    page->setSpacing(0);
     page->addWidget(headerStrip(QStringLiteral("参数设置"), Picture::Options, this));
 
     auto* general = new QWidget(this);
@@ -63,7 +67,7 @@ OptionsPage::OptionsPage(QWidget* parent) : QWidget(parent)
     generalLayout->addLayout(registration);
     page->addWidget(general);
 
-    page->addWidget(headerStrip(QStringLiteral("皮肤选择"), Picture::About, this));
+    page->addWidget(headerStrip(QStringLiteral("皮肤选择"), Picture::Skins, this));
     auto* skins = new QWidget(this);
     auto* skinsLayout = new QGridLayout(skins);
     auto* skinGroup = new QButtonGroup(this);

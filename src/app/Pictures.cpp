@@ -4,6 +4,9 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
+#include <utility>
+
 namespace tallyvane {
 namespace {
 
@@ -93,6 +96,25 @@ void drawHouse(QPainter& painter, qreal size)
     painter.drawRect(QRectF(size * 0.42, size * 0.62, size * 0.16, size * 0.28));
 }
 
+// A painter's palette with four dabs of paint: the skins.
+void drawSkins(QPainter& painter, qreal size)
+{
+    QPainterPath board;
+    board.addEllipse(QRectF(size * 0.06, size * 0.14, size * 0.88, size * 0.72));
+    QPainterPath thumbHole;
+    thumbHole.addEllipse(QPointF(size * 0.66, size * 0.66), size * 0.09, size * 0.09);
+    painter.setPen(QPen(QColor(150, 110, 60), size / 24));
+    painter.setBrush(QColor(236, 200, 150));
+    painter.drawPath(board.subtracted(thumbHole));
+    painter.setPen(Qt::NoPen);
+    const std::pair<QPointF, QColor> dabs[] = {{{0.28, 0.38}, Red}, {{0.48, 0.30}, Orange},
+                                               {{0.68, 0.38}, Green}, {{0.30, 0.62}, Blue}};
+    for (const auto& [centre, colour] : dabs) {
+        painter.setBrush(colour);
+        painter.drawEllipse(QPointF(centre.x() * size, centre.y() * size), size * 0.09, size * 0.09);
+    }
+}
+
 void drawExit(QPainter& painter, qreal size)
 {
     painter.setBrush(Qt::NoBrush);
@@ -132,7 +154,35 @@ QPixmap ToolbarPicture(Picture picture, int size)
     case Picture::Exit:
         drawExit(painter, s);
         break;
+    case Picture::Skins:
+        drawSkins(painter, s);
+        break;
     }
+    return pixmap;
+}
+
+QPixmap OutlinedPicture(Picture picture, const QColor& ink, int size)
+{
+    const int ring = std::max(1, size / 16);
+    const QPixmap inner = ToolbarPicture(picture, size - 2 * ring);
+    // The silhouette in ink, its soft edge made firmer, so that the outline's own edge is ink
+    // rather than ink thinned into the background.
+    QImage silhouette = inner.toImage().convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < silhouette.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(silhouette.scanLine(y));
+        for (int x = 0; x < silhouette.width(); ++x)
+            line[x] = qRgba(ink.red(), ink.green(), ink.blue(), std::min(255, qAlpha(line[x]) * 3));
+    }
+    // The silhouette stamped around a small disc widens the shape by the ring on every side.
+    QPixmap pixmap = canvas(size);
+    QPainter painter(&pixmap);
+    for (int dy = -ring; dy <= ring; ++dy) {
+        for (int dx = -ring; dx <= ring; ++dx) {
+            if (dx * dx + dy * dy <= ring * ring + ring)
+                painter.drawImage(QPoint(ring + dx, ring + dy), silhouette);
+        }
+    }
+    painter.drawPixmap(ring, ring, inner);
     return pixmap;
 }
 

@@ -9,9 +9,12 @@
 namespace tallyvane {
 
 // The window's pictures, drawn here so that the program carries no image files of its own.
-enum class Picture { Analysis, Options, About, Help, Upgrade, HomePage, Exit };
+enum class Picture { Analysis, Options, About, Help, Upgrade, HomePage, Exit, Skins };
 
 QPixmap ToolbarPicture(Picture picture, int size = 32);
+// The picture inside an outline in ink, a colour that stands out from the background the picture
+// is shown on: the outline keeps the shape readable whatever its own colours are.
+QPixmap OutlinedPicture(Picture picture, const QColor& ink, int size = 32);
 // The still picture beside the path while no scan runs.
 QPixmap ScanPicture(int size = 100);
 // The program's icon: a disk with a slice taken out.

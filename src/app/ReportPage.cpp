@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ReportPage.h"
 
+#include "app/ElidedLabel.h"
 #include "app/FormWidgets.h"
 #include "app/Pictures.h"
 #include "views/EntryModel.h"
@@ -47,8 +48,8 @@ ReportPage::ReportPage(EntryTree& tree, TImageListEx* icons, VolumeQueries& volu
 
     auto* facts = new QGridLayout;
     facts->setVerticalSpacing(4);
-    LabCur = MakeLabel({}, panel, QStringLiteral("LabCur"));
-    LabCur->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    LabCur = new ElidedLabel(panel);
+    LabCur->setObjectName(QStringLiteral("LabCur"));
     Label9 = MakeLabel(QStringLiteral("0"), panel, QStringLiteral("Label9"));
     Label10 = MakeLabel(QStringLiteral("0"), panel, QStringLiteral("Label10"));
     Label13 = MakeLabel({}, panel, QStringLiteral("Label13"));

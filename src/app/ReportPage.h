@@ -14,6 +14,7 @@ class QTabWidget;
 
 namespace tallyvane {
 
+class ElidedLabel;
 class PieChart;
 class ResultGrid;
 class ScanAnimation;
@@ -59,7 +60,7 @@ signals:
 private:
     QLabel* ImageScan;
     ScanAnimation* cxImgScan;
-    QLabel* LabCur;
+    ElidedLabel* LabCur;
     QLabel* Label9;  // entries found
     QLabel* Label10; // elapsed time
     QLabel* Label13; // scan state

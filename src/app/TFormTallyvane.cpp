@@ -2,11 +2,13 @@
 #include "app/TFormTallyvane.h"
 
 #include "app/AboutPage.h"
+#include "app/ElidedLabel.h"
 #include "app/FolderPicker.h"
 #include "app/FormWidgets.h"
 #include "app/OptionsPage.h"
 #include "app/Pictures.h"
 #include "app/ReportPage.h"
+#include "app/ToolbarButton.h"
 #include "presentation/Version.h"
 #include "app/WindowRunDisplay.h"
 #include "commands/EntryCommands.h"
@@ -22,6 +24,7 @@
 #include "views/ResultGrid.h"
 #include "views/TImageListEx.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -34,6 +37,8 @@
 #include <QToolButton>
 #include <QUrl>
 
+#include <optional>
+
 namespace tallyvane {
 
 TFormTallyvane::TFormTallyvane(WindowServices services, const std::vector<std::string>& arguments, QWidget* parent)
@@ -42,6 +47,10 @@ TFormTallyvane::TFormTallyvane(WindowServices services, const std::vector<std::s
     setObjectName(QStringLiteral("FormTallyvane"));
     setWindowTitle(QStringLiteral("Tallyvane [Vantori]"));
     setWindowIcon(ProgramIcon());
+    // The window's font is the application's: a skin applied while the window shows polishes
+    // every widget again, and a widget that only inherited its font then falls back to the
+    // application's. With one font in both places the skin looks the same at start and later.
+    QApplication::setFont(GridFont());
     setFont(GridFont());
     FormCreate(arguments);
 }
@@ -78,7 +87,8 @@ void TFormTallyvane::FormCreate(const std::vector<std::string>& arguments)
     buildPopupMenu();
     grid().setPopupMenu(PmTree);
     setCentralWidget(RzPageControlMain);
-    spSkinStatusPanel1 = MakeLabel({}, this, QStringLiteral("spSkinStatusPanel1"));
+    spSkinStatusPanel1 = new ElidedLabel(this);
+    spSkinStatusPanel1->setObjectName(QStringLiteral("spSkinStatusPanel1"));
     statusBar()->setObjectName(QStringLiteral("AppStatusBar"));
     statusBar()->setFixedHeight(21);
     statusBar()->setSizeGripEnabled(true);
@@ -128,18 +138,15 @@ void TFormTallyvane::buildToolbar()
     RzToolbar1->setObjectName(QStringLiteral("RzToolbar1"));
     RzToolbar1->setMovable(false);
     RzToolbar1->setFloatable(false);
-    RzToolbar1->setFixedHeight(68);
     RzToolbar1->setIconSize({32, 32});
     RzToolbar1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    // After the icon size, which resets the toolbar's minimum size.
+    RzToolbar1->setFixedHeight(68);
     RzToolbar1->toggleViewAction()->setVisible(false);
 
     const auto addButton = [this](const QString& caption, const QString& name, Picture picture, auto handler) {
-        auto* created = new QToolButton(RzToolbar1);
+        auto* created = new ToolbarButton(caption, picture, RzToolbar1);
         created->setObjectName(name);
-        created->setText(caption);
-        created->setIcon(QIcon(ToolbarPicture(picture)));
-        created->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-        created->setFixedSize(80, 60);
         RzToolbar1->addWidget(created);
         connect(created, &QToolButton::clicked, this, handler);
         return created;
@@ -189,8 +196,10 @@ void TFormTallyvane::connectPages()
     connect(TabOptions, &OptionsPage::registerClicked, this, &TFormTallyvane::BTNAddRegClick);
     connect(TabOptions, &OptionsPage::unregisterClicked, this, &TFormTallyvane::BTNDelRegClick);
 
-    connect(TabAbout, &AboutPage::linkActivated, this,
-            [this](const QString& address) { m_services.desktop.openUrl(QUrl(address)); });
+    connect(TabAbout, &AboutPage::linkActivated, this, [this](const QString& address) {
+        if (m_services.desktop.openUrl(QUrl(address)))
+            TabAbout->markVisited(address);
+    });
     // The run sorts the tree it fills in the grid's order.
     connect(&grid(), &ResultGrid::sortChanged, this,
             [this](SortState sort) { m_run->setSortOrder(SortKeyOf(sort.column), sort.direction); });
@@ -326,33 +335,69 @@ void TFormTallyvane::chooseFolder(const std::string& path)
     TabReport->showFolder(DecodeFileName(path));
 }
 
-void TFormTallyvane::WMDropFiles(const std::vector<std::string>& droppedPaths)
+bool TFormTallyvane::WMDropFiles(const std::vector<std::string>& droppedPaths)
 {
     if (droppedPaths.empty())
-        return;
+        return false;
     const std::string& path = droppedPaths.front();
     if (path.empty() || !m_services.fileSystem.isFolder(path))
-        return;
+        return false;
     if (m_run->refuseWhileBusy())
-        return;
+        return false;
     m_run->CurPath = path;
     // The drop ends before the analysis starts, so the program that dragged is not kept waiting.
     QMetaObject::invokeMethod(this, &TFormTallyvane::BTNRunClick, Qt::QueuedConnection);
+    return true;
 }
+
+namespace {
+
+// Analysing a folder only reads it: a drop may copy or link, never move, or the program that
+// dragged would take the item as gone and might delete it. Copy when offered, else link.
+std::optional<Qt::DropAction> readingDropAction(const QDropEvent& event)
+{
+    if (!event.mimeData()->hasUrls())
+        return std::nullopt;
+    if (event.proposedAction() == Qt::CopyAction || event.proposedAction() == Qt::LinkAction)
+        return event.proposedAction();
+    if (event.possibleActions() & Qt::CopyAction)
+        return Qt::CopyAction;
+    if (event.possibleActions() & Qt::LinkAction)
+        return Qt::LinkAction;
+    return std::nullopt;
+}
+
+} // namespace
 
 void TFormTallyvane::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (event->mimeData()->hasUrls())
-        event->acceptProposedAction();
+    dragMoveEvent(event);
+}
+
+void TFormTallyvane::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (const std::optional<Qt::DropAction> action = readingDropAction(*event)) {
+        event->setDropAction(*action);
+        event->accept();
+    } else {
+        event->ignore();
+    }
 }
 
 void TFormTallyvane::dropEvent(QDropEvent* event)
 {
+    const std::optional<Qt::DropAction> action = readingDropAction(*event);
     std::vector<std::string> paths;
     for (const QUrl& url : event->mimeData()->urls())
         paths.push_back(LocalFilePath(url).value_or(std::string()));
-    WMDropFiles(paths);
-    event->acceptProposedAction();
+    // An ignored drop is refused, so the source is not told that anything happened to its item.
+    if (action && WMDropFiles(paths)) {
+        event->setDropAction(*action);
+        event->accept();
+    } else {
+        event->setDropAction(Qt::IgnoreAction);
+        event->ignore();
+    }
 }
 
 void TFormTallyvane::TBAnalysisClick()

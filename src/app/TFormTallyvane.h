@@ -23,6 +23,7 @@ class QToolButton;
 namespace tallyvane {
 
 class AboutPage;
+class ElidedLabel;
 class EntryCommands;
 class OptionsPage;
 class ReportPage;
@@ -52,8 +53,9 @@ public:
     // Start-up and the ways a folder arrives.
     void FormActivate();
     void RzBtnDirectoryClick();
-    // Paths as bytes; only the first counts.
-    void WMDropFiles(const std::vector<std::string>& droppedPaths);
+    // Paths as bytes; only the first counts. True when the drop was taken: its first item is a
+    // folder and no analysis was running.
+    bool WMDropFiles(const std::vector<std::string>& droppedPaths);
 
     // Toolbar.
     void TBAnalysisClick();
@@ -101,6 +103,7 @@ protected:
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
@@ -134,7 +137,7 @@ private:
     ReportPage* TabReport = nullptr;
     OptionsPage* TabOptions = nullptr;
     AboutPage* TabAbout = nullptr;
-    QLabel* spSkinStatusPanel1 = nullptr;
+    ElidedLabel* spSkinStatusPanel1 = nullptr;
     QMenu* PmTree = nullptr;
     QTimer Timer1;
 };

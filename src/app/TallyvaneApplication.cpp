@@ -9,8 +9,9 @@ namespace tallyvane {
 
 TallyvaneApplication::TallyvaneApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
+    // The name only, no display name: Qt appends a display name to every window title the
+    // desktop shows, and the window and message boxes carry their titles exactly.
     setApplicationName(QStringLiteral("Tallyvane"));
-    setApplicationDisplayName(QStringLiteral("Tallyvane"));
 }
 
 bool TallyvaneApplication::notify(QObject* receiver, QEvent* event)

@@ -49,8 +49,7 @@ std::string ChooseSettingsPath(const SettingsSurroundings& surroundings)
 {
     if (!surroundings.iniVariable.empty())
         return surroundings.iniVariable;
-    if (!surroundings.executableFolder.empty()
-        && (surroundings.executableFolderWritable || surroundings.fileBesideExecutable))
+    if (!surroundings.executableFolder.empty() && surroundings.fileBesideExecutable)
         return joined(surroundings.executableFolder, SettingsFileName);
     const std::string configHome = surroundings.configHome.starts_with('/')
         ? surroundings.configHome
@@ -72,7 +71,6 @@ SettingsSurroundings InspectSettingsSurroundings()
     surroundings.home = homeFolder();
     surroundings.executableFolder = executableFolder();
     if (!surroundings.executableFolder.empty()) {
-        surroundings.executableFolderWritable = ::access(surroundings.executableFolder.c_str(), W_OK | X_OK) == 0;
         const std::string besideExecutable = joined(surroundings.executableFolder, SettingsFileName);
         surroundings.fileBesideExecutable = ::access(besideExecutable.c_str(), F_OK) == 0;
     }

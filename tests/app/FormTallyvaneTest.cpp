@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "presentation/ElapsedTime.h"
+#include "app/ElidedLabel.h"
 #include "app/FolderPicker.h"
 #include "commands/MessageBoxes.h"
 #include "commands/SaveDialog.h"
+#include "app/SkinEngine.h"
 #include "app/TFormTallyvane.h"
+#include "app/ToolbarButton.h"
 #include "presentation/SizeText.h"
 #include "presentation/Version.h"
 #include "platform/Desktop.h"
@@ -21,6 +24,7 @@
 #include "views/SearchWindow.h"
 #include "views/TreemapView.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QDropEvent>
@@ -31,11 +35,18 @@
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+#include <QToolTip>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <deque>
 #include <fstream>
 
@@ -91,7 +102,7 @@ public:
     bool openUrl(const QUrl& url) override
     {
         opened.append(url);
-        return true;
+        return opens;
     }
     bool openFile(const std::string& path) override
     {
@@ -109,6 +120,7 @@ public:
     std::vector<std::string> foldersShown;
     std::vector<std::string> propertiesAsked;
     bool fileManagerAnswers = true;
+    bool opens = true;
 };
 
 class FakeSaveDialog final : public SaveDialog {
@@ -265,7 +277,7 @@ TEST_F(FormTest, NoSecondAnalysisStartsInsideARunningOne)
         if (tried)
             return;
         tried = true;
-        form->WMDropFiles({"/b"});
+        EXPECT_FALSE(form->WMDropFiles({"/b"})) << "a drop during a scan is refused";
         form->BTNRunClick();
         EXPECT_FALSE(form->FormCloseQuery());
     };
@@ -496,6 +508,315 @@ TEST_F(FormTest, ARelativeFolderOnTheCommandLineIsMadeAbsoluteWithoutResolvingLi
     QDir::setCurrent(previous);
     EXPECT_EQ(form->run().CurPath, folders.pathOf("linked"));
     EXPECT_EQ(text(*form, "LabCur"), QString::fromStdString(folders.pathOf("linked")));
+}
+
+TEST_F(FormTest, ALongPathNeverWidensTheWindowAndIsElidedInTheMiddleWithItsWholeTextAsTip)
+{
+    // A deep folder with long Chinese names, its path far wider than the screen.
+    std::string relative;
+    for (const char* name : {"文档", "工作项目", "2024年度", "客户资料汇总", "北京分公司", "财务部门", "季度报表",
+                             "第三季度", "最终审核版本", "附件与补充材料", "第一批次扫描件", "原始凭证与发票存根",
+                             "经办人签字确认页", "补充说明与往来函件",
+                             "二〇二四年十月十五日收到的更正版本", "归档前最后一次复核"}) {
+        relative += (relative.empty() ? "" : "/") + std::string(name);
+        folders.makeFolder(relative);
+    }
+    folders.makeFile(relative + "/合同.pdf", 100);
+    const std::string path = folders.pathOf(relative);
+    const QString shownPath = QString::fromStdString(path);
+    ASSERT_GT(QFontMetrics(QFont()).horizontalAdvance(shownPath), 848 * 3 / 2);
+
+    auto form = makeForm({path});
+    form->resize(848, 605);
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    QCoreApplication::processEvents(); // the command-line run
+
+    auto* label = child<ElidedLabel>(*form, "LabCur");
+    auto* status = child<ElidedLabel>(*form, "spSkinStatusPanel1");
+    EXPECT_EQ(label->text(), shownPath);
+    EXPECT_EQ(status->text(), shownPath) << "the folder scanned last";
+    for (ElidedLabel* elided : {label, status}) {
+        const QString shown = elided->shownText();
+        EXPECT_TRUE(shown.contains(QStringLiteral("…"))) << shown.toStdString();
+        EXPECT_TRUE(shown.startsWith(QStringLiteral("/"))) << shown.toStdString();
+        EXPECT_TRUE(shown.endsWith(QStringLiteral("复核"))) << "the name at the end stays: " << shown.toStdString();
+        EXPECT_LE(elided->fontMetrics().horizontalAdvance(shown), elided->contentsRect().width());
+
+        QHelpEvent hover(QEvent::ToolTip, QPoint(2, 2), elided->mapToGlobal(QPoint(2, 2)));
+        QCoreApplication::sendEvent(elided, &hover);
+        EXPECT_EQ(QToolTip::text(), shownPath);
+        QToolTip::hideText();
+    }
+
+    // The window keeps its size and can still be narrowed: neither its layout nor what it asks
+    // of the desktop (the platform window's size hints) carries the path's width.
+    EXPECT_EQ(form->size(), QSize(848, 605));
+    EXPECT_LE(form->minimumSizeHint().width(), 848);
+    EXPECT_LE(form->windowHandle()->minimumSize().width(), 848);
+    for (const char* name : {"LabVer", "RzBtnDirectory", "BTNRun"}) {
+        auto* widget = child<QWidget>(*form, name);
+        const QRect inWindow(widget->mapTo(form.get(), QPoint(0, 0)), widget->size());
+        EXPECT_TRUE(form->rect().contains(inWindow)) << name << " stays in view";
+    }
+}
+
+TEST_F(FormTest, DropsOnlyCopyOrLinkAndAnIgnoredDropIsRefused)
+{
+    auto form = makeForm();
+    QMimeData folder;
+    folder.setUrls({LocalFileUrl(folders.pathOf("music"))});
+    QMimeData file;
+    file.setUrls({LocalFileUrl(folders.pathOf("notes.txt"))});
+    QMimeData text;
+    text.setText(QStringLiteral("music"));
+
+    struct Case {
+        const char* name;
+        QMimeData* data;
+        Qt::DropActions possible;
+        Qt::KeyboardModifiers proposed; // the keys that make the source propose an action
+        bool accepted;
+        Qt::DropAction taken;
+    };
+    const Qt::KeyboardModifiers Move = Qt::ShiftModifier;
+    const Qt::KeyboardModifiers Copy = Qt::ControlModifier;
+    const Qt::KeyboardModifiers Link = Qt::ControlModifier | Qt::ShiftModifier;
+    const Case entering[] = {
+        {"move proposed, copy possible", &folder, Qt::CopyAction | Qt::MoveAction, Move, true, Qt::CopyAction},
+        {"move proposed, link possible", &folder, Qt::MoveAction | Qt::LinkAction, Move, true, Qt::LinkAction},
+        {"copy proposed", &folder, Qt::CopyAction | Qt::MoveAction, Copy, true, Qt::CopyAction},
+        {"link proposed", &folder, Qt::CopyAction | Qt::LinkAction, Link, true, Qt::LinkAction},
+        {"move only", &folder, Qt::MoveAction, Move, false, Qt::IgnoreAction},
+        {"no addresses", &text, Qt::CopyAction, Copy, false, Qt::IgnoreAction},
+    };
+    for (const Case& c : entering) {
+        QDragEnterEvent enter(QPoint(10, 10), c.possible, c.data, Qt::LeftButton, c.proposed);
+        static_cast<QObject*>(form.get())->event(&enter);
+        EXPECT_EQ(enter.isAccepted(), c.accepted) << c.name;
+        if (c.accepted)
+            EXPECT_EQ(enter.dropAction(), c.taken) << c.name;
+    }
+
+    // A drop the window ignores (a file) is refused; a folder is taken as a copy, never a move.
+    QDropEvent ignored(QPointF(10, 10), Qt::CopyAction | Qt::MoveAction, &file, Qt::LeftButton, Move);
+    ASSERT_EQ(ignored.proposedAction(), Qt::MoveAction);
+    static_cast<QObject*>(form.get())->event(&ignored);
+    EXPECT_FALSE(ignored.isAccepted());
+    EXPECT_EQ(ignored.dropAction(), Qt::IgnoreAction);
+
+    QDropEvent taken(QPointF(10, 10), Qt::CopyAction | Qt::MoveAction, &folder, Qt::LeftButton, Move);
+    static_cast<QObject*>(form.get())->event(&taken);
+    EXPECT_TRUE(taken.isAccepted());
+    EXPECT_EQ(taken.dropAction(), Qt::CopyAction);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form->grid().tree().EntryCount(), 4u);
+
+}
+
+TEST_F(FormTest, TheClientAreaIs848By605WithA68PixelToolbarOnEverySkin)
+{
+    auto form = makeForm();
+    form->resize(848, 605);
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    auto* toolbar = child<QToolBar>(*form, "RzToolbar1");
+    for (int skin : {1, 2, 3, 4, 5, 6, 1}) {
+        child<QRadioButton>(*form, ("RadioButton" + std::to_string(skin)).c_str())->click();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(form->size(), QSize(848, 605)) << "skin " << skin;
+        EXPECT_EQ(toolbar->height(), 68) << "skin " << skin;
+        EXPECT_LE(form->windowHandle()->minimumSize().height(), 605) << "skin " << skin;
+    }
+}
+
+TEST_F(FormTest, ASharedAccessKeyMovesTheFocusAmongItsButtonsAndSpacePressesTheFocusedOne)
+{
+    auto form = makeForm();
+    form->resize(848, 605);
+    form->show();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    auto* pages = child<QStackedWidget>(*form, "RzPageControlMain");
+    const auto focusName = [] { return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString(); };
+
+    QTest::keyClick(form.get(), Qt::Key_A, Qt::AltModifier);
+    EXPECT_EQ(focusName(), "TBOptions");
+    EXPECT_EQ(pages->currentWidget()->objectName(), "TabReport") << "a shared key only moves the focus";
+    QTest::keyClick(form.get(), Qt::Key_A, Qt::AltModifier);
+    EXPECT_EQ(focusName(), "TBAbout");
+    QTest::keyClick(form.get(), Qt::Key_A, Qt::AltModifier);
+    EXPECT_EQ(focusName(), "TBOptions") << "round again";
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    EXPECT_EQ(pages->currentWidget()->objectName(), "TabOptions");
+
+    QTest::keyClick(form.get(), Qt::Key_H, Qt::AltModifier);
+    EXPECT_EQ(focusName(), "BTNHelp");
+    QTest::keyClick(form.get(), Qt::Key_H, Qt::AltModifier);
+    EXPECT_EQ(focusName(), "BTNHomePage");
+    EXPECT_TRUE(desktop.opened.isEmpty());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !desktop.opened.isEmpty(); })) << "the button shows itself pressed, then acts";
+    ASSERT_EQ(desktop.opened.size(), 1);
+    EXPECT_EQ(desktop.opened.front(), QUrl(form->HomeURL));
+
+    // A key of one button alone presses it at once.
+    QTest::keyClick(form.get(), Qt::Key_R, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return pages->currentWidget()->objectName() == "TabReport"; }));
+}
+
+// The contrast ratio of two colours as the web's accessibility guidelines define it, from 1 (the
+// same) to 21 (black on white).
+double contrastRatio(QRgb first, QRgb second)
+{
+    const auto luminance = [](QRgb colour) {
+        const auto linear = [](int channel) {
+            const double c = channel / 255.0;
+            return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(qRed(colour)) + 0.7152 * linear(qGreen(colour)) + 0.0722 * linear(qBlue(colour));
+    };
+    const double a = luminance(first) + 0.05;
+    const double b = luminance(second) + 0.05;
+    return std::max(a, b) / std::min(a, b);
+}
+
+// The share of a toolbar button's picture edge that reads against what the button shows around
+// it. The edge is where the picture's silhouette meets the background: its pixels are blended
+// over the very background the button paints there (gradients included) and compared with it.
+double readableEdgeShare(QToolButton& button)
+{
+    const QIcon picture = button.icon();
+    const QSize size = button.iconSize();
+    const auto grabWith = [&](const QPixmap& stand_in) {
+        button.setIcon(QIcon(stand_in));
+        // Through the toolbar, which paints the background a transparent button shows.
+        return button.parentWidget()->grab(button.geometry()).toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    QPixmap marker(size);
+    marker.fill(QColor(255, 0, 255));
+    const QImage marked = grabWith(marker);
+    QPixmap clear(size);
+    clear.fill(Qt::transparent);
+    const QImage background = grabWith(clear);
+    button.setIcon(picture);
+
+    QRect place;
+    for (int y = 0; y < marked.height(); ++y)
+        for (int x = 0; x < marked.width(); ++x)
+            if (marked.pixel(x, y) == qRgb(255, 0, 255))
+                place |= QRect(x, y, 1, 1);
+    EXPECT_EQ(place.size(), size) << button.objectName().toStdString();
+
+    const QImage alpha = picture.pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32);
+    const auto solid = [&](int x, int y) {
+        return x >= 0 && y >= 0 && x < alpha.width() && y < alpha.height() && qAlpha(alpha.pixel(x, y)) >= 128;
+    };
+    int edge = 0;
+    int readable = 0;
+    for (int y = 0; y < alpha.height(); ++y) {
+        for (int x = 0; x < alpha.width(); ++x) {
+            if (!solid(x, y) || (solid(x - 1, y) && solid(x + 1, y) && solid(x, y - 1) && solid(x, y + 1)))
+                continue;
+            const QRgb under = background.pixel(place.x() + x, place.y() + y);
+            const QRgb over = alpha.pixel(x, y);
+            const double a = qAlpha(over) / 255.0;
+            const auto blend = [a](int top, int bottom) { return static_cast<int>(std::lround(a * top + (1 - a) * bottom)); };
+            const QRgb seen = qRgb(blend(qRed(over), qRed(under)), blend(qGreen(over), qGreen(under)),
+                                   blend(qBlue(over), qBlue(under)));
+            ++edge;
+            if (contrastRatio(seen, under) >= 3.0)
+                ++readable;
+        }
+    }
+    return edge == 0 ? 0.0 : double(readable) / edge;
+}
+
+TEST_F(FormTest, EveryToolbarPictureStandsOutOnEverySkin)
+{
+    auto form = makeForm();
+    form->resize(848, 605);
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    for (int skin = 1; skin <= Settings::SkinCount; ++skin) {
+        child<QRadioButton>(*form, ("RadioButton" + std::to_string(skin)).c_str())->click();
+        QCoreApplication::processEvents();
+        for (ToolbarButton* button : child<QToolBar>(*form, "RzToolbar1")->findChildren<ToolbarButton*>()) {
+            EXPECT_EQ(button->iconSize(), QSize(32, 32));
+            // A few edge pixels may blend into the background where the outline is antialiased.
+            EXPECT_GE(readableEdgeShare(*button), 0.9)
+                << SkinEngine::skinName(skin).toStdString() << ' ' << button->objectName().toStdString();
+        }
+    }
+}
+
+TEST_F(FormTest, AboutPageLinksTakeTheVisitedColourOnceTheDesktopOpenedThem)
+{
+    auto form = makeForm();
+    auto* home = child<QLabel>(*form, "RzURLLabel4");
+    auto* mail = child<QLabel>(*form, "RzURLLabel1");
+    const QString visited = home->palette().color(QPalette::LinkVisited).name();
+    const auto click = [](QLabel* label, const QString& address) { emit label->linkActivated(address); };
+    EXPECT_FALSE(home->text().contains(visited));
+
+    desktop.opens = false;
+    click(home, form->HomeURL);
+    EXPECT_FALSE(home->text().contains(visited)) << "a failed open leaves the link as it was";
+
+    desktop.opens = true;
+    click(home, form->HomeURL);
+    EXPECT_TRUE(home->text().contains(visited)) << home->text().toStdString();
+    EXPECT_TRUE(home->text().contains(form->HomeURL));
+    EXPECT_FALSE(mail->text().contains(visited)) << "each link on its own";
+
+    click(mail, QStringLiteral("mailto:support@tallyvane.example"));
+    EXPECT_TRUE(mail->text().contains(visited));
+    EXPECT_TRUE(mail->text().contains(QStringLiteral(">support@tallyvane.example</a>"))) << "the address is shown without mailto:";
+    ASSERT_EQ(desktop.opened.size(), 3);
+    EXPECT_EQ(desktop.opened.back(), QUrl(QStringLiteral("mailto:support@tallyvane.example")));
+}
+
+TEST_F(FormTest, ASkinLooksTheSameWhicheverWayItWasReached)
+{
+    const auto picture = [](TFormTallyvane& form) {
+        QCoreApplication::processEvents();
+        return form.grab().toImage();
+    };
+    const auto shown = [this](int skin) {
+        if (skin != 1)
+            writeIni("[Skin]\nSk=" + std::to_string(skin) + "\n");
+        auto form = makeForm();
+        form->resize(848, 605);
+        form->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        return form;
+    };
+    const auto choose = [](TFormTallyvane& form, int skin) {
+        form.findChild<QRadioButton*>(QStringLiteral("RadioButton%1").arg(skin))->click();
+    };
+
+    for (const int skin : {1, 2}) {
+        QImage atStart;
+        {
+            auto form = shown(skin);
+            atStart = picture(*form);
+        }
+        std::remove(iniPath().c_str());
+        auto form = shown(1);
+        const int other = skin == 1 ? 2 : 1;
+        choose(*form, other);
+        picture(*form);
+        choose(*form, skin);
+        const QImage switched = picture(*form);
+        EXPECT_EQ(switched.size(), atStart.size()) << "skin " << skin;
+        EXPECT_EQ(form->size(), QSize(848, 605)) << "skin " << skin;
+        EXPECT_TRUE(switched == atStart) << "skin " << skin << " differs after switching";
+        if (switched != atStart) {
+            atStart.save(QStringLiteral("/tmp/wt12-start-%1.png").arg(skin));
+            switched.save(QStringLiteral("/tmp/wt12-switched-%1.png").arg(skin));
+        }
+        std::remove(iniPath().c_str());
+    }
 }
 
 class MenuTest : public FormTest {

@@ -3,6 +3,9 @@
 #include "app/TallyvaneApplication.h"
 
 #include <QEvent>
+#include <QGuiApplication>
+#include <QWidget>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -52,6 +55,28 @@ TEST(TallyvaneApplication, AnEscapedErrorReachesTheErrorBoxAndTheProgramGoesOn)
         + QString::number(int(MessageIcon::Error));
     EXPECT_EQ(boxes.shown, (std::vector<QString>{expected, expected}));
     EXPECT_EQ(QCoreApplication::applicationName(), "Tallyvane");
+}
+
+TEST(TallyvaneApplication, WindowTitlesReachTheDesktopExactlyAsGiven)
+{
+    int argc = 1;
+    char name[] = "tallyvane";
+    char* argv[] = {name, nullptr};
+    TallyvaneApplication application(argc, argv);
+    QWidget window;
+    window.setWindowTitle(QStringLiteral("Tallyvane [Vantori]"));
+    window.show();
+    ASSERT_NE(window.windowHandle(), nullptr);
+    EXPECT_EQ(window.windowHandle()->title(), "Tallyvane [Vantori]");
+
+    // The desktop's platform plugins (xcb, Wayland) append " — " and the application's display
+    // name to every title when the program sets one, so "提示信息" would become "提示信息 —
+    // Tallyvane". The display name follows the application name exactly when none was set.
+    const QString programName = QCoreApplication::applicationName();
+    QCoreApplication::setApplicationName(QStringLiteral("probe"));
+    const QString displayName = QGuiApplication::applicationDisplayName();
+    QCoreApplication::setApplicationName(programName);
+    EXPECT_EQ(displayName, "probe") << "the program sets a display name of its own";
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <set>
 
 namespace tallyvane {
@@ -321,15 +322,16 @@ TEST(SettingsLocation, FollowsThePortableAndXdgRules)
         std::string path;
     };
     const Case cases[] = {
-        {"named by the variable", {"/tmp/t.ini", "/xdg", "/home/ann", "/opt/tv", true, true}, "/tmp/t.ini"},
-        {"writable program folder", {"", "/xdg", "/home/ann", "/opt/tv", true, false}, "/opt/tv/Tallyvane.ini"},
-        {"existing portable file", {"", "/xdg", "/home/ann", "/opt/tv", false, true}, "/opt/tv/Tallyvane.ini"},
-        {"program in the root folder", {"", "", "/home/ann", "/", true, false}, "/Tallyvane.ini"},
-        {"installed, XDG set", {"", "/xdg", "/home/ann", "/usr/bin", false, false}, "/xdg/tallyvane/Tallyvane.ini"},
-        {"installed, XDG with slash", {"", "/xdg/", "/home/ann", "/usr/bin", false, false}, "/xdg/tallyvane/Tallyvane.ini"},
-        {"installed, XDG unset", {"", "", "/home/ann", "/usr/bin", false, false}, "/home/ann/.config/tallyvane/Tallyvane.ini"},
-        {"installed, XDG relative", {"", "xdg", "/home/ann", "/usr/bin", false, false}, "/home/ann/.config/tallyvane/Tallyvane.ini"},
-        {"program folder unknown", {"", "", "/root", "", false, false}, "/root/.config/tallyvane/Tallyvane.ini"},
+        {"named by the variable", {"/tmp/t.ini", "/xdg", "/home/ann", "/opt/tv", true}, "/tmp/t.ini"},
+        {"existing portable file", {"", "/xdg", "/home/ann", "/opt/tv", true}, "/opt/tv/Tallyvane.ini"},
+        {"portable file, program in the root folder", {"", "", "/home/ann", "/", true}, "/Tallyvane.ini"},
+        // A writable program folder (~/.local/bin) without a file of its own is not a portable copy.
+        {"writable program folder", {"", "/xdg", "/home/ann", "/home/ann/.local/bin", false}, "/xdg/tallyvane/Tallyvane.ini"},
+        {"installed, XDG set", {"", "/xdg", "/home/ann", "/usr/bin", false}, "/xdg/tallyvane/Tallyvane.ini"},
+        {"installed, XDG with slash", {"", "/xdg/", "/home/ann", "/usr/bin", false}, "/xdg/tallyvane/Tallyvane.ini"},
+        {"installed, XDG unset", {"", "", "/home/ann", "/usr/bin", false}, "/home/ann/.config/tallyvane/Tallyvane.ini"},
+        {"installed, XDG relative", {"", "xdg", "/home/ann", "/usr/bin", false}, "/home/ann/.config/tallyvane/Tallyvane.ini"},
+        {"program folder unknown", {"", "", "/root", "", false}, "/root/.config/tallyvane/Tallyvane.ini"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(ChooseSettingsPath(c.surroundings), c.path) << c.name;
@@ -346,6 +348,50 @@ TEST(SettingsLocation, MakesARelativeVariableAbsolute)
     else
         ::unsetenv("TALLYVANE_INI");
     EXPECT_EQ(path, std::filesystem::current_path().string() + "/some/t.ini");
+}
+
+// An environment variable set for one test and put back afterwards.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const char* value) : m_name(name)
+    {
+        const char* saved = std::getenv(name);
+        if (saved)
+            m_saved = saved;
+        if (value)
+            ::setenv(name, value, 1);
+        else
+            ::unsetenv(name);
+    }
+    ~ScopedVariable()
+    {
+        if (m_saved)
+            ::setenv(m_name, m_saved->c_str(), 1);
+        else
+            ::unsetenv(m_name);
+    }
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_saved;
+};
+
+TEST(SettingsLocation, AWritableProgramFolderWithoutAFileIsNoPortableCopy)
+{
+    // The test program's own folder is the build tree: writable, and without a settings file.
+    const std::filesystem::path programFolder = std::filesystem::read_symlink("/proc/self/exe").parent_path();
+    ASSERT_EQ(::access(programFolder.c_str(), W_OK), 0);
+    ASSERT_FALSE(std::filesystem::exists(programFolder / "Tallyvane.ini"));
+    FixtureTree config;
+    ScopedVariable noIni("TALLYVANE_INI", nullptr);
+    ScopedVariable xdg("XDG_CONFIG_HOME", config.path().c_str());
+    EXPECT_EQ(SettingsPath(), config.path() + "/tallyvane/Tallyvane.ini");
+
+    // A file already there makes the folder a portable copy, used in place.
+    WriteFileText((programFolder / "Tallyvane.ini").string(), "[Auto]\nAct=0\n");
+    const std::string portable = SettingsPath();
+    std::filesystem::remove(programFolder / "Tallyvane.ini");
+    EXPECT_EQ(portable, (programFolder / "Tallyvane.ini").string());
 }
 
 } // namespace
