@@ -15,7 +15,8 @@ void AppendJsonString(std::string& out, std::string_view text)
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
-        if (c >= 0x20 && c != '"' && c != '\\')
+        // DEL too: JSON allows it raw, but ncdu 1.x refuses it unescaped.
+        if (c >= 0x20 && c != '"' && c != '\\' && c != 0x7F)
             continue;
         out.append(text, start, i - start);
         start = i + 1;

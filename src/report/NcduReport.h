@@ -21,7 +21,8 @@ struct NcduMetadata {
 // format's readers expect; no line-end conversion may be put in between.
 //
 // Names are written as their bytes: a quote, a backslash and the control characters are
-// escaped as JSON requires, every other byte is written as it is, so a name that is not valid
+// escaped as JSON requires (DEL as well, which ncdu 1.x wants escaped), every other byte is
+// written as it is, so a name that is not valid
 // UTF-8 comes back unchanged (ncdu writes names the same way). Files get "asize", their apparent
 // size; folders get no size of their own, since a folder's size is the sum of what is below it.
 // The scan does not learn allocated sizes, inode numbers, devices or link counts, nor which
@@ -29,7 +30,7 @@ struct NcduMetadata {
 // not written. Symbolic links are marked "notreg".
 void ExportNcdu(const EntryTree& tree, const NcduMetadata& metadata, ReportSink& sink);
 
-// Appends text to out as a JSON string, quotes included, escaping only what JSON requires.
+// Appends text to out as a JSON string, quotes included, escaping only what JSON requires and DEL.
 void AppendJsonString(std::string& out, std::string_view text);
 
 } // namespace tallyvane

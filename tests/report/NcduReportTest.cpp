@@ -32,7 +32,7 @@ TEST(NcduReport, WritesFormatOnePointTwoWithNamesAsTheirBytes)
               "[1,2,{\"progname\":\"tallyvane\",\"progver\":\"3.0.5\",\"timestamp\":1700000000},\n"
               "[{\"name\":\"/data\"},\n"
               "{\"name\":\"q\\\"b\\\\s/\",\"asize\":1},\n"
-              "{\"name\":\"c\\u0001\\u001f\\n\\r\\t\\b\\f\x7f\xff\",\"asize\":2},\n"
+              "{\"name\":\"c\\u0001\\u001f\\n\\r\\t\\b\\f\\u007f\xff\",\"asize\":2},\n"
               "[{\"name\":\"sub\"},\n"
               "{\"name\":\"deep\",\"asize\":20},\n"
               "{\"name\":\"link\",\"asize\":4,\"notreg\":true}],\n"
