@@ -32,8 +32,17 @@ void AnalysisRun::start()
         m_display.showMessage(RunMessage::SelectFolder, {});
         return;
     }
+    runBusy([this] {
+        m_display.showVolume(CurPath);
+        AnalyzeFolder(CurPath);
+        m_display.showRunOutcome(StopFlag != 0);
+    });
+}
 
-    // Whatever happens below, the controls come back to rest.
+template <typename Body>
+void AnalysisRun::runBusy(Body body)
+{
+    // Whatever happens in body, the controls come back to rest.
     struct RunEnd {
         AnalysisRun& run;
         ~RunEnd()
@@ -52,9 +61,52 @@ void AnalysisRun::start()
     m_display.showRunStarted();
     ScanCount = 0;
     TimeCount = 0;
-    m_display.showVolume(CurPath);
-    AnalyzeFolder(CurPath);
-    m_display.showRunOutcome(StopFlag != 0);
+    body();
+}
+
+void AnalysisRun::startImport(const std::string& path)
+{
+    if (refuseWhileBusy())
+        return;
+    runBusy([this, &path] {
+        m_display.showVolume({});
+        ImportResult result;
+        try {
+            FileImportInput input(path);
+            result = ImportScan(input);
+        } catch (const ImportError& error) {
+            result.outcome = ScanOutcome::Failed;
+            result.error = error.reason();
+        }
+        if (result.outcome == ScanOutcome::Failed) {
+            m_display.showImportFailed(path, result.error);
+            m_display.showRunOutcome(true);
+            return;
+        }
+        m_display.showImportedScan(result.scan);
+        m_display.showRunOutcome(result.outcome == ScanOutcome::Cancelled);
+    });
+}
+
+ImportResult AnalysisRun::ImportScan(ImportInput& input)
+{
+    m_display.showTreeEmptying();
+    m_tree.ClearEntries();
+    ImportResult result;
+    try {
+        result.scan = ImportNcdu(input, m_tree, *this);
+        if (StopFlag != 0)
+            result.outcome = ScanOutcome::Cancelled;
+    } catch (const ImportError& error) {
+        // Never a partial tree shown as if it were the scan.
+        m_tree.ClearEntries();
+        result.outcome = ScanOutcome::Failed;
+        result.error = error.what();
+    }
+    m_currentFolder = NoEntry;
+    SortEntries(m_tree, m_sortKey, m_sortDirection);
+    m_display.showTreeFilled(m_tree.FirstEntry());
+    return result;
 }
 
 ScanOutcome AnalysisRun::AnalyzeFolder(const std::string& path)

@@ -4,6 +4,7 @@
 #include "analysis/EntrySort.h"
 #include "analysis/EntryTree.h"
 #include "analysis/FolderScan.h"
+#include "analysis/NcduImport.h"
 #include "platform/FileSystem.h"
 
 #include <cstdint>
@@ -23,6 +24,13 @@ enum class RunMessage {
 
 // How a scan of a folder ended.
 enum class ScanOutcome { Complete, Cancelled, Failed, NotAFolder };
+
+// How an import ended; after a failure the tree is empty and error says why.
+struct ImportResult {
+    ScanOutcome outcome = ScanOutcome::Complete;
+    ImportedScan scan;
+    std::string error; // with the byte offset where reading stopped
+};
 
 // What a run shows, and where it hands control back to whoever shows it. The window implements
 // all of it; the command line only what a terminal shows.
@@ -46,6 +54,10 @@ public:
     virtual void showRunStarted() {}
     // The volume holding path is about to be scanned.
     virtual void showVolume(const std::string& /*path*/) {}
+    // The tree shown comes from an import of this scan, not from this machine's files.
+    virtual void showImportedScan(const ImportedScan& /*scan*/) {}
+    // The import of the file at path failed for the reason given.
+    virtual void showImportFailed(const std::string& /*path*/, const std::string& /*reason*/) {}
     // The tree is about to be emptied and filled again: the views let go of its entries and
     // hold their updates until showTreeFilled.
     virtual void showTreeEmptying() {}
@@ -76,6 +88,13 @@ public:
     void start();
     // Scans path (bytes, with or without a trailing separator) into a new tree and sorts it.
     ScanOutcome AnalyzeFolder(const std::string& path);
+    // Runs an import of the ncdu export at path ("-": standard input) in place of a scan,
+    // unless a run is going on.
+    void startImport(const std::string& path);
+    // Reads an ncdu export from input into a new tree and sorts it, as AnalyzeFolder does with
+    // a folder; a stop keeps what was read, as after a stopped scan, while a file that does not
+    // follow the format leaves the tree empty.
+    ImportResult ImportScan(ImportInput& input);
     // Asks a running scan to stop and puts the controls at rest.
     void cancel();
     // One second of the run has passed.
@@ -99,6 +118,9 @@ public:
     std::int32_t TimeCount = 0; // seconds since the scan began
 
 private:
+    // Makes the run busy for body's length and puts the controls back at rest afterwards.
+    template <typename Body>
+    void runBusy(Body body);
     void pumpMessages() override;
     bool stopRequested() const override { return StopFlag == 1; }
     void folderEntered(const EntryTree& tree, EntryId folder) override;

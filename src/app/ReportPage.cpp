@@ -152,6 +152,11 @@ void ReportPage::showVolume(const std::string& path)
     Summary->ShowVolumeSummary(path);
 }
 
+void ReportPage::showImportSummary(const ImportSummary& summary)
+{
+    Summary->showImportSummary(summary);
+}
+
 void ReportPage::setTreemapScanning(bool scanning)
 {
     Treemap->setScanning(scanning);

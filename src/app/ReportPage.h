@@ -22,6 +22,7 @@ class TImageListEx;
 class TreemapView;
 class VolumeQueries;
 class VolumeSummaryPage;
+struct ImportSummary;
 
 // The analysis results page: the white panel with the path, the scan's count, time and state,
 // the folder and run buttons, and below it the grid of tree, the pie chart and the volume
@@ -45,6 +46,8 @@ public:
     void showState(const QString& text);
     // The summary of the volume holding path; empty clears it.
     void showVolume(const std::string& path);
+    // The summary of an imported scan in place of a volume's.
+    void showImportSummary(const ImportSummary& summary);
     // While a scan runs the treemap shows a short text; it draws the tree once it is filled.
     void setTreemapScanning(bool scanning);
     // The pie chart of folder's largest parts.

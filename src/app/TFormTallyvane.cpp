@@ -11,6 +11,7 @@
 #include "app/ToolbarButton.h"
 #include "presentation/Version.h"
 #include "app/WindowRunDisplay.h"
+#include "cli/ExportCommand.h"
 #include "commands/EntryCommands.h"
 #include "commands/FileManagerCommands.h"
 #include "commands/MessageBoxes.h"
@@ -118,7 +119,12 @@ void TFormTallyvane::FormCreate(const std::vector<std::string>& arguments)
     }
     TabAbout->setHomeUrl(HomeURL);
 
-    if (!arguments.empty()) {
+    const CommandLine line = ParseCommandLine(arguments);
+    if (!line.options.importFile.empty()) {
+        StartImport = line.options.importFile;
+    } else if (!arguments.empty() && isScanExport(arguments.front())) {
+        StartImport = arguments.front();
+    } else if (!arguments.empty()) {
         const std::string folder = AbsolutePath(arguments.front());
         if (m_services.fileSystem.isFolder(folder)) {
             m_run->CurPath = folder;
@@ -286,6 +292,12 @@ void TFormTallyvane::closeEvent(QCloseEvent* event)
 
 void TFormTallyvane::FormActivate()
 {
+    if (!StartImport.empty()) {
+        QMetaObject::invokeMethod(this, [this, path = std::move(StartImport)] { importScan(path); },
+                                  Qt::QueuedConnection);
+        StartImport.clear();
+        return;
+    }
     if (StartPath.empty())
         return;
     StartPath.clear();
@@ -340,6 +352,12 @@ bool TFormTallyvane::WMDropFiles(const std::vector<std::string>& droppedPaths)
     if (droppedPaths.empty())
         return false;
     const std::string& path = droppedPaths.front();
+    if (!path.empty() && isScanExport(path)) {
+        if (m_run->refuseWhileBusy())
+            return false;
+        QMetaObject::invokeMethod(this, [this, path] { importScan(path); }, Qt::QueuedConnection);
+        return true;
+    }
     if (path.empty() || !m_services.fileSystem.isFolder(path))
         return false;
     if (m_run->refuseWhileBusy())
@@ -348,6 +366,20 @@ bool TFormTallyvane::WMDropFiles(const std::vector<std::string>& droppedPaths)
     // The drop ends before the analysis starts, so the program that dragged is not kept waiting.
     QMetaObject::invokeMethod(this, &TFormTallyvane::BTNRunClick, Qt::QueuedConnection);
     return true;
+}
+
+void TFormTallyvane::importScan(const std::string& path)
+{
+    m_run->startImport(path);
+}
+
+bool TFormTallyvane::isScanExport(const std::string& path) const
+{
+    static constexpr std::string_view Suffix = ".json";
+    if (path.size() <= Suffix.size() || m_services.fileSystem.isFolder(path) || !m_services.fileSystem.exists(path))
+        return false;
+    const std::string_view end = std::string_view(path).substr(path.size() - Suffix.size());
+    return QLatin1StringView(end.data(), static_cast<qsizetype>(end.size())).compare(QLatin1StringView(".json"), Qt::CaseInsensitive) == 0;
 }
 
 namespace {

@@ -54,8 +54,10 @@ public:
     void FormActivate();
     void RzBtnDirectoryClick();
     // Paths as bytes; only the first counts. True when the drop was taken: its first item is a
-    // folder and no analysis was running.
+    // folder or a scan to import, and no analysis was running.
     bool WMDropFiles(const std::vector<std::string>& droppedPaths);
+    // Shows the ncdu export at path as if its folder had been analysed here.
+    void importScan(const std::string& path);
 
     // Toolbar.
     void TBAnalysisClick();
@@ -94,6 +96,7 @@ public:
     ResultGrid& grid();
 
     std::string StartPath; // the command-line folder, analysed once the window shows
+    std::string StartImport; // the command-line ncdu export, imported once the window shows
     Settings Options;      // AutoAnalyze, ColShow1 to ColShow6, SkinNo
     QString HomeURL;
     QString UpdateURL;
@@ -113,6 +116,8 @@ private:
     void connectPages();
     void runEnded(bool closeNow);
     void chooseFolder(const std::string& path);
+    // True for a file that is not a folder and is named like an ncdu export (".json").
+    bool isScanExport(const std::string& path) const;
     // Runs a handler the user started; an error it raises goes to the application's error box.
     template <typename Handler>
     void guarded(Handler handler);

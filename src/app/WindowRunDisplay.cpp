@@ -7,6 +7,7 @@
 #include "platform/FileNames.h"
 #include "presentation/ElapsedTime.h"
 #include "presentation/MessageTexts.h"
+#include "presentation/VolumeSummary.h"
 #include "views/ResultGrid.h"
 
 #include <QCoreApplication>
@@ -90,7 +91,21 @@ void WindowRunDisplay::showRunStarted()
 
 void WindowRunDisplay::showVolume(const std::string& path)
 {
+    m_commands.setImportedScan(false);
     m_page.showVolume(path);
+}
+
+void WindowRunDisplay::showImportedScan(const ImportedScan& scan)
+{
+    m_commands.setImportedScan(true);
+    m_page.showImportSummary(SummariseImport(scan));
+}
+
+void WindowRunDisplay::showImportFailed(const std::string& path, const std::string& reason)
+{
+    m_messages.show(QString::fromUtf8(MsgImportError) + DecodeFileName(path) + QLatin1Char('\r')
+                        + QString::fromStdString(reason),
+                    QString::fromUtf8(MsgCaption), MessageIcon::Error);
 }
 
 void WindowRunDisplay::showTreeEmptying()

@@ -37,6 +37,8 @@ public:
     bool confirmExit() override;
     void showRunStarted() override;
     void showVolume(const std::string& path) override;
+    void showImportedScan(const ImportedScan& scan) override;
+    void showImportFailed(const std::string& path, const std::string& reason) override;
     void showTreeEmptying() override;
     void showTreeFilled(EntryId root) override;
     void showRunOutcome(bool cancelled) override;

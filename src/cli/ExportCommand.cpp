@@ -81,8 +81,14 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
                 line.options.format = ReportFormat::Rtf;
             else if (value == "text")
                 line.options.format = ReportFormat::Text;
+            else if (value == "ncdu")
+                line.options.format = ReportFormat::Ncdu;
             else if (line.error.empty())
-                line.error = "unknown export format '" + value + "' (html, rtf or text)";
+                line.error = "unknown export format '" + value + "' (html, rtf, text or ncdu)";
+        } else if (takeOption(arguments, i, "--import", value, line.error)) {
+            if (value.empty() && line.error.empty())
+                line.error = "--import needs a file name";
+            line.options.importFile = value;
         } else if (takeOption(arguments, i, "--separator", value, line.error)) {
             if (value.empty() && line.error.empty())
                 line.error = "the separator must not be empty";
@@ -119,7 +125,13 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
         return line;
     }
     line.action = CommandLine::Action::Export;
-    if (positional.size() != 1)
+    if (line.options.format == ReportFormat::Ncdu && line.options.maxDepth >= 0)
+        line.error = "--max-depth does not apply to --export ncdu, which holds the whole tree";
+    else if (!line.options.importFile.empty() && !positional.empty())
+        line.error = "give either a folder or --import FILE, not both";
+    else if (!line.options.importFile.empty())
+        return line;
+    else if (positional.size() != 1)
         line.error = positional.empty() ? "no folder given" : "only one folder can be exported";
     else
         line.options.folder = positional.front();
@@ -128,14 +140,18 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
 
 std::string UsageText()
 {
-    return "Usage: tallyvane [FOLDER]\n"
-           "       tallyvane --export html|rtf|text [--separator S] [--max-depth N] [--threads N]\n"
-           "                 [--output FILE] FOLDER\n"
+    return "Usage: tallyvane [FOLDER | FILE.json | --import FILE]\n"
+           "       tallyvane --export html|rtf|text|ncdu [--separator S] [--max-depth N] [--threads N]\n"
+           "                 [--output FILE] FOLDER | --import FILE\n"
            "\n"
            "Shows where the space in FOLDER goes. With --export, scans FOLDER without a window and\n"
            "writes the result grid as a report, largest entries first in every folder.\n"
            "\n"
-           "  --export FORMAT   html (a table), rtf (a table) or text (delimited text)\n"
+           "  --export FORMAT   html (a table), rtf (a table), text (delimited text) or ncdu (the\n"
+           "                    whole tree in the ncdu JSON export format, which ncdu -f reads)\n"
+           "  --import FILE     read a scan exported in the ncdu JSON format (by ncdu -o, gdu -o\n"
+           "                    or --export ncdu) instead of scanning a folder; - reads standard\n"
+           "                    input. Without --export the window shows the imported scan\n"
            "  --separator S     the text report's field separator (default: a tab)\n"
            "  --max-depth N     report only the entries N or fewer levels below FOLDER;\n"
            "                    every size still counts everything below it\n"
@@ -154,10 +170,19 @@ int RunExport(const ExportOptions& options, ExportEnvironment& environment)
         return 1;
     };
     FileSystem& fileSystem = environment.fileSystem;
-    if (options.folder.empty() || !fileSystem.exists(options.folder))
+    const bool importing = !options.importFile.empty();
+    std::unique_ptr<FileImportInput> input;
+    if (importing) {
+        try {
+            input = std::make_unique<FileImportInput>(options.importFile);
+        } catch (const ImportError& error) {
+            return fail("cannot import '" + options.importFile + "': " + error.reason());
+        }
+    } else if (options.folder.empty() || !fileSystem.exists(options.folder)) {
         return fail("cannot analyse '" + options.folder + "': no such folder");
-    if (!fileSystem.isFolder(options.folder))
+    } else if (!fileSystem.isFolder(options.folder)) {
         return fail("cannot analyse '" + options.folder + "': not a folder");
+    }
 
     // Open the output first, so that an unwritable destination is reported before a long scan.
     std::unique_ptr<AtomicFile> file;
@@ -171,12 +196,17 @@ int RunExport(const ExportOptions& options, ExportEnvironment& environment)
     QuietDisplay quiet;
     EntryTree tree;
     AnalysisRun run(tree, fileSystem, environment.progress ? *environment.progress : quiet);
-    switch (run.AnalyzeFolder(options.folder)) {
+    ImportResult imported;
+    if (importing)
+        imported = run.ImportScan(*input);
+    switch (importing ? imported.outcome : run.AnalyzeFolder(options.folder)) {
     case ScanOutcome::Complete:
         break;
     case ScanOutcome::Cancelled:
         return 130;
     case ScanOutcome::Failed:
+        if (importing)
+            return fail("cannot import '" + options.importFile + "': " + imported.error);
         return fail("cannot analyse '" + options.folder + "': out of memory");
     case ScanOutcome::NotAFolder:
         return fail("cannot analyse '" + options.folder + "': not a folder");

@@ -12,7 +12,7 @@
 
 namespace tallyvane {
 
-// tallyvane --export html|rtf|text [--separator S] [--max-depth N] [--output FILE] FOLDER
+// tallyvane --export html|rtf|text|ncdu [--separator S] [--max-depth N] [--output FILE] FOLDER|--import FILE
 struct ExportOptions {
     ReportFormat format = ReportFormat::Text;
     std::string separator{DefaultSeparator}; // bytes
@@ -20,6 +20,7 @@ struct ExportOptions {
     unsigned threads = 0; // threads that read the file system; 0: automatic
     std::string output; // empty: standard output
     std::string folder;
+    std::string importFile; // an ncdu export read in place of scanning a folder; "-": standard input
 };
 
 struct CommandLine {
@@ -43,7 +44,7 @@ struct ExportEnvironment {
     AnalysisDisplay* progress; // shows progress and may stop the scan; none: a quiet, unstoppable scan
 };
 
-// Scans options.folder, sorts every folder by size (largest first) and writes the report with
+// Scans options.folder (or imports options.importFile), sorts every folder by size (largest first) and writes the report with
 // CR LF line ends, to options.output (replaced atomically) or to the output stream. Returns the
 // process exit code: 0 on success, 1 on failure (the reason written to messages), 130 when
 // the progress host asked to stop.

@@ -19,16 +19,25 @@ EntryCommands::EntryCommands(ResultGrid& grid, CommandServices services, QWidget
 {
 }
 
+bool EntryCommands::refuseImported()
+{
+    if (!m_importedScan)
+        return false;
+    m_services.messages.show(QString::fromUtf8(MsgImportedEntry), QString::fromUtf8(MsgCaption),
+                             MessageIcon::Information);
+    return true;
+}
+
 void EntryCommands::showInFileManager()
 {
-    if (const EntryId entry = m_grid.FocusedEntry(); entry != NoEntry)
+    if (const EntryId entry = m_grid.FocusedEntry(); entry != NoEntry && !refuseImported())
         m_services.desktop.showFolder(TargetsOf(m_grid.tree(), entry).explorerFolder);
 }
 
 void EntryCommands::open()
 {
     const EntryId entry = m_grid.FocusedEntry();
-    if (entry == NoEntry)
+    if (entry == NoEntry || refuseImported())
         return;
     const std::string path = TargetsOf(m_grid.tree(), entry).openPath;
     if (m_grid.tree().isFolder(entry))
@@ -58,7 +67,7 @@ void EntryCommands::search()
 void EntryCommands::showProperties()
 {
     const EntryId entry = m_grid.FocusedEntry();
-    if (entry == NoEntry)
+    if (entry == NoEntry || refuseImported())
         return;
     if (m_services.desktop.showItemProperties(TargetsOf(m_grid.tree(), entry).propertiesPath))
         return;
@@ -102,7 +111,7 @@ void EntryCommands::countRows()
 
 void EntryCommands::SaveReport(ReportFormat format)
 {
-    static const char* const suffixes[] = {"html", "rtf", "txt"};
+    static const char* const suffixes[] = {"html", "rtf", "txt", "json"};
     const QString suffix = QString::fromLatin1(suffixes[static_cast<int>(format)]);
     const std::optional<QString> path =
         m_services.saveDialog.askFileName(m_owner, suffix, QStringLiteral("*.") + suffix);

@@ -18,6 +18,8 @@ inline constexpr char MsgOpenError[] = "打开错误！\r磁盘或文件夹：";
 inline constexpr char MsgScanError[] = "扫描文件夹错误!\r";
 inline constexpr char MsgMinutes[] = "分钟";
 inline constexpr char MsgSeconds[] = "秒";
+inline constexpr char MsgImportedEntry[] = "此条目来自导入的扫描结果，本机上没有对应的文件。";
+inline constexpr char MsgImportError[] = "无法导入扫描结果：";
 
 // The caption of the program's error box and of its exit question.
 inline constexpr char ProgramCaption[] = "Tallyvane";

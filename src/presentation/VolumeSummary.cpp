@@ -4,6 +4,8 @@
 #include "presentation/SizeText.h"
 #include "platform/FileNames.h"
 
+#include <QDateTime>
+
 namespace tallyvane {
 namespace {
 
@@ -72,6 +74,18 @@ QString DriveTypeText(DriveType type)
         return QStringLiteral("RAM 磁盘");
     }
     return QString();
+}
+
+ImportSummary SummariseImport(const ImportedScan& scan)
+{
+    ImportSummary summary;
+    summary.path = DecodeFileName(scan.rootPath);
+    summary.program = QString::fromUtf8(scan.programName);
+    if (!scan.programVersion.empty())
+        summary.program += QLatin1Char(' ') + QString::fromUtf8(scan.programVersion);
+    if (scan.timestamp)
+        summary.time = QDateTime::fromSecsSinceEpoch(*scan.timestamp).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    return summary;
 }
 
 } // namespace tallyvane

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "analysis/NcduImport.h"
 #include "presentation/ChartSlices.h"
 #include "platform/VolumeQueries.h"
 
@@ -36,5 +37,16 @@ struct VolumeSummary {
 VolumeSummary SummariseVolume(VolumeQueries& queries, const std::string& path);
 
 QString DriveTypeText(DriveType type);
+
+// What the Summary page shows of an imported scan in place of a volume: the scanned folder as
+// the export names it, the program that wrote the export and when (local time; empty when the
+// export does not say).
+struct ImportSummary {
+    QString path;
+    QString program;
+    QString time;
+};
+
+ImportSummary SummariseImport(const ImportedScan& scan);
 
 } // namespace tallyvane

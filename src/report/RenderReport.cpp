@@ -2,15 +2,24 @@
 #include "report/RenderReport.h"
 
 #include "platform/AtomicFile.h"
+#include "presentation/Version.h"
 #include "report/HtmlReport.h"
+#include "report/NcduReport.h"
 #include "report/RtfReport.h"
 #include "report/TextReport.h"
+
+#include <ctime>
 
 namespace tallyvane {
 
 void RenderReport(ReportFormat format, const GridReport& report, const EntryTree& tree,
                   std::string_view separator, ReportSink& sink)
 {
+    if (format == ReportFormat::Ncdu) {
+        // A file for other programs to read, with LF line ends as their own exports have.
+        ExportNcdu(tree, {"tallyvane", ProgramVersion, static_cast<std::int64_t>(std::time(nullptr))}, sink);
+        return;
+    }
     CrLfSink lines(sink);
     switch (format) {
     case ReportFormat::Html:
@@ -21,6 +30,8 @@ void RenderReport(ReportFormat format, const GridReport& report, const EntryTree
         break;
     case ReportFormat::Text:
         ExportText(report, tree, separator, lines);
+        break;
+    case ReportFormat::Ncdu:
         break;
     }
     lines.finish();

@@ -47,7 +47,8 @@ void showText(QLabel* label, const std::optional<QString>& text)
 VolumeSummaryPage::VolumeSummaryPage(VolumeQueries& queries, QWidget* parent)
     : QWidget(parent), m_queries(queries)
 {
-    auto* box = new QGroupBox(QStringLiteral("卷摘要"), this);
+    auto* box = new QGroupBox(this);
+    m_box = box;
     auto* facts = new QGridLayout;
     struct Row {
         const char* caption;
@@ -65,11 +66,13 @@ VolumeSummaryPage::VolumeSummaryPage(VolumeQueries& queries, QWidget* parent)
         {"labkykj", "可用空间：", "labkykjv", "Image3", FreeSpaceColour},
     };
     QLabel* values[std::size(rows)];
+    QLabel* captions[std::size(rows)];
     for (int i = 0; i < static_cast<int>(std::size(rows)); ++i) {
         const Row& row = rows[i];
         if (row.swatch)
             facts->addWidget(makeSwatch(row.swatch, row.swatchColour, box), i, 0);
-        facts->addWidget(makeLabel(row.caption, QString::fromUtf8(row.captionText), box), i, 1);
+        captions[i] = makeLabel(row.caption, QString::fromUtf8(row.captionText), box);
+        facts->addWidget(captions[i], i, 1);
         values[i] = makeLabel(row.value, QString(), box);
         values[i]->setTextInteractionFlags(Qt::TextSelectableByMouse);
         facts->addWidget(values[i], i, 2);
@@ -78,6 +81,8 @@ VolumeSummaryPage::VolumeSummaryPage(VolumeQueries& queries, QWidget* parent)
     facts->setRowStretch(static_cast<int>(std::size(rows)), 1);
     m_path = values[0];
     m_type = values[1];
+    m_typeCaption = captions[1];
+    m_clusterCaption = captions[2];
     m_cluster = values[2];
     m_capacity = values[3];
     m_used = values[4];
@@ -92,11 +97,26 @@ VolumeSummaryPage::VolumeSummaryPage(VolumeQueries& queries, QWidget* parent)
     boxLayout->addWidget(m_chart, 1);
     auto* pageLayout = new QHBoxLayout(this);
     pageLayout->addWidget(box);
+    showVolumeCaptions(true);
 }
 
 void VolumeSummaryPage::ShowVolumeSummary(const std::string& path)
 {
+    showVolumeCaptions(true);
     display(SummariseVolume(m_queries, path));
+}
+
+void VolumeSummaryPage::showImportSummary(const ImportSummary& summary)
+{
+    showVolumeCaptions(false);
+    display({summary.path, summary.program, summary.time, QString(), QString(), QString(), {}});
+}
+
+void VolumeSummaryPage::showVolumeCaptions(bool volume)
+{
+    m_box->setTitle(volume ? QStringLiteral("卷摘要") : QStringLiteral("导入的扫描结果"));
+    m_typeCaption->setText(volume ? QStringLiteral("类型：") : QStringLiteral("程序："));
+    m_clusterCaption->setText(volume ? QStringLiteral("簇大小：") : QStringLiteral("扫描时间："));
 }
 
 void VolumeSummaryPage::display(const VolumeSummary& summary)

@@ -26,6 +26,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDateTime>
 #include <QDir>
 #include <QDropEvent>
 #include <QMimeData>
@@ -353,6 +354,68 @@ TEST_F(FormTest, ACommandLineFolderIsAnalysedOnceWhenTheWindowShows)
     refused->show();
     QTest::qWait(20);
     EXPECT_EQ(refused->grid().tree().EntryCount(), 0u);
+}
+
+TEST_F(FormTest, AnImportedScanShowsAsIfAnalysedAndItsEntriesAreNotOpened)
+{
+    writeIni("[Auto]\nAct=0\n");
+    const std::string json = settings.pathOf("server.JSON");
+    std::ofstream(json) << "[1,2,{\"progname\":\"ncdu\",\"progver\":\"2.3\",\"timestamp\":1700000000},\n"
+                           "[{\"name\":\"/srv/www\",\"asize\":4096},{\"name\":\"small\",\"asize\":10},\n"
+                           "[{\"name\":\"logs\",\"asize\":4096},{\"name\":\"a.log\",\"asize\":700}]]]\n";
+    for (const std::vector<std::string>& arguments : {std::vector<std::string>{json},
+                                                      std::vector<std::string>{"--import", json}}) {
+        auto form = makeForm(arguments);
+        form->show();
+        QTest::qWait(20);
+        const EntryTree& tree = form->grid().tree();
+        ASSERT_EQ(tree.EntryCount(), 4u);
+        const EntryId root = tree.FirstEntry();
+        EXPECT_EQ(tree.name(root), "/srv/www");
+        EXPECT_EQ(tree.size(root), 710) << "a folder's own size is not added";
+        EXPECT_EQ(tree.name(tree.childAt(root, 0)), "logs") << "sorted largest first";
+        EXPECT_EQ(text(*form, "Label13"), QStringLiteral("完成"));
+        EXPECT_EQ(text(*form, "labljv"), QStringLiteral("/srv/www"));
+        EXPECT_EQ(text(*form, "lablx"), QStringLiteral("程序："));
+        EXPECT_EQ(text(*form, "lablxv"), QStringLiteral("ncdu 2.3"));
+        EXPECT_EQ(text(*form, "labcdxv"),
+                  QDateTime::fromSecsSinceEpoch(1700000000).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+        EXPECT_EQ(text(*form, "labrlv"), QString());
+
+        messages.shown.clear();
+        form->grid().FocusEntry(tree.childAt(root, 0));
+        form->NRMClick();
+        form->NOpenClick();
+        form->NPropertyClick();
+        const Message imported{"此条目来自导入的扫描结果，本机上没有对应的文件。", "提示信息", MessageIcon::Information};
+        EXPECT_EQ(messages.shown, (std::vector<Message>{imported, imported, imported}));
+        EXPECT_TRUE(desktop.foldersShown.empty() && desktop.filesOpened.empty() && desktop.propertiesAsked.empty());
+
+        // A scan afterwards is this machine's again.
+        form->run().CurPath = folders.path();
+        form->BTNRunClick();
+        EXPECT_EQ(text(*form, "lablx"), QStringLiteral("类型："));
+        form->grid().FocusEntry(form->grid().tree().FirstEntry());
+        form->NOpenClick();
+        EXPECT_EQ(desktop.foldersShown, std::vector<std::string>{folders.path()});
+        desktop.foldersShown.clear();
+    }
+}
+
+TEST_F(FormTest, ABadImportSaysWhereAndShowsNoTree)
+{
+    const std::string json = settings.pathOf("broken.json");
+    std::ofstream(json) << "[1,2,{},[{\"name\":\"/srv\"},{\"name\":\"a\",\"asize\":1}";
+    auto form = makeForm({"--import", json});
+    form->show();
+    QTest::qWait(20);
+    EXPECT_EQ(form->grid().tree().EntryCount(), 0u);
+    ASSERT_FALSE(messages.shown.empty());
+    EXPECT_EQ(messages.shown.back(),
+              (Message{QStringLiteral("无法导入扫描结果：") + QString::fromStdString(json)
+                           + QStringLiteral("\rbyte 47: the file ends early; expected ',' or ']'"),
+                       "提示信息", MessageIcon::Error}));
+    EXPECT_FALSE(form->run().isBusy());
 }
 
 TEST_F(FormTest, DroppedFoldersRunAtOnceAndOtherDropsAreIgnored)

@@ -8,9 +8,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
+
 #include <sys/wait.h>
 
 #include <csignal>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 namespace tallyvane {
@@ -19,6 +23,7 @@ namespace {
 using test::FakeFileSystem;
 using test::FixtureTree;
 using test::ReadFileText;
+using test::WriteFileText;
 
 std::string readStream(std::FILE* stream)
 {
@@ -62,7 +67,10 @@ TEST(CommandLine, ReadsTheExportOptionsInEitherForm)
 TEST(CommandLine, TellsWhatIsWrongWithTheArguments)
 {
     const std::pair<std::vector<std::string>, std::string> cases[] = {
-        {{"--export", "pdf", "/data"}, "unknown export format 'pdf' (html, rtf or text)"},
+        {{"--export", "pdf", "/data"}, "unknown export format 'pdf' (html, rtf, text or ncdu)"},
+        {{"--export", "ncdu", "--max-depth", "1", "/a"}, "--max-depth does not apply to --export ncdu, which holds the whole tree"},
+        {{"--export", "text", "--import", "scan.json", "/a"}, "give either a folder or --import FILE, not both"},
+        {{"--export", "text", "--import="}, "--import needs a file name"},
         {{"--export", "text"}, "no folder given"},
         {{"--export", "text", "/a", "/b"}, "only one folder can be exported"},
         {{"--export", "text", "--max-depth", "-1", "/a"}, "--max-depth needs a whole number of 0 or more"},
@@ -85,6 +93,14 @@ TEST(CommandLine, HelpVersionAndTheWindow)
     EXPECT_EQ(window.action, CommandLine::Action::Window);
     EXPECT_EQ(window.options.folder, "/home/ann");
     EXPECT_EQ(parse({}).action, CommandLine::Action::Window);
+
+    const CommandLine imported = parse({"--import", "-", "--export", "ncdu"});
+    ASSERT_EQ(imported.error, "");
+    EXPECT_EQ(imported.action, CommandLine::Action::Export);
+    EXPECT_EQ(imported.options.format, ReportFormat::Ncdu);
+    EXPECT_EQ(imported.options.importFile, "-");
+    EXPECT_EQ(parse({"--import=scan.json"}).options.importFile, "scan.json");
+    EXPECT_EQ(parse({"--import=scan.json"}).action, CommandLine::Action::Window);
 }
 
 class ExportRun : public ::testing::Test {
@@ -252,6 +268,127 @@ TEST(Program, ExitCodesTellSuccessFailureAndMisuse)
     EXPECT_EQ(out, "tallyvane 3.0.5\n");
     EXPECT_EQ(runProgram("--help", &out), 0);
     EXPECT_TRUE(out.starts_with("Usage: tallyvane")) << out;
+}
+
+// Names that break careless writers and readers: JSON's own quote and escape, control
+// characters, a line break, bytes that are not UTF-8 and the longest name a file system allows.
+class NcduRoundTrip : public ExportRun {
+protected:
+    NcduRoundTrip()
+    {
+        fixture.makeFolder("odd \"quoted\" \\back\\slash");
+        fixture.makeFile("odd \"quoted\" \\back\\slash/ctl\x01\x1f\x7f", 77);
+        fixture.makeFile("odd \"quoted\" \\back\\slash/new\nline\r\tx", 1500);
+        fixture.makeFolder("bad \xff\xfe utf8 \xc3");
+        fixture.makeFile("bad \xff\xfe utf8 \xc3/" + std::string(255, 'n'), 4097);
+        fixture.makeFile("bad \xff\xfe utf8 \xc3/caf\xc3\xa9 \xf0\x9f\x98\x80", 12);
+        fixture.makeFolder("empty");
+        fixture.makeSymlink("link", "notes.txt");
+    }
+    ~NcduRoundTrip() override
+    {
+        // Qt's removal cannot name what is not UTF-8; the standard library takes the bytes.
+        std::filesystem::remove_all(fixture.pathOf("bad \xff\xfe utf8 \xc3"));
+    }
+
+    std::string exported(ExportOptions options)
+    {
+        std::fclose(output);
+        output = std::tmpfile();
+        EXPECT_EQ(run(options), 0) << readStream(messages);
+        return readStream(output);
+    }
+
+    std::string textOf(const std::string& importFile, int maxDepth)
+    {
+        ExportOptions options;
+        options.importFile = importFile;
+        options.maxDepth = maxDepth;
+        return exported(options);
+    }
+
+    std::string directText(int maxDepth)
+    {
+        ExportOptions options;
+        options.folder = fixture.path();
+        options.maxDepth = maxDepth;
+        return exported(options);
+    }
+
+    std::string exportNcdu()
+    {
+        const std::string json = scratch.path().toStdString() + "/scan.json";
+        ExportOptions options;
+        options.folder = fixture.path();
+        options.format = ReportFormat::Ncdu;
+        options.output = json;
+        EXPECT_EQ(run(options), 0) << readStream(messages);
+        return json;
+    }
+
+    QTemporaryDir scratch;
+};
+
+TEST_F(NcduRoundTrip, ImportOfTheExportGivesTheScansReportsByteForByte)
+{
+    const std::string json = exportNcdu();
+    const std::string written = ReadFileText(json);
+    EXPECT_NE(written.find("\xff\xfe utf8 \xc3"), std::string::npos) << "raw bytes, not replaced";
+    EXPECT_EQ(written.find('\r'), std::string::npos);
+    for (const int depth : {-1, 1}) {
+        SCOPED_TRACE(depth);
+        const std::string direct = directText(depth);
+        EXPECT_NE(direct.find("\tlink\t"), std::string::npos);
+        EXPECT_EQ(textOf(json, depth), direct);
+    }
+}
+
+TEST_F(NcduRoundTrip, NcduReadsTheExport)
+{
+    if (std::system("command -v ncdu >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "ncdu is not installed (scripts/setup.sh --bench installs it)";
+    const std::string json = exportNcdu();
+    // ncdu imports our file and exports what it read; our reader then gives the same report.
+    const std::string again = scratch.path().toStdString() + "/again.json";
+    const std::string command = "ncdu -0 -f '" + json + "' -o '" + again + "' 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    EXPECT_TRUE(ReadFileText(again).starts_with("[1,")) << ReadFileText(again);
+    EXPECT_EQ(textOf(again, -1), directText(-1));
+}
+
+TEST_F(ExportRun, BadImportsExitWithOneAndSayWhere)
+{
+    QTemporaryDir scratch;
+    const std::string bad = scratch.path().toStdString() + "/bad.json";
+    WriteFileText(bad, "[1,2,{},[{\"name\":\"/a\"},{\"name\":\"b\",\"asize\":-3}]]");
+    ExportOptions options;
+    options.importFile = bad;
+    EXPECT_EQ(run(options), 1);
+    EXPECT_EQ(readStream(messages), "tallyvane: cannot import '" + bad
+                                        + "': byte 43: \"asize\" out of range (0 to 9223372036854775807)\n");
+    EXPECT_EQ(readStream(output), "");
+
+    std::fclose(messages);
+    messages = std::tmpfile();
+    options.importFile = scratch.path().toStdString() + "/missing.json";
+    EXPECT_EQ(run(options), 1);
+    EXPECT_EQ(readStream(messages), "tallyvane: cannot import '" + options.importFile
+                                        + "': cannot open the file: No such file or directory\n");
+}
+
+TEST(Program, ImportsFromStandardInput)
+{
+    FixtureTree fixture;
+    fixture.makeFile("a.txt", 1234);
+    std::string direct;
+    std::string imported;
+    ASSERT_EQ(runProgram("--export text '" + fixture.path() + "'", &direct), 0);
+    ASSERT_EQ(runProgram("--export ncdu '" + fixture.path() + "' | " + TALLYVANE_EXECUTABLE
+                             + " --import - --export text",
+                         &imported),
+              0);
+    EXPECT_EQ(imported, direct);
+    EXPECT_EQ(runProgram("--import - --export text < /dev/null"), 1);
 }
 
 } // namespace

@@ -1,27 +1,26 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Runs the fuzz entry over every file of the seed corpus folders given, without libFuzzer, so
-// the seeds are checked by every build. A broken promise aborts the program.
-#include "IniTextFuzz.h"
-
+// Runs a fuzz target once on every file of the folders given, so the seed corpus is an ordinary
+// test in builds without the fuzzer.
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 
-int main(int argc, char** argv)
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+
+int main(int argc, char* argv[])
 {
-    std::size_t inputs = 0;
+    int inputs = 0;
     for (int i = 1; i < argc; ++i) {
-        for (const auto& entry : std::filesystem::directory_iterator(argv[i])) {
-            if (!entry.is_regular_file())
-                continue;
-            std::ifstream in(entry.path(), std::ios::binary);
-            const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-            tallyvane::fuzz::IniTextOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+        for (const auto& file : std::filesystem::directory_iterator(argv[i])) {
+            std::ifstream in(file.path(), std::ios::binary);
+            const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+            LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
             ++inputs;
         }
     }
-    std::printf("%zu inputs\n", inputs);
+    std::printf("%d inputs\n", inputs);
     return inputs > 0 ? 0 : 1;
 }
