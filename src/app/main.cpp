@@ -5,6 +5,7 @@
 #include "app/TallyvaneApplication.h"
 #include "cli/ExportCommand.h"
 #include "cli/TerminalProgress.h"
+#include "cli/TerminalText.h"
 #include "commands/MessageBoxes.h"
 #include "commands/SaveDialog.h"
 #include "platform/Desktop.h"
@@ -81,7 +82,7 @@ int main(int argc, char* argv[])
 {
     const CommandLine line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (!line.error.empty()) {
-        std::fprintf(stderr, "tallyvane: %s\n\n%s", line.error.c_str(), UsageText().c_str());
+        std::fprintf(stderr, "tallyvane: %s\n\n%s", TerminalText(line.error).c_str(), UsageText().c_str());
         return 2;
     }
     switch (line.action) {
@@ -94,7 +95,7 @@ int main(int argc, char* argv[])
     case CommandLine::Action::Export: {
         PosixFileSystem fileSystem({.threads = line.options.threads});
         TerminalProgress progress(stderr, ::isatty(STDERR_FILENO) == 1);
-        ExportEnvironment environment{fileSystem, stdout, stderr, &progress};
+        ExportEnvironment environment{fileSystem, stdout, stderr, &progress, [&progress] { return progress.interrupted(); }};
         return RunExport(line.options, environment);
     }
     case CommandLine::Action::Window:

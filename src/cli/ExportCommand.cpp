@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/ExportCommand.h"
 
+#include "cli/TerminalText.h"
+
 #include "platform/AtomicFile.h"
 #include "report/GridReport.h"
 
@@ -49,6 +51,31 @@ public:
 
 private:
     std::FILE* m_stream;
+};
+
+struct Interrupted {};
+
+// Passes the report on until the user interrupts the program.
+class InterruptibleSink final : public ReportSink {
+public:
+    InterruptibleSink(ReportSink& next, const std::function<bool()>& interrupted)
+        : m_next(next), m_interrupted(interrupted)
+    {
+    }
+    void write(std::string_view bytes) override
+    {
+        check();
+        m_next.write(bytes);
+    }
+    void check() const
+    {
+        if (m_interrupted && m_interrupted())
+            throw Interrupted();
+    }
+
+private:
+    ReportSink& m_next;
+    const std::function<bool()>& m_interrupted;
 };
 
 } // namespace
@@ -166,7 +193,7 @@ std::string UsageText()
 int RunExport(const ExportOptions& options, ExportEnvironment& environment)
 {
     const auto fail = [&](const std::string& message) {
-        std::fprintf(environment.messages, "tallyvane: %s\n", message.c_str());
+        std::fprintf(environment.messages, "tallyvane: %s\n", TerminalText(message).c_str());
         return 1;
     };
     FileSystem& fileSystem = environment.fileSystem;
@@ -216,17 +243,23 @@ int RunExport(const ExportOptions& options, ExportEnvironment& environment)
     report.depthLimit = options.maxDepth;
     try {
         if (file) {
-            FileReportSink sink(*file);
+            FileReportSink fileSink(*file);
+            InterruptibleSink sink(fileSink, environment.interrupted);
             RenderReport(options.format, report, tree, options.separator, sink);
+            sink.check();
             file->commit();
         } else {
-            StreamSink sink(environment.output);
+            StreamSink streamSink(environment.output);
+            InterruptibleSink sink(streamSink, environment.interrupted);
             RenderReport(options.format, report, tree, options.separator, sink);
             if (std::fflush(environment.output) != 0)
                 throw FileError("Stream write error");
         }
     } catch (const FileError& error) {
         return fail(error.what());
+    } catch (const Interrupted&) {
+        // The output file goes unreplaced: its temporary vanishes with it.
+        return 130;
     }
     return 0;
 }

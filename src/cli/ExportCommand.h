@@ -6,6 +6,7 @@
 #include "report/RenderReport.h"
 
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -42,6 +43,9 @@ struct ExportEnvironment {
     std::FILE* output;     // standard output
     std::FILE* messages;   // standard error
     AnalysisDisplay* progress; // shows progress and may stop the scan; none: a quiet, unstoppable scan
+    // Asked between the pieces of the report: true once the user interrupted the program, which
+    // then stops writing, leaves an output file as it was and exits with 130. None: never.
+    std::function<bool()> interrupted = {};
 };
 
 // Scans options.folder (or imports options.importFile), sorts every folder by size (largest first) and writes the report with

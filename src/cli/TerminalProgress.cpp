@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/TerminalProgress.h"
 
+#include "cli/TerminalText.h"
+
 #include <string>
 
 namespace tallyvane {
@@ -61,7 +63,7 @@ void TerminalProgress::draw(const AnalysisRun& run)
         path = "..." + path.substr(cut);
     }
     const double seconds = std::chrono::duration<double>(Clock::now() - m_start).count();
-    std::fprintf(m_stream, "\r\033[K%d entries  %.1f s  %s", run.ScanCount, seconds, path.c_str());
+    std::fprintf(m_stream, "\r\033[K%d entries  %.1f s  %s", run.ScanCount, seconds, TerminalText(path).c_str());
     std::fflush(m_stream);
     m_drawn = true;
 }

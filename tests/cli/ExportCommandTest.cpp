@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/ExportCommand.h"
 #include "cli/TerminalProgress.h"
+#include "cli/TerminalText.h"
 #include "platform/PosixFileSystem.h"
 #include "support/FakeFileSystem.h"
 #include "support/FileText.h"
@@ -13,6 +14,8 @@
 #include <sys/wait.h>
 
 #include <csignal>
+#include <vector>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -184,6 +187,53 @@ TEST_F(ExportRun, RefusesWhatIsNotAFolder)
         std::fclose(errors);
     }
     EXPECT_EQ(readStream(output), "");
+}
+
+TEST_F(ExportRun, AnInterruptWhileWritingLeavesTheOutputAsItWas)
+{
+    const std::string path = fixture.pathOf("report.txt");
+    std::ofstream(path) << "old report";
+    for (const int piecesBeforeTheInterrupt : {0, 1, 3}) {
+        int pieces = 0;
+        ExportEnvironment environment{fileSystem, output, messages, nullptr,
+                                      [&pieces, piecesBeforeTheInterrupt] { return pieces++ >= piecesBeforeTheInterrupt; }};
+        ExportOptions options;
+        options.folder = fixture.path();
+        options.output = path;
+        EXPECT_EQ(RunExport(options, environment), 130) << piecesBeforeTheInterrupt;
+        EXPECT_EQ(ReadFileText(path), "old report");
+    }
+    std::vector<std::string> left;
+    for (const auto& file : std::filesystem::directory_iterator(fixture.path()))
+        left.push_back(file.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"music", "notes.txt", "report.txt"})) << "no temporary is left";
+    EXPECT_EQ(readStream(messages), "");
+}
+
+TEST_F(ExportRun, MessagesShowControlCharactersOfNamesEscaped)
+{
+    const std::string folder = fixture.pathOf("\x1b]0;PWNED\x07");
+    ExportOptions options;
+    options.folder = folder;
+    EXPECT_EQ(run(options), 1);
+    EXPECT_EQ(readStream(messages),
+              "tallyvane: cannot analyse '" + fixture.path() + "/\\x1b]0;PWNED\\x07': no such folder\n");
+}
+
+TEST(TerminalText, EscapesWhatATerminalWouldObey)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"plain name.txt", "plain name.txt"},
+        {"\xE6\x96\x87\xE6\xA1\xA3 \xF0\x9F\x93\x81", "\xE6\x96\x87\xE6\xA1\xA3 \xF0\x9F\x93\x81"},
+        {"bell\x07 esc\x1b[31m tab\t nl\n del\x7f", "bell\\x07 esc\\x1b[31m tab\\x09 nl\\x0a del\\x7f"},
+        {"c1 csi \xC2\x9B" "2J nbsp\xC2\xA0", "c1 csi \\xc2\\x9b2J nbsp\xC2\xA0"},
+        {"lone \x9b and \xFF and cut \xE6\x96", "lone \\x9b and \\xff and cut \\xe6\\x96"},
+        {"overlong \xC0\xAF surrogate \xED\xA0\x80", "overlong \\xc0\\xaf surrogate \\xed\\xa0\\x80"},
+        {"back\\slash", "back\\\\slash"},
+    };
+    for (const auto& [bytes, shown] : cases)
+        EXPECT_EQ(TerminalText(bytes), shown) << bytes;
 }
 
 TEST_F(ExportRun, AFailedWriteIsReported)
