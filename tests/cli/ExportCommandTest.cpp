@@ -211,6 +211,22 @@ TEST_F(ExportRun, AnInterruptWhileWritingLeavesTheOutputAsItWas)
     EXPECT_EQ(readStream(messages), "");
 }
 
+TEST_F(ExportRun, AReportInsideTheAnalysedFolderNeverListsItsOwnTemporary)
+{
+    const std::string path = fixture.pathOf("r.txt");
+    for (const bool existing : {false, true}) {
+        ExportOptions options;
+        options.folder = fixture.path();
+        options.output = path;
+        options.maxDepth = 1;
+        ASSERT_EQ(run(options), 0);
+        const std::string report = ReadFileText(path);
+        EXPECT_EQ(report.find("\t."), std::string::npos) << report;
+        // The root, music, notes.txt, and r.txt itself once it existed before the scan.
+        EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), existing ? 5 : 4) << report;
+    }
+}
+
 TEST_F(ExportRun, MessagesShowControlCharactersOfNamesEscaped)
 {
     const std::string folder = fixture.pathOf("\x1b]0;PWNED\x07");
