@@ -33,9 +33,11 @@ constexpr qreal EdgeGap = 2;
 } // namespace
 
 PieChart::PieChart(const Style& style, QWidget* parent)
-    : QChartView(parent), m_style(style), m_series(new QPieSeries)
+    // Made with its chart: a chart given later through setChart() leaves the view's first one to
+    // the caller, and so leaks it.
+    : QChartView(new QChart, parent), m_style(style), m_series(new QPieSeries)
 {
-    auto* pie = new QChart;
+    QChart* pie = chart();
     pie->legend()->hide();
     pie->setBackgroundBrush(style.background);
     pie->setBackgroundRoundness(0);
@@ -45,7 +47,6 @@ PieChart::PieChart(const Style& style, QWidget* parent)
     // stays round whatever the widget's shape; outside marks need room around it.
     m_series->setPieSize(style.marks == MarkPlacement::Outside ? 0.5 : 0.9);
     pie->addSeries(m_series);
-    setChart(pie);
 
     setBackgroundBrush(style.background);
     setFrameShape(QFrame::NoFrame);
