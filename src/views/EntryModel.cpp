@@ -6,44 +6,26 @@
 namespace tallyvane {
 
 EntryModel::EntryModel(EntryTree& tree, TImageListEx* icons, QObject* parent)
-    : QAbstractItemModel(parent), m_tree(tree), m_icons(icons)
+    : QAbstractTableModel(parent), m_tree(tree), m_icons(icons)
 {
 }
 
 QModelIndex EntryModel::index(int row, int column, const QModelIndex& parent) const
 {
-    if (m_frozen || row < 0 || column < 0 || column >= GridColumnCount || parent.column() > 0)
+    if (parent.isValid() || row < 0 || static_cast<std::size_t>(row) >= m_rows.size() || column < 0
+        || column >= GridColumnCount)
         return {};
-    const EntryId folder = entryOf(parent);
-    if (static_cast<std::uint32_t>(row) >= m_tree.childCount(folder))
-        return {};
-    return createIndex(row, column, quintptr{m_tree.childAt(folder, static_cast<std::uint32_t>(row))});
-}
-
-QModelIndex EntryModel::parent(const QModelIndex& child) const
-{
-    const EntryId entry = entryOf(child);
-    if (entry == NoEntry)
-        return {};
-    const EntryId folder = m_tree.ParentEntry(entry);
-    return folder == NoEntry ? QModelIndex() : indexOf(folder);
+    return createIndex(row, column, quintptr{m_rows[static_cast<std::size_t>(row)]});
 }
 
 int EntryModel::rowCount(const QModelIndex& parent) const
 {
-    if (m_frozen || parent.column() > 0)
-        return 0;
-    return static_cast<int>(m_tree.childCount(entryOf(parent)));
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
 }
 
-int EntryModel::columnCount(const QModelIndex&) const
+int EntryModel::columnCount(const QModelIndex& parent) const
 {
-    return GridColumnCount;
-}
-
-bool EntryModel::hasChildren(const QModelIndex& parent) const
-{
-    return rowCount(parent) > 0;
+    return parent.isValid() ? 0 : GridColumnCount;
 }
 
 QVariant EntryModel::data(const QModelIndex& index, int role) const
@@ -83,14 +65,14 @@ QVariant EntryModel::headerData(int section, Qt::Orientation orientation, int ro
 
 Qt::ItemFlags EntryModel::flags(const QModelIndex& index) const
 {
-    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren : Qt::NoItemFlags;
 }
 
 QModelIndex EntryModel::indexOf(EntryId entry, int column) const
 {
-    if (entry == NoEntry || m_frozen)
+    if (!isShown(entry) || column < 0 || column >= GridColumnCount)
         return {};
-    return createIndex(static_cast<int>(m_tree.rowOf(entry)), column, quintptr{entry});
+    return createIndex(static_cast<int>(m_rowOf[entry]), column, quintptr{entry});
 }
 
 EntryId EntryModel::entryOf(const QModelIndex& index)
@@ -117,7 +99,7 @@ bool EntryModel::isExpanded(EntryId entry) const
     return entry < m_expanded.size() && m_expanded[entry];
 }
 
-void EntryModel::setExpanded(EntryId entry, bool expanded)
+void EntryModel::markExpanded(EntryId entry, bool expanded)
 {
     if (entry == NoEntry)
         return;
@@ -129,12 +111,100 @@ void EntryModel::setExpanded(EntryId entry, bool expanded)
     m_expanded[entry] = expanded;
 }
 
+void EntryModel::setExpanded(EntryId entry, bool expanded)
+{
+    if (expanded == isExpanded(entry))
+        return;
+    if (!isShown(entry)) {
+        markExpanded(entry, expanded);
+        return;
+    }
+    const std::uint32_t row = m_rowOf[entry];
+    const auto first = static_cast<std::size_t>(row) + 1;
+    if (expanded) {
+        markExpanded(entry, true);
+        std::vector<EntryId> shown;
+        for (EntryId e = nextShown(entry, entry); e != NoEntry; e = nextShown(e, entry))
+            shown.push_back(e);
+        if (!shown.empty()) {
+            beginInsertRows({}, static_cast<int>(first), static_cast<int>(first + shown.size() - 1));
+            m_rows.insert(m_rows.begin() + static_cast<std::ptrdiff_t>(first), shown.begin(), shown.end());
+            numberRowsFrom(first);
+            endInsertRows();
+        }
+    } else {
+        const std::size_t end = rowAfterSubtree(entry);
+        markExpanded(entry, false);
+        if (end > first) {
+            beginRemoveRows({}, static_cast<int>(first), static_cast<int>(end - 1));
+            for (std::size_t r = first; r < end; ++r)
+                m_rowOf[m_rows[r]] = NotShown;
+            m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(first),
+                         m_rows.begin() + static_cast<std::ptrdiff_t>(end));
+            numberRowsFrom(first);
+            endRemoveRows();
+        }
+    }
+    // The folder's icon opens or closes.
+    emit dataChanged(indexOf(entry), indexOf(entry), {Qt::DecorationRole});
+}
+
+EntryId EntryModel::nextShown(EntryId entry, EntryId top) const
+{
+    if (isExpanded(entry) && m_tree.childCount(entry) > 0)
+        return m_tree.childAt(entry, 0);
+    for (EntryId e = entry; e != top && e != NoEntry; e = m_tree.ParentEntry(e)) {
+        const EntryId parent = m_tree.ParentEntry(e);
+        const std::uint32_t next = m_tree.rowOf(e) + 1;
+        if (next < m_tree.childCount(parent))
+            return m_tree.childAt(parent, next);
+    }
+    return NoEntry;
+}
+
+std::uint32_t EntryModel::rowAfterSubtree(EntryId entry) const
+{
+    // The next sibling of the entry or of its nearest ancestor that has one: its parent is
+    // expanded and shown, so it is shown too.
+    for (EntryId e = entry; e != NoEntry; e = m_tree.ParentEntry(e)) {
+        const EntryId parent = m_tree.ParentEntry(e);
+        const std::uint32_t next = m_tree.rowOf(e) + 1;
+        if (next < m_tree.childCount(parent))
+            return m_rowOf[m_tree.childAt(parent, next)];
+    }
+    return static_cast<std::uint32_t>(m_rows.size());
+}
+
+void EntryModel::numberRowsFrom(std::size_t first)
+{
+    for (std::size_t r = first; r < m_rows.size(); ++r)
+        m_rowOf[m_rows[r]] = static_cast<std::uint32_t>(r);
+}
+
+void EntryModel::layOutRows()
+{
+    if (m_rowOf.size() == m_tree.EntryCount() + 1) {
+        for (const EntryId entry : m_rows)
+            m_rowOf[entry] = NotShown;
+    } else {
+        m_rowOf.assign(m_tree.EntryCount() + 1, NotShown);
+    }
+    m_rows.clear();
+    for (EntryId e = m_tree.FirstEntry(); e != NoEntry; e = nextShown(e, NoEntry))
+        m_rows.push_back(e);
+    numberRowsFrom(0);
+}
+
 void EntryModel::clearEntries(bool freeze)
 {
     beginResetModel();
     m_tree.ClearEntries();
     m_expanded.clear();
     m_expanded.shrink_to_fit();
+    m_rows.clear();
+    m_rows.shrink_to_fit();
+    m_rowOf.clear();
+    m_rowOf.shrink_to_fit();
     m_frozen = freeze;
     endResetModel();
 }
@@ -145,11 +215,13 @@ void EntryModel::sortEntries(SortState sort)
         beginResetModel();
         SortEntries(m_tree, SortKeyOf(sort.column), sort.direction);
         m_frozen = false;
+        layOutRows();
         endResetModel();
         return;
     }
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     SortEntries(m_tree, SortKeyOf(sort.column), sort.direction);
+    layOutRows();
     // Each index knows its entry: its new row is one lookup away.
     const QModelIndexList before = persistentIndexList();
     QModelIndexList after;

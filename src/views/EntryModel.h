@@ -4,22 +4,28 @@
 #include "analysis/EntryTree.h"
 #include "presentation/GridColumns.h"
 
-#include <QAbstractItemModel>
+#include <QAbstractTableModel>
 
+#include <cstdint>
 #include <vector>
 
 namespace tallyvane {
 
 class TImageListEx;
 
-// The entry tree as a Qt item model: one row per entry, the seven grid columns, texts and icons
-// computed on demand from the entry; nothing per row is stored. A row's index carries its entry
-// id, and the tree answers row and child lookups in constant time, so the model holds no
-// per-row bookkeeping of its own besides one "expanded" bit per entry.
+// The entry tree as the grid shows it: one row per shown entry (the top-level entries and,
+// below each expanded folder, its children) in display order, and the seven grid columns; texts
+// and icons are computed on demand from the entry. The rows form a flat list: the hierarchy
+// lives in the tree and the expanded bits, so a view over the model never works level by level
+// and no depth of the tree can exhaust its stack. The grid draws the indentation, the tree
+// lines and the buttons itself.
+//
+// A row's index carries its entry id. Besides one "expanded" bit per entry, the model keeps the
+// shown entries in order and each entry's row (4 bytes per entry each at most).
 //
 // While a scan fills a tree that was cleared inside an update block, the model is frozen: it
 // shows no rows, and the entries added meanwhile appear at once when it thaws.
-class EntryModel final : public QAbstractItemModel {
+class EntryModel final : public QAbstractTableModel {
     Q_OBJECT
 
 public:
@@ -29,16 +35,16 @@ public:
     const EntryTree& tree() const { return m_tree; }
 
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
-    QModelIndex parent(const QModelIndex& child) const override;
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
-    bool hasChildren(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
+    // The index of the entry's row, or an invalid one while the entry is not shown.
     QModelIndex indexOf(EntryId entry, int column = ColumnName) const;
     static EntryId entryOf(const QModelIndex& index);
+    bool isShown(EntryId entry) const { return entry < m_rowOf.size() && m_rowOf[entry] != NotShown; }
 
     // The text of a cell: what the grid paints, searches and exports.
     QString vtsGetText(EntryId entry, int column) const;
@@ -46,20 +52,38 @@ public:
     int vtsGetImageIndex(EntryId entry, int column) const;
 
     bool isExpanded(EntryId entry) const;
+    // Expands or collapses a folder; when it is shown, its shown descendants are inserted or
+    // removed as rows at once.
     void setExpanded(EntryId entry, bool expanded);
+    // Only records the state: the rows follow at the next sortEntries(), as in an update block.
+    void markExpanded(EntryId entry, bool expanded);
 
     // Empties the tree; the rows vanish at once. With freeze, the model stays empty until
     // thawed, so that a scan may fill the tree without telling anyone.
     void clearEntries(bool freeze);
     bool isFrozen() const { return m_frozen; }
-    // Sorts every folder's children; thaws a frozen model.
+    // Sorts every folder's children and lays the rows out anew from the expanded state, in one
+    // layout change that keeps every persistent index on its entry (or invalidates it when the
+    // entry is no longer shown); thaws a frozen model.
     void sortEntries(SortState sort);
 
 private:
+    static constexpr std::uint32_t NotShown = UINT32_MAX;
+
+    // The entry shown after entry in display order without leaving top's subtree (NoEntry: the
+    // whole tree), or NoEntry.
+    EntryId nextShown(EntryId entry, EntryId top) const;
+    // The row after the shown rows of entry's subtree.
+    std::uint32_t rowAfterSubtree(EntryId entry) const;
+    void layOutRows();
+    void numberRowsFrom(std::size_t first);
+
     EntryTree& m_tree;
     TImageListEx* m_icons;
     bool m_frozen = false;
     std::vector<bool> m_expanded;
+    std::vector<EntryId> m_rows;        // the shown entries in display order
+    std::vector<std::uint32_t> m_rowOf; // by entry: its row, or NotShown
 };
 
 } // namespace tallyvane

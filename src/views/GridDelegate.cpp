@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "views/GridDelegate.h"
 
+#include "views/EntryModel.h"
 #include "views/ResultGrid.h"
 
 #include <QPainter>
@@ -15,28 +16,47 @@ GridDelegate::GridDelegate(ResultGrid& grid) : QStyledItemDelegate(&grid), m_gri
 
 void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
-    if ((option.state & QStyle::State_Selected) && m_grid.showsInactiveSelection()) {
+    // The name cell starts after its indentation, which the grid draws; both stay inside the
+    // column however deep the entry.
+    QStyleOptionViewItem cell(option);
+    if (index.column() == ColumnName) {
+        const EntryId entry = EntryModel::entryOf(index);
+        const int indentation = m_grid.indentationOf(entry);
+        painter->save();
+        painter->setClipRect(option.rect, Qt::IntersectClip);
+        m_grid.drawIndentation(*painter, option,
+                               QRect(option.rect.left(), option.rect.top(), indentation, option.rect.height()), entry);
+        painter->restore();
+        cell.rect.setLeft(option.rect.left() + indentation);
+        if (cell.rect.width() <= 0)
+            return;
+    }
+
+    if ((cell.state & QStyle::State_Selected) && m_grid.showsInactiveSelection()) {
         // Filled in grey with the usual text colour; the grid frames the whole row.
-        painter->fillRect(option.rect, ResultGrid::inactiveSelectionColor());
-        QStyleOptionViewItem unselected(option);
+        painter->fillRect(cell.rect, ResultGrid::inactiveSelectionColor());
+        QStyleOptionViewItem unselected(cell);
         unselected.state &= ~QStyle::State_Selected;
         QStyledItemDelegate::paint(painter, unselected, index);
     } else {
-        QStyledItemDelegate::paint(painter, option, index);
+        QStyledItemDelegate::paint(painter, cell, index);
     }
-    m_grid.vtsAfterCellPaint(*painter, index, option.rect);
+    m_grid.vtsAfterCellPaint(*painter, index, cell.rect);
 
-    const QRect& cell = option.rect;
+    const QRect& rect = cell.rect;
     painter->save();
     painter->setPen(GridLineColor);
-    painter->drawLine(cell.bottomLeft(), cell.bottomRight());
-    painter->drawLine(cell.topRight(), cell.bottomRight());
+    painter->drawLine(rect.bottomLeft(), rect.bottomRight());
+    painter->drawLine(rect.topRight(), rect.bottomRight());
     painter->restore();
 }
 
 QSize GridDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
-    return {QStyledItemDelegate::sizeHint(option, index).width(), GridRowHeight};
+    int width = QStyledItemDelegate::sizeHint(option, index).width();
+    if (index.column() == ColumnName)
+        width += m_grid.indentationOf(EntryModel::entryOf(index));
+    return {width, GridRowHeight};
 }
 
 } // namespace tallyvane

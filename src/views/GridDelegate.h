@@ -7,8 +7,8 @@ namespace tallyvane {
 
 class ResultGrid;
 
-// Paints the grid's cells: the text and icon as usual, the sky-blue grid lines, and after each
-// cell the grid's own drawing (the share bars).
+// Paints the grid's cells: the name cell's indentation by the grid, the text and icon as usual,
+// the sky-blue grid lines, and after each cell the grid's own drawing (the share bars).
 class GridDelegate final : public QStyledItemDelegate {
     Q_OBJECT
 

@@ -11,10 +11,13 @@
 #include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
 #include <QToolTip>
+
+#include <algorithm>
 
 namespace tallyvane {
 namespace {
@@ -39,8 +42,10 @@ ResultGrid::ResultGrid(EntryTree& tree, TImageListEx* icons, QWidget* parent)
     setModel(m_model);
     setItemDelegate(new GridDelegate(*this));
     setUniformRowHeights(true);
-    setRootIsDecorated(true);
-    setIndentation(Indentation);
+    // The rows are a flat list: the grid indents, draws and toggles the tree itself.
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setIndentation(0);
     setIconSize({16, 16});
     setSelectionMode(SingleSelection);
     setSelectionBehavior(SelectRows);
@@ -71,8 +76,12 @@ ResultGrid::ResultGrid(EntryTree& tree, TImageListEx* icons, QWidget* parent)
     showSortMark();
 
     connect(m_header, &GridHeader::headerClicked, this, &ResultGrid::vtsHeaderClick);
-    connect(this, &QTreeView::expanded, this, &ResultGrid::onExpanded);
-    connect(this, &QTreeView::collapsed, this, &ResultGrid::onCollapsed);
+    // A double-click on a name opens or closes the folder.
+    connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
+        const EntryId entry = EntryModel::entryOf(index);
+        if (index.column() == ColumnName && isFolderWithChildren(entry))
+            toggleExpanded(entry);
+    });
 }
 
 ResultGrid::~ResultGrid() = default;
@@ -87,14 +96,17 @@ void ResultGrid::EndGridUpdate()
 {
     if (m_updateDepth == 0 || --m_updateDepth > 0)
         return;
-    const bool wasFrozen = m_model->isFrozen();
+    m_syncing = true;
     m_model->sortEntries(m_sort);
-    if (wasFrozen) {
-        // The view met the filled tree only now: all it shows comes from the recorded state.
-        m_pendingFocus = m_focused != NoEntry;
-        m_pendingSelection = m_selected != NoEntry;
-    }
+    m_syncing = false;
+    // The rows were laid out anew from the recorded state: focus and selection follow it.
+    m_pendingFocus = true;
+    m_pendingSelection = true;
     syncView();
+    if (m_focusReportPending) {
+        m_focusReportPending = false;
+        vtsFocusChanged(m_focused);
+    }
     setUpdatesEnabled(true);
 }
 
@@ -102,8 +114,7 @@ void ResultGrid::ClearEntries()
 {
     m_focused = NoEntry;
     m_selected = NoEntry;
-    m_pendingExpansions.clear();
-    m_pendingFocus = m_pendingSelection = false;
+    m_pendingFocus = m_pendingSelection = m_focusReportPending = false;
     m_syncing = true;
     m_model->clearEntries(m_updateDepth > 0);
     m_syncing = false;
@@ -116,13 +127,17 @@ void ResultGrid::FocusEntry(EntryId entry)
     if (entry == m_focused)
         return;
     m_focused = entry;
-    vtsFocusChanged(entry);
     m_pendingFocus = true;
-    if (m_updateDepth == 0) {
-        syncView();
-        if (entry != NoEntry)
-            scrollTo(m_model->indexOf(entry));
+    if (m_updateDepth > 0) {
+        // Reported once when the block closes: a walk that moves the focus level by level, as
+        // collapsing a deep chain does, makes one path text, not one per level.
+        m_focusReportPending = true;
+        return;
     }
+    vtsFocusChanged(entry);
+    syncView();
+    if (entry != NoEntry)
+        scrollTo(m_model->indexOf(entry));
 }
 
 void ResultGrid::SelectEntry(EntryId entry)
@@ -138,9 +153,14 @@ bool ResultGrid::IsExpanded(EntryId entry) const
     return m_model->isExpanded(entry);
 }
 
+bool ResultGrid::isFolderWithChildren(EntryId entry) const
+{
+    return entry != NoEntry && m_tree->childCount(entry) > 0;
+}
+
 void ResultGrid::ExpandEntry(EntryId entry)
 {
-    if (entry != NoEntry && m_tree->childCount(entry) > 0 && !IsExpanded(entry))
+    if (isFolderWithChildren(entry) && !IsExpanded(entry))
         setExpanded(entry, true);
 }
 
@@ -296,28 +316,37 @@ void ResultGrid::popupMenuFor(EntryId entry, const QPoint& globalPosition)
 
 void ResultGrid::setExpanded(EntryId entry, bool expanded)
 {
+    if (m_updateDepth > 0) {
+        // One layout when the block closes serves every change, however many there are.
+        m_model->markExpanded(entry, expanded);
+        return;
+    }
+    // Rows that vanish take the view's current and selected rows along; the grid's own state
+    // stays and is shown again where its entries are.
+    m_syncing = true;
     m_model->setExpanded(entry, expanded);
-    m_pendingExpansions.push_back(entry);
-    if (m_updateDepth == 0)
-        syncView();
+    m_syncing = false;
+    m_pendingFocus = true;
+    m_pendingSelection = true;
+    syncView();
+}
+
+void ResultGrid::toggleExpanded(EntryId folder)
+{
+    if (!isFolderWithChildren(folder))
+        return;
+    if (IsExpanded(folder)) {
+        setExpanded(folder, false);
+        vtsCollapsed(folder);
+    } else {
+        setExpanded(folder, true);
+        scrollChildrenIntoView(folder);
+    }
 }
 
 void ResultGrid::syncView()
 {
     m_syncing = true;
-    if (!m_pendingExpansions.empty()) {
-        // With a layout pending, expanding and collapsing only record the state; the one
-        // layout that follows serves them all, however many there are.
-        scheduleDelayedItemsLayout();
-        for (const EntryId entry : m_pendingExpansions) {
-            const QModelIndex index = m_model->indexOf(entry);
-            if (m_model->isExpanded(entry))
-                expand(index);
-            else
-                collapse(index);
-        }
-        m_pendingExpansions.clear();
-    }
     if (m_pendingFocus) {
         selectionModel()->setCurrentIndex(m_model->indexOf(m_focused), QItemSelectionModel::NoUpdate);
         m_pendingFocus = false;
@@ -333,34 +362,18 @@ void ResultGrid::syncView()
     m_syncing = false;
 }
 
-void ResultGrid::onExpanded(const QModelIndex& index)
+void ResultGrid::scrollChildrenIntoView(EntryId folder)
 {
-    if (m_syncing)
-        return;
-    m_model->setExpanded(EntryModel::entryOf(index), true);
-    scrollChildrenIntoView(index);
-}
-
-void ResultGrid::onCollapsed(const QModelIndex& index)
-{
-    if (m_syncing)
-        return;
-    const EntryId folder = EntryModel::entryOf(index);
-    m_model->setExpanded(folder, false);
-    vtsCollapsed(folder);
-}
-
-void ResultGrid::scrollChildrenIntoView(const QModelIndex& folder)
-{
-    const int children = m_model->rowCount(folder);
+    const std::uint32_t children = m_tree->childCount(folder);
     if (children == 0)
         return;
-    const int rowsShown = viewport()->height() / GridRowHeight;
+    const QModelIndex index = m_model->indexOf(folder);
+    const auto rowsShown = static_cast<std::uint32_t>(viewport()->height() / GridRowHeight);
     if (children < rowsShown) {
-        scrollTo(m_model->index(children - 1, 0, folder));
-        scrollTo(folder);
+        scrollTo(m_model->indexOf(lastChild(folder)));
+        scrollTo(index);
     } else {
-        scrollTo(folder, PositionAtTop);
+        scrollTo(index, PositionAtTop);
     }
 }
 
@@ -383,16 +396,6 @@ void ResultGrid::selectionChanged(const QItemSelection& selected, const QItemSel
         return;
     const QModelIndexList rows = selectionModel()->selectedRows();
     m_selected = rows.isEmpty() ? NoEntry : EntryModel::entryOf(rows.first());
-}
-
-void ResultGrid::mousePressEvent(QMouseEvent* event)
-{
-    // A right-click moves neither focus nor selection: the menu acts on the focused entry.
-    if (event->button() == Qt::RightButton) {
-        event->accept();
-        return;
-    }
-    QTreeView::mousePressEvent(event);
 }
 
 void ResultGrid::contextMenuEvent(QContextMenuEvent* event)
@@ -453,7 +456,7 @@ bool ResultGrid::viewportEvent(QEvent* event)
     const QString text = index.data().toString();
     QRect room = visualRect(index);
     if (index.column() == ColumnName)
-        room.setLeft(room.left() + iconSize().width() + 4);
+        room.setLeft(room.left() + indentationOf(EntryModel::entryOf(index)) + iconSize().width() + 4);
     if (!text.isEmpty() && fontMetrics().horizontalAdvance(text) + 8 > room.width())
         QToolTip::showText(help->globalPos(), text, viewport(), visualRect(index));
     else
@@ -514,48 +517,180 @@ void ResultGrid::drawRow(QPainter* painter, const QStyleOptionViewItem& options,
     painter->restore();
 }
 
-void ResultGrid::drawBranches(QPainter* painter, const QRect& rect, const QModelIndex& index) const
+int ResultGrid::indentationOf(EntryId entry) const
 {
+    return entry == NoEntry ? 0 : Indentation * (m_tree->EntryLevel(entry) + 1);
+}
+
+void ResultGrid::drawIndentation(QPainter& painter, const QStyleOptionViewItem& option, const QRect& area,
+                                 EntryId entry) const
+{
+    // The background as Qt's tree view fills its branch area: selected only where the style
+    // selects decorations too.
+    QStyleOptionViewItem background(option);
+    background.rect = area;
+    background.showDecorationSelected = style()->styleHint(QStyle::SH_ItemView_ShowDecorationSelected, &background, this);
+    style()->drawPrimitive(QStyle::PE_PanelItemViewRow, &background, &painter, this);
+
     // Solid lines and boxed buttons in maroon, one slot of the indentation per level; the
-    // entry's own slot is the last one, just left of its icon.
-    const EntryId entry = EntryModel::entryOf(index);
-    if (entry == NoEntry)
-        return;
-    const int top = rect.top();
-    const int bottom = rect.bottom();
-    const int middle = rect.center().y();
-    const int ownSlot = rect.right() + 1 - Indentation;
+    // entry's own slot is the last one, just left of its icon. Slots right of the visible part
+    // are skipped, so a deep entry costs one step per level and nothing more.
+    const int left = std::max(area.left(), option.rect.left());
+    const int right = std::min(area.right(), option.rect.right());
+    const int top = area.top();
+    const int bottom = area.bottom();
+    const int middle = area.center().y();
+    const int ownSlot = area.right() + 1 - Indentation;
     const auto centre = [](int slotLeft) { return slotLeft + Indentation / 2; };
 
-    painter->save();
-    painter->setPen(TreeLineColor);
+    painter.save();
+    painter.setPen(TreeLineColor);
     const EntryId parent = m_tree->ParentEntry(entry);
-    const bool lineFromAbove = parent != NoEntry || m_tree->rowOf(entry) > 0;
-    const bool lineBelow = m_tree->NextSiblingEntry(entry) != NoEntry;
-    int x = centre(ownSlot);
-    if (lineFromAbove || lineBelow)
-        painter->drawLine(x, lineFromAbove ? top : middle, x, lineBelow ? bottom : middle);
-    painter->drawLine(x, middle, ownSlot + Indentation - 2, middle);
+    if (ownSlot <= right) {
+        const bool lineFromAbove = parent != NoEntry || m_tree->rowOf(entry) > 0;
+        const bool lineBelow = m_tree->NextSiblingEntry(entry) != NoEntry;
+        const int x = centre(ownSlot);
+        if (lineFromAbove || lineBelow)
+            painter.drawLine(x, lineFromAbove ? top : middle, x, lineBelow ? bottom : middle);
+        painter.drawLine(x, middle, ownSlot + Indentation - 2, middle);
+    }
 
     int slot = ownSlot - Indentation;
-    for (EntryId ancestor = parent; ancestor != NoEntry && slot + Indentation > rect.left();
+    for (EntryId ancestor = parent; ancestor != NoEntry && slot + Indentation > left;
          ancestor = m_tree->ParentEntry(ancestor), slot -= Indentation) {
-        if (m_tree->NextSiblingEntry(ancestor) != NoEntry) {
-            x = centre(slot);
-            painter->drawLine(x, top, x, bottom);
+        if (slot <= right && m_tree->NextSiblingEntry(ancestor) != NoEntry) {
+            const int x = centre(slot);
+            painter.drawLine(x, top, x, bottom);
         }
     }
 
-    if (m_tree->childCount(entry) > 0) {
+    if (isFolderWithChildren(entry) && ownSlot <= right) {
         QRect box(0, 0, 9, 9);
         box.moveCenter({centre(ownSlot), middle});
-        painter->fillRect(box, Qt::white);
-        painter->drawRect(box.adjusted(0, 0, -1, -1));
-        painter->drawLine(box.left() + 2, box.center().y(), box.right() - 2, box.center().y());
-        if (!isExpanded(index))
-            painter->drawLine(box.center().x(), box.top() + 2, box.center().x(), box.bottom() - 2);
+        painter.fillRect(box, Qt::white);
+        painter.drawRect(box.adjusted(0, 0, -1, -1));
+        painter.drawLine(box.left() + 2, box.center().y(), box.right() - 2, box.center().y());
+        if (!IsExpanded(entry))
+            painter.drawLine(box.center().x(), box.top() + 2, box.center().x(), box.bottom() - 2);
     }
-    painter->restore();
+    painter.restore();
+}
+
+EntryId ResultGrid::expandButtonAt(const QPoint& position) const
+{
+    // The whole own slot of a folder's row answers, as in Qt's tree view.
+    if (m_header->logicalIndexAt(position.x()) != ColumnName)
+        return NoEntry;
+    const EntryId entry = EntryModel::entryOf(indexAt(position));
+    if (!isFolderWithChildren(entry))
+        return NoEntry;
+    const int ownSlot = m_header->sectionViewportPosition(ColumnName) + indentationOf(entry) - Indentation;
+    return position.x() >= ownSlot && position.x() < ownSlot + Indentation ? entry : NoEntry;
+}
+
+void ResultGrid::mousePressEvent(QMouseEvent* event)
+{
+    // A right-click moves neither focus nor selection: the menu acts on the focused entry.
+    if (event->button() == Qt::RightButton) {
+        event->accept();
+        return;
+    }
+    // A press on an expand button toggles the folder and leaves focus and selection alone.
+    const EntryId button = expandButtonAt(event->position().toPoint());
+    if (button == NoEntry) {
+        QTreeView::mousePressEvent(event);
+        return;
+    }
+    if (state() == NoState
+        && style()->styleHint(QStyle::SH_ListViewExpand_SelectMouseType, nullptr, this) == QEvent::MouseButtonPress)
+        toggleExpanded(button);
+    event->accept();
+}
+
+void ResultGrid::mouseReleaseEvent(QMouseEvent* event)
+{
+    const EntryId button = expandButtonAt(event->position().toPoint());
+    if (button == NoEntry) {
+        QTreeView::mouseReleaseEvent(event);
+        return;
+    }
+    if (state() == DragSelectingState || state() == DraggingState)
+        setState(NoState);
+    if (event->button() != Qt::RightButton
+        && style()->styleHint(QStyle::SH_ListViewExpand_SelectMouseType, nullptr, this) == QEvent::MouseButtonRelease)
+        toggleExpanded(button);
+    event->accept();
+}
+
+void ResultGrid::mouseMoveEvent(QMouseEvent* event)
+{
+    if (expandButtonAt(event->position().toPoint()) == NoEntry)
+        QTreeView::mouseMoveEvent(event);
+}
+
+void ResultGrid::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // On a button the press has toggled already; elsewhere the view reports the double-click.
+    if (expandButtonAt(event->position().toPoint()) == NoEntry)
+        QTreeView::mouseDoubleClickEvent(event);
+}
+
+void ResultGrid::keyPressEvent(QKeyEvent* event)
+{
+    const EntryId entry = EntryModel::entryOf(currentIndex());
+    if (isFolderWithChildren(entry)) {
+        switch (event->key()) {
+        case Qt::Key_Asterisk:
+            ExpandSubtree(entry);
+            scrollChildrenIntoView(entry);
+            break;
+        case Qt::Key_Plus:
+            if (!IsExpanded(entry))
+                toggleExpanded(entry);
+            break;
+        case Qt::Key_Minus:
+            if (IsExpanded(entry))
+                toggleExpanded(entry);
+            break;
+        default:
+            break;
+        }
+    }
+    QTreeView::keyPressEvent(event);
+}
+
+QModelIndex ResultGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
+{
+    const QModelIndex current = currentIndex();
+    const EntryId entry = EntryModel::entryOf(current);
+    if (isRightToLeft() && (action == MoveLeft || action == MoveRight))
+        action = action == MoveLeft ? MoveRight : MoveLeft;
+    if (entry == NoEntry || (action != MoveLeft && action != MoveRight))
+        return QTreeView::moveCursor(action, modifiers);
+
+    // Left closes an open folder, Right opens a closed one; otherwise they lead to the parent
+    // and the first child where the style says so, and scroll sideways where it does not.
+    QScrollBar* bar = horizontalScrollBar();
+    const bool intoChildren = style()->styleHint(QStyle::SH_ItemView_ArrowKeysNavigateIntoChildren, nullptr, this);
+    if (action == MoveLeft) {
+        if (isFolderWithChildren(entry) && IsExpanded(entry) && bar->value() == bar->minimum()) {
+            toggleExpanded(entry);
+            return currentIndex();
+        }
+        const EntryId parent = m_tree->ParentEntry(entry);
+        if (intoChildren && parent != NoEntry)
+            return m_model->indexOf(parent, current.column());
+        bar->setValue(bar->value() - bar->singleStep());
+    } else {
+        if (isFolderWithChildren(entry) && !IsExpanded(entry)) {
+            toggleExpanded(entry);
+            return currentIndex();
+        }
+        if (intoChildren && isFolderWithChildren(entry))
+            return m_model->indexOf(m_tree->FirstChildEntry(entry), current.column());
+        bar->setValue(bar->value() + bar->singleStep());
+    }
+    return current;
 }
 
 } // namespace tallyvane

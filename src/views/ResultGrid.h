@@ -8,8 +8,6 @@
 #include <QElapsedTimer>
 #include <QTreeView>
 
-#include <memory>
-#include <vector>
 
 class QMenu;
 
@@ -24,9 +22,15 @@ class TImageListEx;
 // the operations the rest of the program uses on it. The tree is the analysis run's; the grid
 // only shows it.
 //
+// The view underneath is handed a flat list of the shown rows (EntryModel): Qt's tree view lays
+// out and draws expanded levels recursively, which a chain of some ten thousand folders turns
+// into a stack overflow. The grid itself indents the name column, draws the tree lines and the
+// expand buttons, and answers the keys and clicks that expand and collapse.
+//
 // Update blocks nest. While one is open the grid neither repaints nor sorts, and what the
 // operations change (expanding, focus, selection) is only recorded; closing the outermost block
-// sorts the whole tree once, brings the view in line and repaints. An analysis clears the tree
+// sorts the whole tree once, brings the view in line, reports the focus if it moved and
+// repaints. An analysis clears the tree
 // inside a block: the grid then shows no rows until the block closes.
 class ResultGrid final : public QTreeView {
     Q_OBJECT
@@ -38,6 +42,7 @@ public:
     EntryTree& tree() { return *m_tree; }
     const EntryTree& tree() const { return *m_tree; }
     EntryModel& entryModel() { return *m_model; }
+    const EntryModel& entryModel() const { return *m_model; }
 
     void BeginGridUpdate();
     void EndGridUpdate();
@@ -61,6 +66,10 @@ public:
     void showEntry(EntryId entry);
     // Opens the entries' pop-up menu for entry, shown in the grid first.
     void popupMenuFor(EntryId entry, const QPoint& globalPosition);
+    // Expands a collapsed folder or collapses an expanded one as the user's expand button,
+    // arrow keys and double-click do: an expanded folder's children are scrolled into view, a
+    // collapse takes the focus out of the folder.
+    void toggleExpanded(EntryId folder);
     void SetColumnVisible(int column, bool visible);
     void FocusGrid();
 
@@ -75,6 +84,14 @@ public:
 
     // The entries' pop-up menu, shown for the name column.
     void setPopupMenu(QMenu* menu) { m_popupMenu = menu; }
+
+    // The name column's indentation for entry: one slot per level, the entry's own slot (with
+    // its button) last.
+    int indentationOf(EntryId entry) const;
+    // Paints the indentation of entry's name cell into area (as wide as indentationOf), as far
+    // as it lies in the cell, option.rect: the row's background as the style fills it, solid
+    // tree lines and boxed buttons in maroon.
+    void drawIndentation(QPainter& painter, const QStyleOptionViewItem& option, const QRect& area, EntryId entry) const;
 
     void vtsHeaderClick(int column);
     void vtsAfterCellPaint(QPainter& painter, const QModelIndex& index, const QRect& cell) const;
@@ -93,8 +110,12 @@ protected:
     void drawRow(QPainter* painter, const QStyleOptionViewItem& options, const QModelIndex& index) const override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
-    void drawBranches(QPainter* painter, const QRect& rect, const QModelIndex& index) const override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyboardSearch(const QString& search) override;
     bool viewportEvent(QEvent* event) override;
@@ -103,11 +124,12 @@ protected:
     void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
 
 private:
-    void onExpanded(const QModelIndex& index);
-    void onCollapsed(const QModelIndex& index);
     void setExpanded(EntryId entry, bool expanded);
     void syncView();
-    void scrollChildrenIntoView(const QModelIndex& folder);
+    void scrollChildrenIntoView(EntryId folder);
+    // The folder whose expand button is at a point of the viewport, or NoEntry.
+    EntryId expandButtonAt(const QPoint& position) const;
+    bool isFolderWithChildren(EntryId entry) const;
     void showSortMark();
     EntryId lastChild(EntryId entry) const;
 
@@ -120,11 +142,11 @@ private:
     SortState m_sort;
     EntryId m_focused = NoEntry;
     EntryId m_selected = NoEntry;
-    // Changes the view has yet to take over: folders whose expanded state changed, focus and
-    // selection.
-    std::vector<EntryId> m_pendingExpansions;
+    // Changes the view has yet to take over: focus and selection. Expanded states wait in the
+    // model until the update block closes.
     bool m_pendingFocus = false;
     bool m_pendingSelection = false;
+    bool m_focusReportPending = false;
     bool m_syncing = false; // the grid itself changes the view: not a user's action
 
     QString m_searchText;

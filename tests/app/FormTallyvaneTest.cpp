@@ -19,6 +19,8 @@
 #include "support/FileText.h"
 #include "support/FixtureTree.h"
 #include "support/SmallDisk.h"
+#include "support/StackLimit.h"
+#include "views/EntryModel.h"
 #include "views/PieChart.h"
 #include "views/ResultGrid.h"
 #include "views/SearchWindow.h"
@@ -33,6 +35,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTest>
@@ -1007,6 +1010,65 @@ TEST_F(MenuTest, ExpandAndCollapseAllAndTheRowCount)
     form->NCountClick();
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0], (Message{"6行", "统计", MessageIcon::None}));
+}
+
+// The pop-up's commands on a chain of 100,000 folders with a file at the bottom, on the stack a
+// desktop gives the main thread: Qt's tree view, which lays expanded levels out recursively,
+// overflowed it at about 26,000 levels.
+TEST_F(FormTest, TheMenuCommandsWorkOnAHundredThousandFoldersDeepChain)
+{
+    constexpr int Depth = 100'000;
+    FixtureTree deep(QStringLiteral("/dev/shm"));
+    deep.makeChain("", "d", Depth, "bottom.bin", 5000);
+    const test::StackLimit stack(test::StackLimit::Desktop);
+    auto form = makeForm();
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    form->run().CurPath = deep.path();
+    form->BTNRunClick();
+    ResultGrid& grid = form->grid();
+    const EntryTree& tree = grid.tree();
+    ASSERT_EQ(tree.EntryCount(), std::size_t{Depth} + 2);
+    const EntryId root = tree.FirstEntry();
+    const auto rows = [&grid] { return grid.model()->rowCount(); };
+
+    // Largest file: revealed, focused and selected at the bottom of 100,002 rows.
+    form->NFindMaxClick();
+    const EntryId bottom = grid.FocusedEntry();
+    ASSERT_EQ(tree.name(bottom), "bottom.bin");
+    EXPECT_EQ(tree.EntryLevel(bottom), Depth + 1);
+    EXPECT_EQ(grid.SelectedEntry(), bottom);
+    EXPECT_EQ(rows(), Depth + 2);
+    EXPECT_EQ(grid.currentIndex().row(), Depth + 1);
+    grid.viewport()->grab();
+
+    // Collapse all from the root pulls the focus up to it; expand all opens every level again.
+    grid.FocusEntry(root);
+    form->NCollapseClick();
+    EXPECT_EQ(rows(), 1);
+    EXPECT_FALSE(grid.IsExpanded(root));
+    form->NExpClick();
+    EXPECT_EQ(rows(), Depth + 2);
+    EXPECT_TRUE(grid.IsExpanded(tree.ParentEntry(bottom)));
+
+    // Scrolling to the bottom and back, painted each time.
+    QScrollBar* bar = grid.verticalScrollBar();
+    bar->setValue(bar->maximum());
+    grid.viewport()->grab();
+    EXPECT_NE(EntryModel::entryOf(grid.indexAt(grid.viewport()->rect().center())), NoEntry);
+    bar->setValue(0);
+    grid.viewport()->grab();
+    EXPECT_EQ(EntryModel::entryOf(grid.indexAt({1, 1})), root);
+
+    // Reveal from a collapsed tree, as the search and the treemap do; the status shows the path.
+    form->NCollapseClick();
+    grid.showEntry(bottom);
+    EXPECT_EQ(grid.FocusedEntry(), bottom);
+    EXPECT_EQ(grid.currentIndex().row(), Depth + 1);
+    grid.viewport()->grab();
+    form->grab();
+    QTest::keyClick(&grid, Qt::Key_Home);
+    EXPECT_EQ(grid.FocusedEntry(), root);
 }
 
 TEST_F(MenuTest, ReportsAreSavedWithCrLfOnlyWhenTheUserChoosesAFile)

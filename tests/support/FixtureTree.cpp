@@ -45,6 +45,8 @@ FixtureTree::~FixtureTree()
             ::close(fd);
             fd = child;
         }
+        if (fd >= 0 && !chain.bottomFile.empty())
+            ::unlinkat(fd, chain.bottomFile.c_str(), 0);
         for (; fd >= 0 && depth > 0; --depth) {
             const int parent = ::openat(fd, "..", FolderFlags);
             ::close(fd);
@@ -76,17 +78,23 @@ void FixtureTree::makeSymlink(const std::string& relative, const std::string& ta
     check(::symlink(target.c_str(), pathOf(relative).c_str()) == 0, "make link " + relative);
 }
 
-void FixtureTree::makeChain(const std::string& relative, const std::string& name, int depth)
+void FixtureTree::makeChain(const std::string& relative, const std::string& name, int depth,
+                            const std::string& bottomFile, std::int64_t bottomLength)
 {
     int fd = ::open(pathOf(relative).c_str(), FolderFlags);
     check(fd >= 0, "open " + relative);
-    m_chains.push_back({relative, name});
+    m_chains.push_back({relative, name, bottomFile});
     for (int level = 0; level < depth; ++level) {
         const bool made = ::mkdirat(fd, name.c_str(), 0755) == 0;
         const int child = made ? ::openat(fd, name.c_str(), FolderFlags) : -1;
         ::close(fd);
         check(child >= 0, "make a chain folder");
         fd = child;
+    }
+    if (!bottomFile.empty()) {
+        const int file = ::openat(fd, bottomFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        check(file >= 0 && ::ftruncate(file, bottomLength) == 0, "make the chain's bottom file");
+        ::close(file);
     }
     ::close(fd);
 }

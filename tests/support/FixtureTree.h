@@ -29,8 +29,10 @@ public:
     void makeSymlink(const std::string& relative, const std::string& target);
 
     // A chain of `depth` nested folders named `name` below relative, made without ever
-    // building a path longer than a name. The fixture removes it the same way.
-    void makeChain(const std::string& relative, const std::string& name, int depth);
+    // building a path longer than a name, with a file `bottomFile` of bottomLength bytes in the
+    // deepest folder unless bottomFile is empty. The fixture removes it the same way.
+    void makeChain(const std::string& relative, const std::string& name, int depth, const std::string& bottomFile = {},
+                   std::int64_t bottomLength = 0);
 
 private:
     QTemporaryDir m_directory;
@@ -38,6 +40,7 @@ private:
     struct Chain {
         std::string relative;
         std::string name;
+        std::string bottomFile;
     };
     std::vector<Chain> m_chains;
 };

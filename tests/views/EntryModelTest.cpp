@@ -25,18 +25,27 @@ void fillSample(GridFixture& f)
     f.add("/data", "c.txt", 300);
 }
 
-// Every row's index leads back to its entry, and every entry to its row: the model and the tree
-// agree after whatever happened to the order.
-void expectIndexesMatchTheTree(const EntryModel& model, const EntryTree& tree)
+// The rows are the shown entries in display order: every entry whose ancestors are all
+// expanded, in pre-order; every row's index leads back to its entry and every shown entry to
+// its row, whatever happened to the order.
+void expectRowsMatchTheTree(const EntryModel& model, const EntryTree& tree)
 {
+    int row = 0;
     for (EntryId entry = tree.FirstEntry(); entry != NoEntry; entry = tree.NextEntry(entry)) {
+        bool shown = true;
+        for (EntryId folder = tree.ParentEntry(entry); folder != NoEntry; folder = tree.ParentEntry(folder))
+            shown = shown && model.isExpanded(folder);
         const QModelIndex index = model.indexOf(entry);
-        ASSERT_EQ(EntryModel::entryOf(index), entry);
-        const EntryId parent = tree.ParentEntry(entry);
-        EXPECT_EQ(EntryModel::entryOf(index.parent()), parent);
-        EXPECT_EQ(model.index(index.row(), 3, index.parent()).internalId(), quintptr{entry});
-        EXPECT_EQ(model.rowCount(index), static_cast<int>(tree.childCount(entry)));
+        ASSERT_EQ(index.isValid(), shown) << tree.name(entry);
+        if (!shown)
+            continue;
+        EXPECT_EQ(index.row(), row++) << tree.name(entry);
+        EXPECT_EQ(EntryModel::entryOf(index), entry);
+        EXPECT_FALSE(index.parent().isValid());
+        EXPECT_EQ(model.rowCount(index), 0);
+        EXPECT_EQ(model.index(index.row(), 3).internalId(), quintptr{entry});
     }
+    EXPECT_EQ(model.rowCount(), row);
 }
 
 TEST(EntryModel, StaysConsistentThroughAnalysesSortsExpandsAndClears)
@@ -45,19 +54,29 @@ TEST(EntryModel, StaysConsistentThroughAnalysesSortsExpandsAndClears)
     QAbstractItemModelTester tester(&f.grid.entryModel(), QAbstractItemModelTester::FailureReportingMode::Fatal);
 
     f.analyse(fillSample);
-    expectIndexesMatchTheTree(f.grid.entryModel(), f.grid.tree());
+    expectRowsMatchTheTree(f.grid.entryModel(), f.grid.tree());
     f.grid.vtsHeaderClick(ColumnName);
     f.grid.ExpandSubtree(NoEntry);
     f.grid.vtsHeaderClick(ColumnName);
+    expectRowsMatchTheTree(f.grid.entryModel(), f.grid.tree());
     f.grid.CollapseSubtree(f["docs"]);
-    expectIndexesMatchTheTree(f.grid.entryModel(), f.grid.tree());
+    expectRowsMatchTheTree(f.grid.entryModel(), f.grid.tree());
+    // One at a time, outside an update block: rows are inserted and removed in place.
+    f.grid.ExpandEntry(f["docs"]);
+    f.grid.ExpandEntry(f["old"]);
+    expectRowsMatchTheTree(f.grid.entryModel(), f.grid.tree());
+    f.grid.toggleExpanded(f["/data"]);
+    expectRowsMatchTheTree(f.grid.entryModel(), f.grid.tree());
+    f.grid.toggleExpanded(f["/data"]);
+    expectRowsMatchTheTree(f.grid.entryModel(), f.grid.tree());
+    EXPECT_TRUE(f.grid.entryModel().indexOf(f["x.bin"]).isValid()) << "the folders inside keep their state";
 
     // A second analysis replaces the first; an empty one leaves nothing.
     f.analyse([](GridFixture& g) {
         g.add("", "/other/");
         g.add("/other", "only.txt", 1);
     });
-    expectIndexesMatchTheTree(f.grid.entryModel(), f.grid.tree());
+    expectRowsMatchTheTree(f.grid.entryModel(), f.grid.tree());
     f.analyse([](GridFixture&) {});
     EXPECT_EQ(f.grid.entryModel().rowCount(), 0);
 }
@@ -67,7 +86,7 @@ TEST(EntryModel, ShowsNothingWhileAScanFillsAClearedTree)
     GridFixture f;
     f.analyse(fillSample);
     EntryModel& model = f.grid.entryModel();
-    ASSERT_EQ(model.rowCount(), 1);
+    ASSERT_EQ(model.rowCount(), 5) << "the root and its children";
 
     f.grid.BeginGridUpdate();
     f.grid.ClearEntries();
@@ -77,7 +96,9 @@ TEST(EntryModel, ShowsNothingWhileAScanFillsAClearedTree)
     EXPECT_FALSE(model.index(0, 0).isValid());
     f.grid.EndGridUpdate();
     EXPECT_EQ(model.rowCount(), 1);
-    EXPECT_EQ(model.rowCount(model.index(0, 0)), 1);
+    f.grid.ExpandEntry(f["/new"]);
+    ASSERT_EQ(model.rowCount(), 2);
+    EXPECT_EQ(model.index(1, 0).data().toString(), "file");
 }
 
 TEST(EntryModel, CellsComeFromTheEntries)

@@ -53,17 +53,19 @@ public:
         return entry;
     }
 
-    // Sets every folder's size to the sum of its children's, as a scan leaves them.
-    std::int64_t sumSizes(EntryId folder)
+    // Sets every folder's size to the sum of its children's, as a scan leaves them. Children
+    // come after their folder, so one backward pass adds every folder up, however deep.
+    void sumSizes()
     {
         EntryTree& tree = grid.tree();
-        if (!tree.isFolder(folder))
-            return tree.size(folder);
-        std::int64_t total = 0;
-        for (EntryId child = tree.FirstChildEntry(folder); child != NoEntry; child = tree.NextSiblingEntry(child))
-            total += sumSizes(child);
-        tree.setSize(folder, total);
-        return total;
+        for (auto entry = static_cast<EntryId>(tree.EntryCount()); entry != NoEntry; --entry) {
+            if (tree.isFolder(entry))
+                tree.setSize(entry, 0);
+        }
+        for (auto entry = static_cast<EntryId>(tree.EntryCount()); entry != NoEntry; --entry) {
+            if (const EntryId parent = tree.ParentEntry(entry); parent != NoEntry)
+                tree.setSize(parent, tree.size(parent) + tree.size(entry));
+        }
     }
 
     template <typename Fill>
@@ -75,7 +77,7 @@ public:
         fill(*this);
         const EntryId root = grid.tree().FirstEntry();
         if (root != NoEntry) {
-            sumSizes(root);
+            sumSizes();
             grid.SelectEntry(root);
             grid.ExpandEntry(root);
             grid.FocusEntry(root);

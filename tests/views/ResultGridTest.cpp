@@ -1,18 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "GridFixture.h"
 #include "GridLook.h"
+#include "support/StackLimit.h"
 
 #include "report/GridReport.h"
 #include "report/HtmlReport.h"
 #include "report/ReportSink.h"
 #include "report/TextReport.h"
 
+#include "platform/FileAttributes.h"
 #include "views/EntryModel.h"
 
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QToolTip>
 #include <QMenu>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -59,6 +62,25 @@ protected:
     {
         QTest::mouseClick(f.grid.header()->viewport(), button, {}, headerPoint(column));
     }
+
+    QRect cellOf(EntryId entry, int column = ColumnName) const
+    {
+        return f.grid.visualRect(f.grid.entryModel().indexOf(entry, column));
+    }
+
+    // The width of one level's slot: a top-level entry's indentation.
+    int slotWidth() const { return f.grid.indentationOf(f.grid.tree().FirstEntry()); }
+
+    // The centre of entry's own slot, the last of its indentation, where a folder's button is.
+    QPoint buttonOf(EntryId entry) const
+    {
+        const QRect cell = cellOf(entry);
+        return {cell.left() + f.grid.indentationOf(entry) - slotWidth() / 2, cell.center().y()};
+    }
+
+    void clickButtonOf(EntryId entry) { QTest::mouseClick(f.grid.viewport(), Qt::LeftButton, {}, buttonOf(entry)); }
+
+    bool isShown(EntryId entry) const { return f.grid.entryModel().indexOf(entry).isValid(); }
 
     GridFixture f;
 };
@@ -144,7 +166,8 @@ TEST_F(ShownGrid, AnalysisLeavesTheRootSelectedExpandedAndFocused)
     EXPECT_EQ(f.grid.FocusedEntry(), root);
     EXPECT_EQ(f.grid.SelectedEntry(), root);
     EXPECT_TRUE(f.grid.IsExpanded(root));
-    EXPECT_TRUE(f.grid.isExpanded(f.grid.entryModel().indexOf(root)));
+    EXPECT_TRUE(isShown(f["a"])) << "the root's children are shown";
+    EXPECT_FALSE(isShown(f["b"]));
     EXPECT_EQ(f.grid.currentIndex(), f.grid.entryModel().indexOf(root));
     EXPECT_TRUE(f.grid.selectionModel()->isRowSelected(0, {}));
     ASSERT_EQ(status.count(), 1);
@@ -158,11 +181,14 @@ TEST_F(ShownGrid, CollapsingAFolderTakesTheFocusOutOfIt)
     f.grid.FocusEntry(f["deep.txt"]);
     QSignalSpy status(&f.grid, &ResultGrid::statusTextChanged);
 
-    f.grid.collapse(f.grid.entryModel().indexOf(f["f"])); // does not hold the focus
+    clickButtonOf(f["f"]);
+    EXPECT_TRUE(f.grid.IsExpanded(f["f"]));
+    clickButtonOf(f["f"]); // does not hold the focus
+    EXPECT_FALSE(f.grid.IsExpanded(f["f"]));
     EXPECT_EQ(f.grid.FocusedEntry(), f["deep.txt"]);
     EXPECT_EQ(status.count(), 0);
 
-    f.grid.collapse(f.grid.entryModel().indexOf(f["b"]));
+    clickButtonOf(f["b"]);
     EXPECT_EQ(f.grid.FocusedEntry(), f["b"]);
     EXPECT_EQ(f.grid.SelectedEntry(), f["b"]);
     EXPECT_FALSE(f.grid.IsExpanded(f["b"]));
@@ -178,12 +204,13 @@ TEST_F(ShownGrid, SubtreesExpandAndCollapseAsAWhole)
     for (const char* name : {"a", "b", "c", "d", "e"})
         EXPECT_TRUE(grid.IsExpanded(f[name])) << name;
     EXPECT_FALSE(grid.IsExpanded(f["f"])) << "outside the subtree";
-    EXPECT_TRUE(grid.isExpanded(grid.entryModel().indexOf(f["e"])));
+    EXPECT_TRUE(isShown(f["e.txt"]));
 
     // The walk back starts at the last shown entry: with d collapsed that is d itself, so e,
     // inside it, keeps its state; the rest of a's subtree collapses, each collapse pulling
     // the focus along.
-    grid.collapse(grid.entryModel().indexOf(f["d"]));
+    clickButtonOf(f["d"]);
+    EXPECT_FALSE(grid.IsExpanded(f["d"]));
     grid.FocusEntry(f["deep.txt"]);
     grid.CollapseSubtree(f["a"]);
     for (const char* name : {"a", "b", "c"})
@@ -200,7 +227,7 @@ TEST_F(ShownGrid, SubtreesExpandAndCollapseAsAWhole)
     for (const char* name : {"/data", "a", "b", "c", "d", "e", "f"})
         EXPECT_FALSE(grid.IsExpanded(f[name])) << name;
     EXPECT_EQ(grid.FocusedEntry(), f["/data"]);
-    EXPECT_FALSE(grid.isExpanded(grid.entryModel().indexOf(f["/data"])));
+    EXPECT_EQ(grid.model()->rowCount(), 1) << "only the root is shown";
 }
 
 TEST_F(ShownGrid, ARightClickShowsTheMenuOnlyOnNamesAndMovesNothing)
@@ -431,6 +458,187 @@ TEST_F(ShownGrid, AByteCountCutShortShowsWholeInItsTooltip)
     EXPECT_TRUE(QTest::qWaitFor([] { return QToolTip::isVisible(); }, 2000));
     EXPECT_EQ(QToolTip::text(), whole);
     QToolTip::hideText();
+}
+
+TEST_F(ShownGrid, TheExpandButtonTogglesAFolderAndMovesNeitherFocusNorSelection)
+{
+    f.analyse(fillNested);
+    QSignalSpy status(&f.grid, &ResultGrid::statusTextChanged);
+    clickButtonOf(f["a"]);
+    EXPECT_TRUE(f.grid.IsExpanded(f["a"]));
+    EXPECT_TRUE(isShown(f["b"]));
+    EXPECT_TRUE(isShown(f["d"]));
+    EXPECT_EQ(f.grid.FocusedEntry(), f["/data"]);
+    EXPECT_EQ(f.grid.SelectedEntry(), f["/data"]);
+    EXPECT_EQ(f.grid.currentIndex(), f.grid.entryModel().indexOf(f["/data"]));
+    EXPECT_EQ(status.count(), 0);
+    clickButtonOf(f["a"]);
+    EXPECT_FALSE(f.grid.IsExpanded(f["a"]));
+    EXPECT_FALSE(isShown(f["b"]));
+
+    // Right of the button a click selects; a file has no button, its slot selects too.
+    QTest::mouseClick(f.grid.viewport(), Qt::LeftButton, {}, buttonOf(f["a"]) + QPoint(slotWidth() + 4, 0));
+    EXPECT_EQ(f.grid.FocusedEntry(), f["a"]);
+    EXPECT_EQ(f.grid.SelectedEntry(), f["a"]);
+    EXPECT_FALSE(f.grid.IsExpanded(f["a"]));
+    f.grid.ExpandEntry(f["f"]);
+    clickButtonOf(f["f.txt"]);
+    EXPECT_EQ(f.grid.FocusedEntry(), f["f.txt"]);
+    EXPECT_EQ(f.grid.SelectedEntry(), f["f.txt"]);
+}
+
+TEST_F(ShownGrid, ADoubleClickOnANameOpensAndClosesTheFolder)
+{
+    f.analyse(fillNested);
+    const auto doubleClick = [&](EntryId entry, int column) {
+        const QPoint at = cellOf(entry, column).center() + QPoint(column == ColumnName ? f.grid.indentationOf(entry) / 2 : 0, 0);
+        // As a mouse sends it: a click, then the second press as a double-click.
+        QTest::mouseClick(f.grid.viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(f.grid.viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseRelease(f.grid.viewport(), Qt::LeftButton, {}, at);
+    };
+    doubleClick(f["a"], ColumnName);
+    EXPECT_TRUE(f.grid.IsExpanded(f["a"]));
+    EXPECT_TRUE(isShown(f["b"]));
+    EXPECT_EQ(f.grid.FocusedEntry(), f["a"]);
+    doubleClick(f["a"], ColumnName);
+    EXPECT_FALSE(f.grid.IsExpanded(f["a"]));
+    doubleClick(f["a"], ColumnSize);
+    EXPECT_FALSE(f.grid.IsExpanded(f["a"])) << "only the name column opens folders";
+}
+
+TEST_F(ShownGrid, KeysOpenCloseAndWalkTheShownRows)
+{
+    f.analyse(fillNested); // rows: /data, a, f
+    f.grid.setFocus();
+    const auto press = [&](Qt::Key key) { QTest::keyClick(&f.grid, key); };
+    const bool intoChildren =
+        f.grid.style()->styleHint(QStyle::SH_ItemView_ArrowKeysNavigateIntoChildren, nullptr, &f.grid);
+
+    press(Qt::Key_Down);
+    EXPECT_EQ(f.grid.FocusedEntry(), f["a"]);
+    EXPECT_EQ(f.grid.SelectedEntry(), f["a"]);
+    press(Qt::Key_Right);
+    EXPECT_TRUE(f.grid.IsExpanded(f["a"]));
+    EXPECT_EQ(f.grid.FocusedEntry(), f["a"]) << "opening keeps the focus";
+    press(Qt::Key_Right);
+    EXPECT_EQ(f.grid.FocusedEntry(), intoChildren ? f["b"] : f["a"]);
+    f.grid.FocusEntry(f["b"]);
+    press(Qt::Key_Left);
+    EXPECT_EQ(f.grid.FocusedEntry(), intoChildren ? f["a"] : f["b"]) << "a closed folder leads to its parent";
+    f.grid.FocusEntry(f["a"]);
+    press(Qt::Key_Left);
+    EXPECT_FALSE(f.grid.IsExpanded(f["a"]));
+    EXPECT_EQ(f.grid.FocusedEntry(), f["a"]);
+
+    press(Qt::Key_End);
+    EXPECT_EQ(f.grid.FocusedEntry(), f["f"]);
+    press(Qt::Key_Home);
+    EXPECT_EQ(f.grid.FocusedEntry(), f["/data"]);
+    press(Qt::Key_Minus);
+    EXPECT_FALSE(f.grid.IsExpanded(f["/data"]));
+    EXPECT_EQ(f.grid.model()->rowCount(), 1);
+    press(Qt::Key_Plus);
+    EXPECT_TRUE(f.grid.IsExpanded(f["/data"]));
+    EXPECT_FALSE(f.grid.IsExpanded(f["a"]));
+    press(Qt::Key_Asterisk);
+    for (const char* name : {"/data", "a", "b", "c", "d", "e", "f"})
+        EXPECT_TRUE(f.grid.IsExpanded(f[name])) << name;
+    press(Qt::Key_PageDown);
+    EXPECT_EQ(f.grid.FocusedEntry(), f["f.txt"]) << "the last row: all rows fit on a page";
+    press(Qt::Key_Up);
+    EXPECT_EQ(f.grid.FocusedEntry(), f["f"]);
+    press(Qt::Key_PageUp);
+    EXPECT_EQ(f.grid.FocusedEntry(), f["/data"]);
+}
+
+TEST_F(ShownGrid, IndentationTreeLinesAndButtonsArePaintedInMaroonInsideTheNameColumn)
+{
+    f.analyse(fillNested);
+    f.grid.RevealEntry(f["deep.txt"]); // rows: /data, a, b, c, deep.txt, b.txt, d, f
+    const QImage image = f.grid.viewport()->grab().toImage();
+    const QColor maroon(128, 0, 0);
+    const QColor white(Qt::white);
+    const int slot = slotWidth();
+    ASSERT_EQ(slot, 18);
+    // The centre of slot `level` in entry's row.
+    const auto centre = [&](EntryId entry, int level) {
+        return QPoint(cellOf(entry).left() + level * slot + slot / 2, cellOf(entry).center().y());
+    };
+
+    // An open folder's box holds a minus, a closed one's a plus; the line goes on to the icon.
+    const QPoint c = centre(f["c"], 3);
+    EXPECT_EQ(image.pixelColor(c), maroon);
+    EXPECT_EQ(image.pixelColor(c + QPoint(-4, 0)), maroon) << "box";
+    EXPECT_EQ(image.pixelColor(c + QPoint(0, -2)), white) << "open: no upright";
+    EXPECT_EQ(image.pixelColor(c + QPoint(7, 0)), maroon) << "line to the icon";
+    EXPECT_EQ(image.pixelColor(centre(f["d"], 2) + QPoint(0, -2)), maroon) << "closed: plus";
+
+    // deep.txt, the last child of c: its line comes from above and stops in the middle; the
+    // slots of b and a (each followed by a sibling) carry lines, /data's does not.
+    const QPoint deep = centre(f["deep.txt"], 4);
+    const int top = cellOf(f["deep.txt"]).top();
+    const int bottom = top + GridRowHeight - 1;
+    EXPECT_EQ(image.pixelColor(deep.x(), top + 1), maroon);
+    EXPECT_EQ(image.pixelColor(deep.x(), bottom - 2), white);
+    EXPECT_EQ(image.pixelColor(deep + QPoint(5, 0)), maroon);
+    EXPECT_EQ(image.pixelColor(centre(f["deep.txt"], 2).x(), top + 1), maroon) << "b's line";
+    EXPECT_EQ(image.pixelColor(centre(f["deep.txt"], 1).x(), top + 1), maroon) << "a's line";
+    EXPECT_EQ(image.pixelColor(centre(f["deep.txt"], 0).x(), top + 1), white) << "/data has no sibling";
+    EXPECT_EQ(image.pixelColor(centre(f["deep.txt"], 3).x(), top + 1), white) << "c has no sibling";
+
+    // The icon starts right of the indentation: green for a file.
+    const int iconLeft = cellOf(f["deep.txt"]).left() + f.grid.indentationOf(f["deep.txt"]);
+    bool green = false;
+    for (int x = iconLeft; x < iconLeft + 10; ++x)
+        green = green || image.pixelColor(x, deep.y()) == QColor(Qt::green);
+    EXPECT_TRUE(green);
+    for (int x = cellOf(f["deep.txt"]).left(); x < iconLeft; ++x)
+        ASSERT_NE(image.pixelColor(x, deep.y()), QColor(Qt::green)) << x;
+
+    // A name column narrower than the indentation keeps the lines to itself.
+    f.grid.setColumnWidth(ColumnName, 3 * slot);
+    const QImage narrow = f.grid.viewport()->grab().toImage();
+    const QRect bytes = cellOf(f["deep.txt"], ColumnBytes);
+    for (int x = bytes.left(); x < bytes.left() + 3 * slot; ++x)
+        ASSERT_NE(narrow.pixelColor(x, deep.y()), maroon) << x;
+    EXPECT_EQ(narrow.pixelColor(centre(f["deep.txt"], 2).x(), top + 1), maroon) << "b's line is still drawn";
+}
+
+// The tree view underneath is handed a flat list, so nothing recurses per level: a chain far
+// deeper than a recursive layout survives on the usual 8 MiB stack.
+TEST(DeepGrid, AChainOfAHundredThousandFoldersIsShownAndWalkedWithoutRecursion)
+{
+    constexpr int Depth = 100'000;
+    const test::StackLimit stack(test::StackLimit::Desktop);
+    GridFixture f;
+    f.grid.show();
+    f.analyse([](GridFixture& g) {
+        EntryId folder = g.add("", "/deep/");
+        for (int level = 1; level < Depth; ++level)
+            folder = g.grid.tree().addEntry(folder, Attribute::Directory, 0, "d");
+        g.grid.tree().addEntry(folder, Attribute::Normal, 4096, "bottom.bin");
+    });
+    ResultGrid& grid = f.grid;
+    const EntryTree& tree = grid.tree();
+    const EntryId root = tree.FirstEntry();
+    const auto bottom = static_cast<EntryId>(tree.EntryCount());
+    ASSERT_EQ(tree.name(bottom), "bottom.bin");
+
+    grid.showEntry(bottom);
+    EXPECT_EQ(grid.FocusedEntry(), bottom);
+    EXPECT_EQ(grid.model()->rowCount(), Depth + 1);
+    EXPECT_EQ(grid.currentIndex().row(), Depth);
+    grid.viewport()->grab();
+    grid.CollapseSubtree(root);
+    EXPECT_EQ(grid.model()->rowCount(), 1);
+    EXPECT_EQ(grid.FocusedEntry(), root);
+    grid.ExpandSubtree(root);
+    EXPECT_EQ(grid.model()->rowCount(), Depth + 1);
+    grid.verticalScrollBar()->setValue(grid.verticalScrollBar()->maximum());
+    grid.viewport()->grab();
+    grid.verticalScrollBar()->setValue(0);
+    grid.viewport()->grab();
 }
 
 } // namespace
