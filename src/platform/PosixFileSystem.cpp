@@ -268,6 +268,11 @@ private:
     void readToEnd(Folder& folder, Lock& lock);
     int descriptorOf(Folder& folder);
     void keepWithinBudget(Lock& lock);
+    // Takes top and the folders read ahead below it off the work lists and waits until no
+    // worker is in any of them; from then on no worker reads, opens or queues anything there.
+    std::vector<Folder*> withdraw(Folder& top, Lock& lock);
+    // Drops the unread blocks and the descriptors of withdrawn folders.
+    void release(const std::vector<Folder*>& folders);
     void abandon(Folder& top, Lock& lock);
     // With the mutex held: wakes a worker when there is work for it, and the scan when it waits.
     void wakeWorker();
@@ -567,7 +572,9 @@ void Session::work()
             lock.unlock();
             Batch batch = readBatch(*folder, buffer.get());
             lock.lock();
-            if (batch.aborted)
+            // Abandoned after its last record was checked: the scan has already counted the
+            // folders below it and will free them, so what the batch found must not join them.
+            if (batch.aborted || folder->abandoned)
                 break;
             publish(*folder, batch, !folder->finishWanted);
         }
@@ -614,8 +621,12 @@ bool Session::nextBlock(Folder& folder, Block& block)
 
 void Session::readToEnd(Folder& folder, Lock& lock)
 {
+    // Its descriptor is closed next: no worker may start opening a child with it meanwhile, and
+    // the records read from now on queue no children.
     folder.finishWanted = true;
     m_partial.remove(&folder);
+    for (auto& child : folder.children)
+        m_pending.remove(child.get());
     waitForWorkers(lock, [&] { return folder.owner != Owner::Worker && folder.openingChildren == 0; });
     folder.owner = Owner::Scan;
     while (folder.stage == Stage::Listing) {
@@ -625,8 +636,6 @@ void Session::readToEnd(Folder& folder, Lock& lock)
         publish(folder, batch, false);
     }
     folder.owner = Owner::None;
-    for (auto& child : folder.children)
-        m_pending.remove(child.get());
 }
 
 void Session::keepWithinBudget(Lock& lock)
@@ -736,7 +745,7 @@ std::unique_ptr<FolderListing> Session::descend(Folder& parent, std::size_t skip
     return std::make_unique<ReadAheadListing>(shared_from_this(), std::move(child));
 }
 
-void Session::abandon(Folder& top, Lock& lock)
+std::vector<Folder*> Session::withdraw(Folder& top, Lock& lock)
 {
     std::vector<Folder*> folders{&top};
     for (std::size_t i = 0; i < folders.size(); ++i) {
@@ -750,6 +759,11 @@ void Session::abandon(Folder& top, Lock& lock)
     waitForWorkers(lock, [&] {
         return std::none_of(folders.begin(), folders.end(), [](const Folder* f) { return f->owner == Owner::Worker; });
     });
+    return folders;
+}
+
+void Session::release(const std::vector<Folder*>& folders)
+{
     for (Folder* folder : folders) {
         while (!folder->blocks.empty())
             m_unconsumed -= folder->blocks.pop().count;
@@ -757,6 +771,11 @@ void Session::abandon(Folder& top, Lock& lock)
         folder->fd.reset();
         folder->up.reset();
     }
+}
+
+void Session::abandon(Folder& top, Lock& lock)
+{
+    release(withdraw(top, lock));
 }
 
 void Session::leave(std::unique_ptr<Folder> folder)
@@ -767,6 +786,9 @@ void Session::leave(std::unique_ptr<Folder> folder)
     m_detachedLevels = std::min(m_detachedLevels, m_levels.size());
     Folder* parent = m_levels.empty() ? nullptr : m_levels.back();
     m_current = parent;
+    // Normally nothing is left to wait for; after a stop, a worker may still be reading the
+    // folder with the descriptor handed up below, or be busy in the read-ahead under it.
+    const std::vector<Folder*> folders = withdraw(*folder, lock);
     // A parent that gave up its descriptor may need it again: hand it the way back up.
     if (parent && !parent->fd.valid() && (folder->fd.valid() || folder->up.valid())) {
         if (parent->up.valid())
@@ -779,7 +801,7 @@ void Session::leave(std::unique_ptr<Folder> folder)
             parent->upLevels = folder->upLevels + 1;
         }
     }
-    abandon(*folder, lock); // normally nothing is left; after a stop, the read-ahead below it
+    release(folders);
     wakeWorker();
     lock.unlock();
     freeFolders(std::move(folder));
