@@ -255,7 +255,9 @@ public:
     bool nextBlock(Folder& folder, Block& block);
     // Opens the next folder of parent's records after skipping `skipped` of them.
     std::unique_ptr<FolderListing> descend(Folder& parent, std::size_t skipped);
-    void leave(std::unique_ptr<Folder> folder);
+    // Ends the scan's stay in folder; `undelivered` records of the block it was reading go
+    // out of the read-ahead with it.
+    void leave(std::unique_ptr<Folder> folder, std::size_t undelivered);
 
 private:
     using Lock = std::unique_lock<std::mutex>;
@@ -311,7 +313,7 @@ public:
     }
     ~ReadAheadListing() override
     {
-        m_session->leave(std::move(m_folder));
+        m_session->leave(std::move(m_folder), m_block.count);
     }
 
     bool next(FolderItem& item) override
@@ -778,9 +780,10 @@ void Session::abandon(Folder& top, Lock& lock)
     release(withdraw(top, lock));
 }
 
-void Session::leave(std::unique_ptr<Folder> folder)
+void Session::leave(std::unique_ptr<Folder> folder, std::size_t undelivered)
 {
     Lock lock(m_mutex);
+    m_unconsumed -= undelivered;
     m_levels.pop_back();
     m_levelIds.erase(folder->id);
     m_detachedLevels = std::min(m_detachedLevels, m_levels.size());
