@@ -574,8 +574,9 @@ void Session::work()
             lock.unlock();
             Batch batch = readBatch(*folder, buffer.get());
             lock.lock();
-            // Abandoned after its last record was checked: the scan has already counted the
-            // folders below it and will free them, so what the batch found must not join them.
+            // Abandoned after readBatch last looked: the scan has already gathered the folders
+            // below it to free them once no worker is in them, so the ones this batch found
+            // must not be queued for workers.
             if (batch.aborted || folder->abandoned)
                 break;
             publish(*folder, batch, !folder->finishWanted);
