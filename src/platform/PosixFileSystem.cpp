@@ -255,7 +255,9 @@ public:
     bool nextBlock(Folder& folder, Block& block);
     // Opens the next folder of parent's records after skipping `skipped` of them.
     std::unique_ptr<FolderListing> descend(Folder& parent, std::size_t skipped);
-    void leave(std::unique_ptr<Folder> folder);
+    // Ends the scan's stay in folder; `undelivered` records of the block it was reading go
+    // out of the read-ahead with it.
+    void leave(std::unique_ptr<Folder> folder, std::size_t undelivered);
 
 private:
     using Lock = std::unique_lock<std::mutex>;
@@ -268,6 +270,11 @@ private:
     void readToEnd(Folder& folder, Lock& lock);
     int descriptorOf(Folder& folder);
     void keepWithinBudget(Lock& lock);
+    // Takes top and the folders read ahead below it off the work lists and waits until no
+    // worker is in any of them; from then on no worker reads, opens or queues anything there.
+    std::vector<Folder*> withdraw(Folder& top, Lock& lock);
+    // Drops the unread blocks and the descriptors of withdrawn folders.
+    void release(const std::vector<Folder*>& folders);
     void abandon(Folder& top, Lock& lock);
     // With the mutex held: wakes a worker when there is work for it, and the scan when it waits.
     void wakeWorker();
@@ -306,7 +313,7 @@ public:
     }
     ~ReadAheadListing() override
     {
-        m_session->leave(std::move(m_folder));
+        m_session->leave(std::move(m_folder), m_block.count);
     }
 
     bool next(FolderItem& item) override
@@ -567,7 +574,10 @@ void Session::work()
             lock.unlock();
             Batch batch = readBatch(*folder, buffer.get());
             lock.lock();
-            if (batch.aborted)
+            // Abandoned after readBatch last looked: the scan has already gathered the folders
+            // below it to free them once no worker is in them, so the ones this batch found
+            // must not be queued for workers.
+            if (batch.aborted || folder->abandoned)
                 break;
             publish(*folder, batch, !folder->finishWanted);
         }
@@ -614,8 +624,12 @@ bool Session::nextBlock(Folder& folder, Block& block)
 
 void Session::readToEnd(Folder& folder, Lock& lock)
 {
+    // Its descriptor is closed next: no worker may start opening a child with it meanwhile, and
+    // the records read from now on queue no children.
     folder.finishWanted = true;
     m_partial.remove(&folder);
+    for (auto& child : folder.children)
+        m_pending.remove(child.get());
     waitForWorkers(lock, [&] { return folder.owner != Owner::Worker && folder.openingChildren == 0; });
     folder.owner = Owner::Scan;
     while (folder.stage == Stage::Listing) {
@@ -625,8 +639,6 @@ void Session::readToEnd(Folder& folder, Lock& lock)
         publish(folder, batch, false);
     }
     folder.owner = Owner::None;
-    for (auto& child : folder.children)
-        m_pending.remove(child.get());
 }
 
 void Session::keepWithinBudget(Lock& lock)
@@ -736,7 +748,7 @@ std::unique_ptr<FolderListing> Session::descend(Folder& parent, std::size_t skip
     return std::make_unique<ReadAheadListing>(shared_from_this(), std::move(child));
 }
 
-void Session::abandon(Folder& top, Lock& lock)
+std::vector<Folder*> Session::withdraw(Folder& top, Lock& lock)
 {
     std::vector<Folder*> folders{&top};
     for (std::size_t i = 0; i < folders.size(); ++i) {
@@ -750,6 +762,11 @@ void Session::abandon(Folder& top, Lock& lock)
     waitForWorkers(lock, [&] {
         return std::none_of(folders.begin(), folders.end(), [](const Folder* f) { return f->owner == Owner::Worker; });
     });
+    return folders;
+}
+
+void Session::release(const std::vector<Folder*>& folders)
+{
     for (Folder* folder : folders) {
         while (!folder->blocks.empty())
             m_unconsumed -= folder->blocks.pop().count;
@@ -759,14 +776,23 @@ void Session::abandon(Folder& top, Lock& lock)
     }
 }
 
-void Session::leave(std::unique_ptr<Folder> folder)
+void Session::abandon(Folder& top, Lock& lock)
+{
+    release(withdraw(top, lock));
+}
+
+void Session::leave(std::unique_ptr<Folder> folder, std::size_t undelivered)
 {
     Lock lock(m_mutex);
+    m_unconsumed -= undelivered;
     m_levels.pop_back();
     m_levelIds.erase(folder->id);
     m_detachedLevels = std::min(m_detachedLevels, m_levels.size());
     Folder* parent = m_levels.empty() ? nullptr : m_levels.back();
     m_current = parent;
+    // Normally nothing is left to wait for; after a stop, a worker may still be reading the
+    // folder with the descriptor handed up below, or be busy in the read-ahead under it.
+    const std::vector<Folder*> folders = withdraw(*folder, lock);
     // A parent that gave up its descriptor may need it again: hand it the way back up.
     if (parent && !parent->fd.valid() && (folder->fd.valid() || folder->up.valid())) {
         if (parent->up.valid())
@@ -779,7 +805,7 @@ void Session::leave(std::unique_ptr<Folder> folder)
             parent->upLevels = folder->upLevels + 1;
         }
     }
-    abandon(*folder, lock); // normally nothing is left; after a stop, the read-ahead below it
+    release(folders);
     wakeWorker();
     lock.unlock();
     freeFolders(std::move(folder));
