@@ -5,6 +5,7 @@
 #include "presentation/GridColumns.h"
 
 #include <QAbstractItemModel>
+#include <QColor>
 
 #include <vector>
 
@@ -15,7 +16,8 @@ class TImageListEx;
 // The entry tree as a Qt item model: one row per entry, the seven grid columns, texts and icons
 // computed on demand from the entry; nothing per row is stored. A row's index carries its entry
 // id, and the tree answers row and child lookups in constant time, so the model holds no
-// per-row bookkeeping of its own besides one "expanded" bit per entry.
+// per-row bookkeeping of its own besides one "expanded" bit per entry. An entry a scan marked
+// (Attribute::ScanMarks) shows its name and cells in grey, its reason as a tooltip.
 //
 // While a scan fills a tree that was cleared inside an update block, the model is frozen: it
 // shows no rows, and the entries added meanwhile appear at once when it thaws.
@@ -23,6 +25,10 @@ class EntryModel final : public QAbstractItemModel {
     Q_OBJECT
 
 public:
+    // The text colour of an entry a scan left out or counted at another link: a mid grey that
+    // reads on every skin's grid, yet apart from the black of counted entries.
+    static constexpr QRgb LeftOutTextColor = 0xFF808080;
+
     EntryModel(EntryTree& tree, TImageListEx* icons, QObject* parent = nullptr);
 
     EntryTree& tree() { return m_tree; }
