@@ -3,6 +3,8 @@
 
 #include "platform/PathSeparator.h"
 
+#include <algorithm>
+
 namespace tallyvane {
 
 AnalysisRun::AnalysisRun(EntryTree& tree, FileSystem& fileSystem, AnalysisDisplay& display)
@@ -121,9 +123,14 @@ ScanOutcome AnalysisRun::AnalyzeFolder(const std::string& path)
     if (scanPath.back() != PathSeparator)
         scanPath += PathSeparator;
 
+    const FolderVolume volume = m_fileSystem.volumeOf(path);
+    if (volume.fileSystemRoot && volume.usedInodes > 0)
+        m_estimate.emplace(volume.usedInodes);
+    m_scanStart = m_clock->seconds();
+
     ScanOutcome outcome = ScanOutcome::Complete;
     try {
-        FolderScanner scanner(m_tree, m_fileSystem, *this);
+        FolderScanner scanner(m_tree, m_fileSystem, *this, m_scanOptions);
         scanner.ScanFolder(scanPath, NoEntry);
         if (StopFlag != 0)
             outcome = ScanOutcome::Cancelled;
@@ -133,10 +140,18 @@ ScanOutcome AnalysisRun::AnalyzeFolder(const std::string& path)
         outcome = ScanOutcome::Failed;
         m_display.showMessage(RunMessage::ScanError, scanPath);
     }
+    m_estimate.reset();
     m_currentFolder = NoEntry;
     SortEntries(m_tree, m_sortKey, m_sortDirection);
     m_display.showTreeFilled(m_tree.FirstEntry());
     return outcome;
+}
+
+std::optional<ScanProgress> AnalysisRun::progress()
+{
+    if (!m_estimate)
+        return std::nullopt;
+    return m_estimate->update(m_clock->seconds() - m_scanStart, static_cast<std::uint64_t>(std::max(ScanCount, 0)));
 }
 
 void AnalysisRun::cancel()

@@ -5,9 +5,12 @@
 #include "analysis/EntryTree.h"
 #include "analysis/FolderScan.h"
 #include "analysis/NcduImport.h"
+#include "analysis/ScanEstimate.h"
+#include "analysis/ScanOptions.h"
 #include "platform/FileSystem.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace tallyvane {
@@ -111,6 +114,16 @@ public:
     EntryId currentFolder() const { return m_currentFolder; }
     // The order every folder's children take once the tree is filled.
     void setSortOrder(SortKey key, SortDirection direction);
+    // What the next scans leave out or count once; a scan going on keeps what it began with.
+    void setScanOptions(ScanOptions options) { m_scanOptions = std::move(options); }
+    const ScanOptions& scanOptions() const { return m_scanOptions; }
+    // The clock progress is judged by, which must outlive the run; the machine's steady clock
+    // unless set.
+    void setClock(const ScanClock& clock) { m_clock = &clock; }
+    // While a scan runs: how far it has come, when the scanned folder is the top of its file
+    // system and that tells how many files and folders it holds (see ScanEstimate). None for
+    // any other folder, outside a scan and in its first seconds.
+    std::optional<ScanProgress> progress();
 
     std::string CurPath; // the folder to analyse, as bytes
     int StopFlag = 0;    // 1 once a stop was asked for
@@ -131,6 +144,11 @@ private:
     AnalysisDisplay& m_display;
     EntryTree& m_tree;
     EntryId m_currentFolder = NoEntry;
+    ScanOptions m_scanOptions;
+    SteadyScanClock m_steadyClock;
+    const ScanClock* m_clock = &m_steadyClock;
+    std::optional<ScanEstimate> m_estimate; // while a scan of a file system's top runs
+    double m_scanStart = 0;
     SortKey m_sortKey = SortKey::Size;
     SortDirection m_sortDirection = SortDirection::Descending;
     bool m_busy = false;

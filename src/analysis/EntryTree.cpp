@@ -116,6 +116,28 @@ void EntryTree::ClearEntries()
     m_rowIndex.clear();
     m_rowIndex.shrink_to_fit();
     m_rowIndexCurrent = false;
+    m_linkFacts.clear();
+    m_linkFacts.shrink_to_fit();
+}
+
+void EntryTree::setLinkFacts(EntryId entry, const LinkFacts& facts)
+{
+    // A scan adds entries in ascending order: the usual place is the end.
+    auto at = m_linkFacts.end();
+    if (!m_linkFacts.empty() && m_linkFacts.back().first >= entry)
+        at = std::lower_bound(m_linkFacts.begin(), m_linkFacts.end(), entry,
+                              [](const auto& item, EntryId id) { return item.first < id; });
+    if (at != m_linkFacts.end() && at->first == entry)
+        at->second = facts;
+    else
+        m_linkFacts.insert(at, {entry, facts});
+}
+
+const EntryTree::LinkFacts* EntryTree::linkFacts(EntryId entry) const
+{
+    const auto at = std::lower_bound(m_linkFacts.begin(), m_linkFacts.end(), entry,
+                                     [](const auto& item, EntryId id) { return item.first < id; });
+    return at != m_linkFacts.end() && at->first == entry ? &at->second : nullptr;
 }
 
 std::string EntryTree::EntryPath(EntryId entry) const
@@ -175,7 +197,7 @@ void EntryTree::renumberChildren(const Node& folder)
 std::size_t EntryTree::memoryBytes() const
 {
     return m_chunks.size() * ChunkSize * sizeof(Node) + m_names.capacityBytes()
-        + m_rowIndex.capacity() * sizeof(EntryId);
+        + m_rowIndex.capacity() * sizeof(EntryId) + m_linkFacts.capacity() * sizeof(m_linkFacts[0]);
 }
 
 } // namespace tallyvane

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tallyvane {
@@ -92,7 +93,20 @@ public:
         }
     }
 
-    // Bytes held for the entries, their names and the row index.
+    // What a scan that counts hard links once learned of a file with several links: its
+    // identity and its own length, which a link counted elsewhere keeps here while its entry's
+    // size is 0. Kept beside the entries, for such files only.
+    struct LinkFacts {
+        std::uint64_t device = 0;
+        std::uint64_t inode = 0;
+        std::uint32_t links = 0;
+        std::int64_t size = 0;
+    };
+    void setLinkFacts(EntryId entry, const LinkFacts& facts);
+    // None for an entry the scan kept no link facts of.
+    const LinkFacts* linkFacts(EntryId entry) const;
+
+    // Bytes held for the entries, their names, the row index and the link facts.
     std::size_t memoryBytes() const;
 
 private:
@@ -140,6 +154,7 @@ private:
     NameArena m_names;
     mutable std::vector<EntryId> m_rowIndex;
     mutable bool m_rowIndexCurrent = false;
+    std::vector<std::pair<EntryId, LinkFacts>> m_linkFacts; // by entry, ascending
 };
 
 } // namespace tallyvane

@@ -25,9 +25,34 @@ std::string_view rootName(std::string_view path)
 
 } // namespace
 
-FolderScanner::FolderScanner(EntryTree& tree, FileSystem& fileSystem, ScanHost& host)
-    : m_tree(tree), m_fileSystem(fileSystem), m_host(host)
+FolderScanner::FolderScanner(EntryTree& tree, FileSystem& fileSystem, ScanHost& host, const ScanOptions& options)
+    : m_tree(tree), m_fileSystem(fileSystem), m_host(host), m_options(options), m_exclude(options.exclude)
 {
+}
+
+std::size_t FolderScanner::LinkKeyHash::operator()(const LinkKey& key) const noexcept
+{
+    return std::hash<std::uint64_t>{}(key.inode * 0x9E3779B97F4A7C15u ^ key.device);
+}
+
+std::uint32_t FolderScanner::markOf(const FolderItem& item, const std::string& relativeFolder)
+{
+    const bool folder = item.attributes & Attribute::Directory;
+    if (!m_exclude.empty()) {
+        if (m_exclude.needsPaths()) {
+            m_path.assign(relativeFolder);
+            m_path.append(item.name);
+        }
+        if (m_exclude.excludes(item.name, m_path, folder))
+            return Attribute::Excluded;
+    }
+    // A device of 0 is one the listing did not tell.
+    if (folder && m_device != 0 && item.device != 0 && item.device != m_device)
+        return Attribute::OtherFileSystem;
+    if (!folder && m_options.countLinksOnce && item.links > 1
+        && !m_linksMet.insert({item.device, item.inode}).second)
+        return Attribute::LinkCountedElsewhere;
+    return 0;
 }
 
 std::int64_t FolderScanner::ScanFolder(std::string_view path, EntryId parent)
@@ -42,10 +67,14 @@ std::int64_t FolderScanner::ScanFolder(std::string_view path, EntryId parent)
         std::unique_ptr<FolderListing> listing;
         EntryId folder;
         std::int64_t total;
+        std::string relativePath; // below the scanned folder, with a trailing separator unless empty
     };
     std::vector<Level> levels;
+    if (m_options.oneFileSystem)
+        m_device = m_fileSystem.volumeOf(std::string(path)).device;
     m_host.folderEntered(m_tree, top);
-    levels.push_back({m_fileSystem.openFolder(std::string(path)), top, 0});
+    levels.push_back({m_fileSystem.openFolder(std::string(path), {.oneFileSystem = m_options.oneFileSystem}), top, 0,
+                      {}});
 
     std::int64_t total = 0;
     FolderItem item;
@@ -58,16 +87,24 @@ std::int64_t FolderScanner::ScanFolder(std::string_view path, EntryId parent)
                 break;
             if (isDotOrDotDot(item.name))
                 continue;
-            const EntryId child = m_tree.addEntry(level.folder, item.attributes, item.size, item.name);
+            const std::uint32_t mark = markOf(item, level.relativePath);
+            const std::int64_t size = mark ? 0 : item.size;
+            const EntryId child = m_tree.addEntry(level.folder, item.attributes | mark, size, item.name);
+            if (m_options.countLinksOnce && item.links > 1 && !(item.attributes & Attribute::Directory)
+                && !(mark & Attribute::Excluded))
+                m_tree.setLinkFacts(child, {item.device, item.inode, item.links, item.size});
             m_host.entryCounted(++m_scanCount);
-            if (item.attributes & Attribute::Directory) {
+            if ((item.attributes & Attribute::Directory) && !mark) {
                 m_host.folderEntered(m_tree, child);
                 auto listing = level.listing->openItem();
-                levels.push_back({std::move(listing), child, 0});
+                std::string relativePath;
+                if (m_exclude.needsPaths())
+                    relativePath = level.relativePath + std::string(item.name) + PathSeparator;
+                levels.push_back({std::move(listing), child, 0, std::move(relativePath)});
                 descends = true;
                 break;
             }
-            level.total = AddSizes(level.total, item.size);
+            level.total = AddSizes(level.total, size);
         }
         if (descends)
             continue;

@@ -2,10 +2,14 @@
 #pragma once
 
 #include "analysis/EntryTree.h"
+#include "analysis/ExcludePatterns.h"
+#include "analysis/ScanOptions.h"
 #include "platform/FileSystem.h"
 
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <unordered_set>
 
 namespace tallyvane {
 
@@ -36,9 +40,13 @@ public:
 // On a stop request each open folder stops before adding the record just fetched, and every
 // folder entered keeps the total of what was found in it: the caller can safely use the
 // partial tree, whose folder sizes still add up.
+//
+// The options leave entries out without hiding them: an excluded entry, a folder on another
+// file system and a further link of a file counted at its first link are added with size 0 and
+// a mark in their attributes (Attribute::ScanMarks), and such folders are not entered.
 class FolderScanner {
 public:
-    FolderScanner(EntryTree& tree, FileSystem& fileSystem, ScanHost& host);
+    FolderScanner(EntryTree& tree, FileSystem& fileSystem, ScanHost& host, const ScanOptions& options = {});
 
     // Scans the folder at path into the tree below parent, and returns its total size. With
     // parent NoEntry the scan first makes the root entry, a folder named path without its
@@ -49,9 +57,29 @@ public:
     std::uint32_t ScanCount() const { return m_scanCount; }
 
 private:
+    struct LinkKey {
+        std::uint64_t device;
+        std::uint64_t inode;
+        bool operator==(const LinkKey&) const = default;
+    };
+    struct LinkKeyHash {
+        std::size_t operator()(const LinkKey& key) const noexcept;
+    };
+
+    // The attributes and the size the record gets in the tree: its own, or 0 and a mark.
+    // relativeFolder: the path below the scanned folder of the folder listing it, with a
+    // trailing separator unless empty.
+    std::uint32_t markOf(const FolderItem& item, const std::string& relativeFolder);
+
     EntryTree& m_tree;
     FileSystem& m_fileSystem;
     ScanHost& m_host;
+    const ScanOptions m_options;
+    ExcludePatterns m_exclude;
+    std::uint64_t m_device = 0; // the scanned folder's, when the scan stays on its file system
+    // Files with several links met so far; only their first link counts.
+    std::unordered_set<LinkKey, LinkKeyHash> m_linksMet;
+    std::string m_path; // scratch for an entry's path below the scanned folder
     std::uint32_t m_scanCount = 0;
 };
 

@@ -57,6 +57,7 @@ struct Info {
     std::optional<std::uint64_t> apparentSize;
     std::optional<std::uint64_t> diskSize;
     bool notRegular = false;
+    std::uint32_t mark = 0; // why the writer left it out, as the scan marks it
 };
 
 // A byte-level JSON reader over a buffered input. It reads only what the format holds and
@@ -496,6 +497,7 @@ private:
         info.apparentSize.reset();
         info.diskSize.reset();
         info.notRegular = false;
+        info.mark = 0;
         if (m_reader.next() == '}') {
             m_reader.get();
         } else {
@@ -530,10 +532,14 @@ private:
             info.notRegular = m_reader.readBoolean("true or false");
         } else if (key == "excluded") {
             // A reason ("pattern", "otherfs", ...) in current writers, true in some older ones.
-            if (m_reader.next() == '"')
+            // Another file system, kernel interfaces among them, keeps its own mark.
+            if (m_reader.next() == '"') {
                 m_reader.readString(m_scratch);
-            else
-                m_reader.readBoolean("a string for \"excluded\"");
+                info.mark = m_scratch == "otherfs" || m_scratch == "kernfs" ? Attribute::OtherFileSystem
+                                                                            : Attribute::Excluded;
+            } else if (m_reader.readBoolean("a string for \"excluded\"")) {
+                info.mark = Attribute::Excluded;
+            }
         } else {
             m_reader.skipValue();
         }
@@ -546,7 +552,9 @@ private:
             attributes |= Attribute::ReparsePoint;
         if (!info.name.empty() && info.name.front() == '.')
             attributes |= Attribute::Hidden;
-        return attributes ? attributes : Attribute::Normal;
+        if (!attributes)
+            attributes = Attribute::Normal;
+        return attributes | info.mark;
     }
 
     // at: the offset of the entry whose size is added.

@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QRadioButton>
 
 namespace tallyvane {
@@ -41,8 +42,9 @@ OptionsPage::OptionsPage(QWidget* parent) : QWidget(parent)
     page->addWidget(headerStrip(QStringLiteral("参数设置"), Picture::Options, this));
 
     auto* general = new QWidget(this);
-    general->setFixedHeight(160);
+    general->setFixedHeight(184);
     auto* generalLayout = new QVBoxLayout(general);
+    generalLayout->setSpacing(4);
     CBAuto = new QCheckBox(QStringLiteral("目录选中后自动进行分析"), general);
     CBAuto->setObjectName(QStringLiteral("CBAuto"));
     CBAuto->setChecked(true);
@@ -58,6 +60,23 @@ OptionsPage::OptionsPage(QWidget* parent) : QWidget(parent)
         columnsLayout->addWidget(CB[k], k / 3, k % 3);
     }
     generalLayout->addWidget(columns);
+    // What scans leave out: under the column boxes, on one line.
+    auto* scanning = new QHBoxLayout;
+    CBOneFileSystem = new QCheckBox(QStringLiteral("不跨越文件系统"), general);
+    CBOneFileSystem->setObjectName(QStringLiteral("CBOneFileSystem"));
+    CBHardLinks = new QCheckBox(QStringLiteral("硬链接只计一次"), general);
+    CBHardLinks->setObjectName(QStringLiteral("CBHardLinks"));
+    auto* excludeLabel = new QLabel(QStringLiteral("排除的名称"), general);
+    EDExclude = new QLineEdit(general);
+    EDExclude->setObjectName(QStringLiteral("EDExclude"));
+    EDExclude->setPlaceholderText(QStringLiteral("*.tmp;node_modules;.cache"));
+    excludeLabel->setBuddy(EDExclude);
+    scanning->addWidget(CBOneFileSystem);
+    scanning->addWidget(CBHardLinks);
+    scanning->addSpacing(12);
+    scanning->addWidget(excludeLabel);
+    scanning->addWidget(EDExclude, 1);
+    generalLayout->addLayout(scanning);
     auto* registration = new QHBoxLayout;
     BTNAddReg = MakeButton(QStringLiteral("注册系统右键"), QStringLiteral("BTNAddReg"), general);
     BTNDelReg = MakeButton(QStringLiteral("删除系统右键"), QStringLiteral("BTNDelReg"), general);
@@ -94,6 +113,14 @@ OptionsPage::OptionsPage(QWidget* parent) : QWidget(parent)
                 emit skinChosen(k + 1);
         });
     }
+    connect(CBOneFileSystem, &QCheckBox::clicked, this, &OptionsPage::oneFileSystemClicked);
+    connect(CBHardLinks, &QCheckBox::clicked, this, &OptionsPage::hardLinksClicked);
+    connect(EDExclude, &QLineEdit::editingFinished, this, [this] {
+        if (EDExclude->text() == m_reportedExclude)
+            return;
+        m_reportedExclude = EDExclude->text();
+        emit excludeEdited();
+    });
     connect(BTNAddReg, &QPushButton::clicked, this, &OptionsPage::registerClicked);
     connect(BTNDelReg, &QPushButton::clicked, this, &OptionsPage::unregisterClicked);
 }
@@ -106,6 +133,12 @@ void OptionsPage::apply(const Settings& settings)
         const QSignalBlocker blockColumn(CB[k]);
         CB[k]->setChecked(settings.ColShow[k]);
     }
+    const QSignalBlocker blockOneFileSystem(CBOneFileSystem);
+    CBOneFileSystem->setChecked(settings.OneFileSystem);
+    const QSignalBlocker blockHardLinks(CBHardLinks);
+    CBHardLinks->setChecked(settings.HardLinksOnce);
+    m_reportedExclude = QString::fromStdString(settings.Exclude);
+    EDExclude->setText(m_reportedExclude);
     if (settings.hasStoredSkin()) {
         const QSignalBlocker blockSkin(RadioButton[settings.SkinNo - 1]);
         RadioButton[settings.SkinNo - 1]->setChecked(true);
@@ -120,6 +153,21 @@ bool OptionsPage::autoAnalyzeChecked() const
 bool OptionsPage::columnChecked(int column) const
 {
     return column >= 1 && column <= Settings::ColumnCount && CB[column - 1]->isChecked();
+}
+
+bool OptionsPage::oneFileSystemChecked() const
+{
+    return CBOneFileSystem->isChecked();
+}
+
+bool OptionsPage::hardLinksOnceChecked() const
+{
+    return CBHardLinks->isChecked();
+}
+
+std::string OptionsPage::excludeText() const
+{
+    return EDExclude->text().toStdString();
 }
 
 } // namespace tallyvane

@@ -6,15 +6,19 @@
 #include <QWidget>
 
 #include <array>
+#include <string>
 
 class QCheckBox;
+class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
 namespace tallyvane {
 
-// The options page: automatic analysis, the grid's columns, the file-manager entry buttons and
-// the six skins with their previews. As created, every box is ticked and skin 1 is chosen.
+// The options page: automatic analysis, the grid's columns, what scans leave out or count once,
+// the file-manager entry buttons and the six skins with their previews. As created, every box
+// of the spec's options is ticked, the scan options are off with no exclude patterns, and skin
+// 1 is chosen.
 class OptionsPage final : public QWidget {
     Q_OBJECT
 
@@ -26,11 +30,19 @@ public:
     bool autoAnalyzeChecked() const;
     // Whether the box of grid column (1..6) is ticked.
     bool columnChecked(int column) const;
+    bool oneFileSystemChecked() const;
+    bool hardLinksOnceChecked() const;
+    // The exclude patterns as typed, UTF-8.
+    std::string excludeText() const;
 
 signals:
     void autoAnalyzeClicked();
     // The box of grid column (1..6) was clicked.
     void columnClicked(int column);
+    void oneFileSystemClicked();
+    void hardLinksClicked();
+    // The user finished editing the exclude patterns (Return or leaving the box) and changed them.
+    void excludeEdited();
     // The user chose skin (1..6); a choice that changes nothing is not reported.
     void skinChosen(int skin);
     void registerClicked();
@@ -39,6 +51,10 @@ signals:
 private:
     QCheckBox* CBAuto;
     std::array<QCheckBox*, Settings::ColumnCount> CB{};      // columns 1 to 6
+    QCheckBox* CBOneFileSystem;
+    QCheckBox* CBHardLinks;
+    QLineEdit* EDExclude;
+    QString m_reportedExclude; // the patterns last put on the page or reported
     QPushButton* BTNAddReg;
     QPushButton* BTNDelReg;
     std::array<QRadioButton*, Settings::SkinCount> RadioButton{}; // skins 1 to 6

@@ -25,7 +25,36 @@ Settings Settings::load(const IniFile& file)
     settings.SkinNo = file.readInteger("Skin", "Sk", 1);
     // A negative count reads as automatic; a huge one is bounded by the platform.
     settings.ScanThreads = std::max(0, file.readInteger("Scan", "Threads", 0));
+    settings.OneFileSystem = file.readInteger("Scan", "OneFileSystem", 0) != 0;
+    std::string hardLinks = file.readString("Scan", "HardLinks", "each");
+    std::transform(hardLinks.begin(), hardLinks.end(), hardLinks.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+    settings.HardLinksOnce = hardLinks == "once";
+    settings.Exclude = file.readString("Scan", "Exclude", "");
     return settings;
+}
+
+std::vector<std::string> Settings::excludePatterns() const
+{
+    std::vector<std::string> patterns;
+    std::string_view rest = Exclude;
+    while (!rest.empty()) {
+        const std::size_t end = std::min(rest.find(';'), rest.size());
+        std::string_view pattern = rest.substr(0, end);
+        rest.remove_prefix(std::min(end + 1, rest.size()));
+        while (!pattern.empty() && (pattern.front() == ' ' || pattern.front() == '\t'))
+            pattern.remove_prefix(1);
+        while (!pattern.empty() && (pattern.back() == ' ' || pattern.back() == '\t'))
+            pattern.remove_suffix(1);
+        if (!pattern.empty())
+            patterns.emplace_back(pattern);
+    }
+    return patterns;
+}
+
+ScanOptions Settings::scanOptions() const
+{
+    return {.oneFileSystem = OneFileSystem, .countLinksOnce = HardLinksOnce, .exclude = excludePatterns()};
 }
 
 void Settings::save(IniFile& file, int code) const
@@ -37,6 +66,12 @@ void Settings::save(IniFile& file, int code) const
         file.writeString("Col", ColumnKeys[index], flagText(ColShow[index]));
     } else if (code == SaveCodeSkin) {
         file.writeString("Skin", "Sk", std::to_string(SkinNo));
+    } else if (code == SaveCodeOneFileSystem) {
+        file.writeString("Scan", "OneFileSystem", flagText(OneFileSystem));
+    } else if (code == SaveCodeHardLinks) {
+        file.writeString("Scan", "HardLinks", HardLinksOnce ? "once" : "each");
+    } else if (code == SaveCodeExclude) {
+        file.writeString("Scan", "Exclude", Exclude);
     }
 }
 

@@ -93,6 +93,9 @@ void TFormTallyvane::FormCreate(const std::vector<std::string>& arguments)
     statusBar()->setObjectName(QStringLiteral("AppStatusBar"));
     statusBar()->setFixedHeight(21);
     statusBar()->setSizeGripEnabled(true);
+    spProgressPanel = new QLabel(this);
+    spProgressPanel->setObjectName(QStringLiteral("spProgressPanel"));
+    statusBar()->addWidget(spProgressPanel);
     statusBar()->addWidget(spSkinStatusPanel1, 1);
     connect(&grid(), &ResultGrid::statusTextChanged, spSkinStatusPanel1, &QLabel::setText);
     connect(TabReport, &ReportPage::treemapHovered, this, [this](EntryId entry) {
@@ -105,8 +108,9 @@ void TFormTallyvane::FormCreate(const std::vector<std::string>& arguments)
     m_commands = std::make_unique<EntryCommands>(
         grid(), CommandServices{m_services.desktop, m_services.fileFacts, m_services.messages, m_services.saveDialog},
         this);
-    m_runDisplay = std::make_unique<WindowRunDisplay>(*TabReport, *spSkinStatusPanel1, Timer1, m_services.messages,
-                                                      *m_commands, [this](bool closeNow) { runEnded(closeNow); });
+    m_runDisplay = std::make_unique<WindowRunDisplay>(*TabReport, *spSkinStatusPanel1, *spProgressPanel, Timer1,
+                                                      m_services.messages, *m_commands,
+                                                      [this](bool closeNow) { runEnded(closeNow); });
     m_run = std::make_unique<AnalysisRun>(m_tree, m_services.fileSystem, *m_runDisplay);
     connectPages();
 
@@ -197,6 +201,9 @@ void TFormTallyvane::connectPages()
     connect(TabOptions, &OptionsPage::autoAnalyzeClicked, this, [this] { guarded([this] { CBAutoClick(); }); });
     connect(TabOptions, &OptionsPage::columnClicked, this,
             [this](int column) { guarded([this, column] { CB1Click(SaveCodeOfColumn(column)); }); });
+    connect(TabOptions, &OptionsPage::oneFileSystemClicked, this, [this] { guarded([this] { CBOneFileSystemClick(); }); });
+    connect(TabOptions, &OptionsPage::hardLinksClicked, this, [this] { guarded([this] { CBHardLinksClick(); }); });
+    connect(TabOptions, &OptionsPage::excludeEdited, this, [this] { guarded([this] { EDExcludeChange(); }); });
     connect(TabOptions, &OptionsPage::skinChosen, this,
             [this](int skin) { guarded([this, skin] { RadioButton1Click(skin); }); });
     connect(TabOptions, &OptionsPage::registerClicked, this, &TFormTallyvane::BTNAddRegClick);
@@ -554,6 +561,7 @@ void TFormTallyvane::LoadSettings()
     // The page takes the settings without running its handlers; what their runs would have
     // written back, differing from the page as created, is written here in the same order.
     TabOptions->apply(Options);
+    m_run->setScanOptions(Options.scanOptions());
     for (const int code : Options.startWriteBacks())
         SaveSetting(code);
 }
@@ -578,6 +586,27 @@ void TFormTallyvane::CB1Click(int tag)
         grid().SetColumnVisible(column, Options.ColShow[column - 1]);
     }
     SaveSetting(tag);
+}
+
+void TFormTallyvane::CBOneFileSystemClick()
+{
+    Options.OneFileSystem = TabOptions->oneFileSystemChecked();
+    m_run->setScanOptions(Options.scanOptions());
+    SaveSetting(SaveCodeOneFileSystem);
+}
+
+void TFormTallyvane::CBHardLinksClick()
+{
+    Options.HardLinksOnce = TabOptions->hardLinksOnceChecked();
+    m_run->setScanOptions(Options.scanOptions());
+    SaveSetting(SaveCodeHardLinks);
+}
+
+void TFormTallyvane::EDExcludeChange()
+{
+    Options.Exclude = TabOptions->excludeText();
+    m_run->setScanOptions(Options.scanOptions());
+    SaveSetting(SaveCodeExclude);
 }
 
 void TFormTallyvane::RadioButton1Click(int tag)

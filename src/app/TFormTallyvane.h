@@ -90,6 +90,10 @@ public:
     void SaveSetting(int code);
     void CBAutoClick();
     void CB1Click(int tag);
+    // The scan options take effect at the next scan.
+    void CBOneFileSystemClick();
+    void CBHardLinksClick();
+    void EDExcludeChange();
     void RadioButton1Click(int tag);
 
     AnalysisRun& run() { return *m_run; }
@@ -143,6 +147,7 @@ private:
     OptionsPage* TabOptions = nullptr;
     AboutPage* TabAbout = nullptr;
     ElidedLabel* spSkinStatusPanel1 = nullptr;
+    QLabel* spProgressPanel = nullptr; // the share done and the time left, beside the folder being read
     QMenu* PmTree = nullptr;
     QTimer Timer1;
 };

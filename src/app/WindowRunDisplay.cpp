@@ -7,6 +7,7 @@
 #include "platform/FileNames.h"
 #include "presentation/ElapsedTime.h"
 #include "presentation/MessageTexts.h"
+#include "presentation/ScanTexts.h"
 #include "presentation/VolumeSummary.h"
 #include "views/ResultGrid.h"
 
@@ -16,12 +17,14 @@
 
 namespace tallyvane {
 
-WindowRunDisplay::WindowRunDisplay(ReportPage& page, QLabel& statusPanel, QTimer& timer, MessageBoxes& messages,
-                                   EntryCommands& commands, std::function<void(bool)> runEnded)
-    : m_page(page), m_statusPanel(statusPanel), m_timer(timer), m_messages(messages), m_commands(commands),
-      m_runEnded(std::move(runEnded))
+WindowRunDisplay::WindowRunDisplay(ReportPage& page, QLabel& statusPanel, QLabel& progressPanel, QTimer& timer,
+                                   MessageBoxes& messages, EntryCommands& commands,
+                                   std::function<void(bool)> runEnded)
+    : m_page(page), m_statusPanel(statusPanel), m_progressPanel(progressPanel), m_timer(timer),
+      m_messages(messages), m_commands(commands), m_runEnded(std::move(runEnded))
 {
     m_sincePump.start();
+    m_progressPanel.hide();
 }
 
 void WindowRunDisplay::showMessage(RunMessage message, const std::string& path)
@@ -56,10 +59,21 @@ void WindowRunDisplay::pumpMessages(AnalysisRun& run)
 void WindowRunDisplay::showScanFinished(AnalysisRun& run)
 {
     publish(run);
+    showProgress({});
 }
 
-void WindowRunDisplay::publish(const AnalysisRun& run)
+void WindowRunDisplay::showProgress(const QString& text)
 {
+    if (text == m_progressPanel.text())
+        return;
+    m_progressPanel.setText(text);
+    m_progressPanel.setVisible(!text.isEmpty());
+}
+
+void WindowRunDisplay::publish(AnalysisRun& run)
+{
+    const std::optional<ScanProgress> progress = run.progress();
+    showProgress(progress ? ScanProgressText(*progress) : QString());
     if (run.ScanCount != m_shownCount) {
         m_shownCount = run.ScanCount;
         m_page.showCount(m_shownCount);
@@ -83,6 +97,7 @@ void WindowRunDisplay::showRunStarted()
     m_page.setScanning(true);
     m_shownCount = 0;
     m_shownFolder = NoEntry;
+    showProgress({});
     m_page.showCount(0);
     m_page.showElapsed(QStringLiteral("0"));
     QCoreApplication::processEvents();

@@ -28,8 +28,10 @@ public:
     static constexpr int PumpInterval = 15; // milliseconds
 
     // runEnded: called when a run is over, with true when the window is to close now.
-    WindowRunDisplay(ReportPage& page, QLabel& statusPanel, QTimer& timer, MessageBoxes& messages,
-                     EntryCommands& commands, std::function<void(bool)> runEnded);
+    // progressPanel shows how far a scan of a file system's top has come, beside statusPanel's
+    // folder being read, and is hidden whenever there is nothing to tell.
+    WindowRunDisplay(ReportPage& page, QLabel& statusPanel, QLabel& progressPanel, QTimer& timer,
+                     MessageBoxes& messages, EntryCommands& commands, std::function<void(bool)> runEnded);
 
     void showMessage(RunMessage message, const std::string& path) override;
     void pumpMessages(AnalysisRun& run) override;
@@ -47,10 +49,12 @@ public:
     void showRunEnded(bool closeNow) override;
 
 private:
-    void publish(const AnalysisRun& run);
+    void publish(AnalysisRun& run);
+    void showProgress(const QString& text);
 
     ReportPage& m_page;
     QLabel& m_statusPanel;
+    QLabel& m_progressPanel;
     QTimer& m_timer;
     MessageBoxes& m_messages;
     EntryCommands& m_commands;

@@ -7,6 +7,7 @@
 #include "report/GridReport.h"
 
 #include <charconv>
+#include <fstream>
 #include <memory>
 
 namespace tallyvane {
@@ -30,6 +31,21 @@ bool takeOption(const std::vector<std::string>& arguments, std::size_t& i, std::
         return true;
     }
     return false;
+}
+
+// Appends the patterns of an exclude file, one a line; false when it cannot be read.
+bool readExcludeFile(const std::string& path, std::vector<std::string>& patterns)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return false;
+    for (std::string line; std::getline(file, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!line.empty())
+            patterns.push_back(line);
+    }
+    return !file.bad();
 }
 
 // A scan nobody watches and nobody stops.
@@ -84,6 +100,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
 {
     CommandLine line;
     bool exporting = false;
+    bool scanOptionGiven = false;
     std::vector<std::string> positional;
     for (std::size_t i = 0; i < arguments.size() && line.error.empty(); ++i) {
         const std::string& argument = arguments[i];
@@ -133,6 +150,23 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
                 && line.error.empty())
                 line.error = "--threads needs a whole number from 1 to 256";
             line.options.threads = threads;
+        } else if (argument == "-x" || argument == "--one-file-system") {
+            line.options.scan.oneFileSystem = true;
+            scanOptionGiven = true;
+        } else if (takeOption(arguments, i, "--count-links", value, line.error)) {
+            if ((value != "once" && value != "each") && line.error.empty())
+                line.error = "--count-links needs once or each";
+            line.options.scan.countLinksOnce = value == "once";
+            scanOptionGiven = true;
+        } else if (takeOption(arguments, i, "--exclude-from", value, line.error)) {
+            if (line.error.empty() && !readExcludeFile(value, line.options.scan.exclude))
+                line.error = "cannot read the exclude file '" + value + "'";
+            scanOptionGiven = true;
+        } else if (takeOption(arguments, i, "--exclude", value, line.error)) {
+            if (value.empty() && line.error.empty())
+                line.error = "--exclude needs a pattern";
+            line.options.scan.exclude.push_back(value);
+            scanOptionGiven = true;
         } else if (takeOption(arguments, i, "--output", value, line.error)) {
             if (value.empty() && line.error.empty())
                 line.error = "--output needs a file name";
@@ -145,6 +179,11 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
     }
     if (!line.error.empty())
         return line;
+    if (scanOptionGiven && (!exporting || !line.options.importFile.empty())) {
+        line.error = "-x, --count-links and --exclude apply to a scan with --export; the window takes "
+                     "them from its options page";
+        return line;
+    }
     if (!exporting) {
         line.action = CommandLine::Action::Window;
         if (!positional.empty())
@@ -169,6 +208,7 @@ std::string UsageText()
 {
     return "Usage: tallyvane [FOLDER | FILE.json | --import FILE]\n"
            "       tallyvane --export html|rtf|text|ncdu [--separator S] [--max-depth N] [--threads N]\n"
+           "                 [-x] [--count-links once|each] [--exclude PATTERN]... [--exclude-from FILE]...\n"
            "                 [--output FILE] FOLDER | --import FILE\n"
            "\n"
            "Shows where the space in FOLDER goes. With --export, scans FOLDER without a window and\n"
@@ -184,6 +224,18 @@ std::string UsageText()
            "                    every size still counts everything below it\n"
            "  --threads N       read the file system with N threads (1: the scan's own thread\n"
            "                    alone; default: enough to keep a cold disk busy)\n"
+           "  -x, --one-file-system\n"
+           "                    do not enter folders on another file system than FOLDER; they\n"
+           "                    are listed empty (ncdu: \"excluded\":\"otherfs\")\n"
+           "  --count-links once|each\n"
+           "                    once: a file with several hard links counts its size at the first\n"
+           "                    link met only, as du does; each (default): at every link\n"
+           "  --exclude PATTERN leave out entries whose name matches the shell wildcard PATTERN,\n"
+           "                    or whose path below FOLDER matches when PATTERN holds a /; a\n"
+           "                    trailing / matches folders only. They are listed empty\n"
+           "                    (ncdu: \"excluded\":\"pattern\"). May be given more than once\n"
+           "  --exclude-from FILE\n"
+           "                    read more patterns from FILE, one a line\n"
            "  --output FILE     write to FILE, replacing it only once the report is complete\n"
            "                    (default: standard output)\n"
            "  --help            show this text\n"
@@ -223,6 +275,7 @@ int RunExport(const ExportOptions& options, ExportEnvironment& environment)
     QuietDisplay quiet;
     EntryTree tree;
     AnalysisRun run(tree, fileSystem, environment.progress ? *environment.progress : quiet);
+    run.setScanOptions(options.scan);
     ImportResult imported;
     if (importing)
         imported = run.ImportScan(*input);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "analysis/AnalysisRun.h"
+#include "analysis/ScanOptions.h"
 #include "platform/FileSystem.h"
 #include "report/RenderReport.h"
 
@@ -13,12 +14,15 @@
 
 namespace tallyvane {
 
-// tallyvane --export html|rtf|text|ncdu [--separator S] [--max-depth N] [--output FILE] FOLDER|--import FILE
+// tallyvane --export html|rtf|text|ncdu [--separator S] [--max-depth N] [--threads N]
+//           [-x] [--count-links once|each] [--exclude PATTERN]... [--exclude-from FILE]...
+//           [--output FILE] FOLDER|--import FILE
 struct ExportOptions {
     ReportFormat format = ReportFormat::Text;
     std::string separator{DefaultSeparator}; // bytes
     int maxDepth = -1;
     unsigned threads = 0; // threads that read the file system; 0: automatic
+    ScanOptions scan;     // patterns of --exclude and --exclude-from files in the order given
     std::string output; // empty: standard output
     std::string folder;
     std::string importFile; // an ncdu export read in place of scanning a folder; "-": standard input
@@ -32,7 +36,8 @@ struct CommandLine {
 };
 
 // Reads the arguments after the program name. Without --export, --help or --version the
-// arguments are the window's.
+// arguments are the window's. --exclude-from reads its file here: one pattern per line, empty
+// lines skipped, a CR before the line end dropped.
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 
 std::string UsageText();

@@ -51,7 +51,7 @@ bool TerminalProgress::interrupted() const
     return interruptSignal != 0;
 }
 
-void TerminalProgress::draw(const AnalysisRun& run)
+void TerminalProgress::draw(AnalysisRun& run)
 {
     const EntryId folder = run.currentFolder();
     std::string path = folder != NoEntry ? run.tree().EntryPath(folder) : std::string();
@@ -63,7 +63,15 @@ void TerminalProgress::draw(const AnalysisRun& run)
         path = "..." + path.substr(cut);
     }
     const double seconds = std::chrono::duration<double>(Clock::now() - m_start).count();
-    std::fprintf(m_stream, "\r\033[K%d entries  %.1f s  %s", run.ScanCount, seconds, TerminalText(path).c_str());
+    std::string estimate;
+    if (const std::optional<ScanProgress> progress = run.progress()) {
+        estimate = std::to_string(progress->percent) + "%";
+        if (progress->secondsLeft)
+            estimate += ", " + std::to_string(*progress->secondsLeft) + " s left";
+        estimate += "  ";
+    }
+    std::fprintf(m_stream, "\r\033[K%d entries  %.1f s  %s%s", run.ScanCount, seconds, estimate.c_str(),
+                 TerminalText(path).c_str());
     std::fflush(m_stream);
     m_drawn = true;
 }

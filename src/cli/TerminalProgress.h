@@ -9,8 +9,9 @@
 
 namespace tallyvane {
 
-// Drives a scan from the command line: shows the entries found, the folder being read and the
-// elapsed time on one line of a terminal, at most ten times a second, and stops the scan when
+// Drives a scan from the command line: shows the entries found, the elapsed time, the share
+// done and the time left where the run estimates them, and the folder being read on one line
+// of a terminal, at most ten times a second, and stops the scan when
 // the user interrupts the program (Ctrl+C).
 class TerminalProgress final : public AnalysisDisplay {
 public:
@@ -29,7 +30,7 @@ public:
 
 private:
     using Clock = std::chrono::steady_clock;
-    void draw(const AnalysisRun& run);
+    void draw(AnalysisRun& run);
 
     std::FILE* m_stream;
     bool m_show;

@@ -13,6 +13,26 @@ struct FolderItem {
     std::uint32_t attributes = 0;
     std::int64_t size = 0; // the apparent length
     std::string_view name; // valid until the listing's next call to next()
+    // The file's identity where the system tells it, else 0: the device it lives on, its inode
+    // and its count of hard links. The scan needs them to stay on one file system and to
+    // count a file with several links once.
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::uint32_t links = 0;
+};
+
+// What a scan asks of its listings beyond the records.
+struct ListingOptions {
+    // A folder on another device than the folder opened is listed but not entered, not even
+    // to read ahead: a slow network mount below the folder costs nothing.
+    bool oneFileSystem = false;
+};
+
+// The file system that holds a folder, as far as a scan's progress needs it.
+struct FolderVolume {
+    std::uint64_t device = 0;
+    bool fileSystemRoot = false;  // the folder is the top of its file system
+    std::uint64_t usedInodes = 0; // the file system's files and folders; 0 when it does not tell
 };
 
 // One open folder, read in the order the file system gives. A folder that cannot be opened or
@@ -40,7 +60,12 @@ public:
     virtual ~FileSystem() = default;
 
     // Opens the folder at path for a scan.
-    virtual std::unique_ptr<FolderListing> openFolder(const std::string& path) = 0;
+    virtual std::unique_ptr<FolderListing> openFolder(const std::string& path, const ListingOptions& options) = 0;
+    std::unique_ptr<FolderListing> openFolder(const std::string& path) { return openFolder(path, {}); }
+
+    // The file system holding the folder at path (links followed); all zero when it cannot
+    // be asked.
+    virtual FolderVolume volumeOf(const std::string& path) = 0;
 
     // True when path names an existing folder (links followed).
     virtual bool isFolder(const std::string& path) = 0;

@@ -2,6 +2,7 @@
 #include "platform/PosixFileSystem.h"
 
 #include "platform/FileAttributes.h"
+#include "platform/FolderVolumeQuery.h"
 #include "platform/PseudoFileSystemCheck.h"
 
 #include <dirent.h>
@@ -101,6 +102,9 @@ public:
 // terminating zero, padded to the head's alignment.
 struct RecordHead {
     std::int64_t size;
+    std::uint64_t device;
+    std::uint64_t inode;
+    std::uint32_t links;
     std::uint32_t attributes;
     std::uint16_t nameLength;
     bool folder; // a folder other than "." and "..": a Folder stands for it among the children
@@ -246,7 +250,7 @@ struct Batch {
 // of the scan in depth order and the budgets.
 class Session : public std::enable_shared_from_this<Session> {
 public:
-    Session(const FolderReading& reading, unsigned threads);
+    Session(const FolderReading& reading, unsigned threads, const ListingOptions& options);
     ~Session();
 
     std::unique_ptr<FolderListing> start(const std::string& path);
@@ -282,6 +286,7 @@ private:
     template <typename Predicate>
     void waitForWorkers(Lock& lock, Predicate done);
 
+    const ListingOptions m_options;
     const std::size_t m_descriptorBudget;
     const std::size_t m_recordBudget;
     // Workers leave room for the scan's own folders.
@@ -329,6 +334,9 @@ public:
                 item.attributes = head.attributes;
                 item.size = head.size;
                 item.name = std::string_view(record + sizeof head, head.nameLength);
+                item.device = head.device;
+                item.inode = head.inode;
+                item.links = head.links;
                 m_lastIsFolder = head.folder;
                 return true;
             }
@@ -356,8 +364,8 @@ private:
     std::size_t m_skippedFolders = 0; // folder records delivered and not opened since the last one opened
 };
 
-Session::Session(const FolderReading& reading, unsigned threads)
-    : m_descriptorBudget(std::max<std::size_t>(reading.descriptorBudget, 2)),
+Session::Session(const FolderReading& reading, unsigned threads, const ListingOptions& options)
+    : m_options(options), m_descriptorBudget(std::max<std::size_t>(reading.descriptorBudget, 2)),
       m_recordBudget(std::max<std::size_t>(reading.recordBudget, 1)),
       m_workerDescriptors(std::max<std::size_t>(m_descriptorBudget * 3 / 4, 1)),
       m_scanBuffer(std::make_unique_for_overwrite<char[]>(KernelBufferSize))
@@ -421,13 +429,16 @@ Batch Session::readBatch(Folder& folder, char* buffer)
         const auto* record = reinterpret_cast<const dirent64*>(buffer + offset);
         offset += record->d_reclen;
         const char* name = record->d_name;
-        RecordHead head{0, 0, static_cast<std::uint16_t>(std::strlen(name)), false};
+        RecordHead head{0, 0, 0, 0, 0, static_cast<std::uint16_t>(std::strlen(name)), false};
         FileId id{};
         struct stat st;
         if (isDotOrDotDot(name)) {
             head.attributes = Attribute::Directory | Attribute::Hidden;
         } else if (::fstatat(folder.fd.get(), name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
             head.size = st.st_size;
+            head.device = st.st_dev;
+            head.inode = st.st_ino;
+            head.links = static_cast<std::uint32_t>(st.st_nlink);
             head.attributes = attributesOf(st.st_mode, name);
             id = {st.st_dev, st.st_ino};
         } else if (errno == ENOENT) {
@@ -476,6 +487,8 @@ void Session::publish(Folder& folder, Batch& batch, bool queueChildren)
 
 bool Session::openChild(Folder& folder, int parentFd, bool bounded)
 {
+    if (m_options.oneFileSystem && folder.id != FileId{} && folder.id.device != folder.parent->id.device)
+        return false; // not even opened: a hung network mount would hold the scan
     Descriptor fd(::openat(parentFd, folder.name.c_str(), FolderOpenFlags));
     if (!fd.valid())
         return false;
@@ -487,7 +500,8 @@ bool Session::openChild(Folder& folder, int parentFd, bool bounded)
             return false;
         folder.id = *id;
     }
-    if (folder.id.device != folder.parent->id.device && isPseudoFileSystemFolder(fd.get(), folder.id.device))
+    if (folder.id.device != folder.parent->id.device
+        && (m_options.oneFileSystem || isPseudoFileSystemFolder(fd.get(), folder.id.device)))
         return false;
     // The scan refuses a folder that is one of its own ancestors; workers look a few levels up
     // only, which stops them from following a bind mount loop round and round.
@@ -826,10 +840,15 @@ unsigned PosixFileSystem::automaticThreads()
     return std::max(4u, std::thread::hardware_concurrency());
 }
 
-std::unique_ptr<FolderListing> PosixFileSystem::openFolder(const std::string& path)
+std::unique_ptr<FolderListing> PosixFileSystem::openFolder(const std::string& path, const ListingOptions& options)
 {
-    auto session = std::make_shared<Session>(m_reading, m_reading.threads);
+    auto session = std::make_shared<Session>(m_reading, m_reading.threads, options);
     return session->start(path);
+}
+
+FolderVolume PosixFileSystem::volumeOf(const std::string& path)
+{
+    return queryFolderVolume(path);
 }
 
 bool PosixFileSystem::isFolder(const std::string& path)

@@ -29,7 +29,8 @@ struct FolderReading {
 //
 // Bounds: no symbolic link is followed; a folder that is one of its own ancestors (a bind
 // mount loop) reads as empty; a folder on another device than its parent whose file system is
-// a kernel interface (proc, sysfs, ...) is listed but not entered. When the folders of a scan
+// a kernel interface (proc, sysfs, ...) is listed but not entered, and so is any folder on
+// another device when the listing options keep the scan on one file system. When the folders of a scan
 // would hold more descriptors than the budget, the outermost ones are read to the end and
 // closed; one that has to open a folder again gets its descriptor back through ".." of the
 // folder just finished below it, so going back up a deep tree costs one call per level.
@@ -43,7 +44,9 @@ public:
     // disk busy, not only the processor.
     static unsigned automaticThreads();
 
-    std::unique_ptr<FolderListing> openFolder(const std::string& path) override;
+    using FileSystem::openFolder;
+    std::unique_ptr<FolderListing> openFolder(const std::string& path, const ListingOptions& options) override;
+    FolderVolume volumeOf(const std::string& path) override;
     bool isFolder(const std::string& path) override;
     bool exists(const std::string& path) override;
 

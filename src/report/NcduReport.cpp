@@ -68,12 +68,29 @@ void ExportNcdu(const EntryTree& tree, const NcduMetadata& metadata, ReportSink&
         }
         out += "{\"name\":";
         AppendJsonString(out, tree.name(entry));
+        const std::uint32_t attributes = tree.attributes(entry);
+        const EntryTree::LinkFacts* link = folder ? nullptr : tree.linkFacts(entry);
         if (!folder) {
+            // Every link with its own length, as the format's readers count a file with
+            // several links once by its device and inode.
             out += ",\"asize\":";
-            appendNumber(out, tree.size(entry));
-            if (tree.attributes(entry) & Attribute::ReparsePoint)
+            appendNumber(out, link ? link->size : tree.size(entry));
+            if (attributes & Attribute::ReparsePoint)
                 out += ",\"notreg\":true";
         }
+        if (link) {
+            out += ",\"dev\":";
+            out += std::to_string(link->device);
+            out += ",\"ino\":";
+            out += std::to_string(link->inode);
+            out += ",\"nlink\":";
+            appendNumber(out, link->links);
+            out += ",\"hlnkc\":true";
+        }
+        if (attributes & Attribute::Excluded)
+            out += ",\"excluded\":\"pattern\"";
+        else if (attributes & Attribute::OtherFileSystem)
+            out += ",\"excluded\":\"otherfs\"";
         out += '}';
         if (out.size() >= FlushSize) {
             sink.write(out);

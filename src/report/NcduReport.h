@@ -25,9 +25,12 @@ struct NcduMetadata {
 // written as it is, so a name that is not valid
 // UTF-8 comes back unchanged (ncdu writes names the same way). Files get "asize", their apparent
 // size; folders get no size of their own, since a folder's size is the sum of what is below it.
-// The scan does not learn allocated sizes, inode numbers, devices or link counts, nor which
-// folders could not be read, so "dsize", "ino", "dev", "nlink", "hlnkc" and "read_error" are
-// not written. Symbolic links are marked "notreg".
+// The scan does not learn allocated sizes, nor which folders could not be read, so "dsize" and
+// "read_error" are not written. Symbolic links are marked "notreg". A file with several links
+// of a scan that counted them once gets "dev", "ino", "nlink" and "hlnkc" and its own length
+// at every link, the format's way to have readers count it once. What the scan left out is
+// marked "excluded": "pattern" for an exclude pattern, "otherfs" for a folder on another file
+// system, which stays an (empty) folder.
 void ExportNcdu(const EntryTree& tree, const NcduMetadata& metadata, ReportSink& sink);
 
 // Appends text to out as a JSON string, quotes included, escaping only what JSON requires and DEL.

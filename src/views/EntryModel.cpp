@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "views/EntryModel.h"
 
+#include "presentation/ScanTexts.h"
 #include "views/TImageListEx.h"
+
+#include <QColor>
 
 namespace tallyvane {
 
@@ -45,6 +48,15 @@ QVariant EntryModel::data(const QModelIndex& index, int role) const
         const int image = vtsGetImageIndex(entry, index.column());
         return image >= 0 ? QVariant(m_icons->image(image)) : QVariant();
     }
+    // What a scan left out or counted elsewhere reads grey, and says why when pointed at.
+    case Qt::ForegroundRole:
+        if (m_tree.attributes(entry) & Attribute::ScanMarks)
+            return QColor(LeftOutTextColor);
+        return {};
+    case Qt::ToolTipRole:
+        if (m_tree.attributes(entry) & Attribute::ScanMarks)
+            return ScanMarkText(m_tree.attributes(entry));
+        return {};
     default:
         return {};
     }

@@ -5,6 +5,7 @@
 #include "presentation/GridColumns.h"
 
 #include <QAbstractTableModel>
+#include <QColor>
 
 #include <cstdint>
 #include <vector>
@@ -21,7 +22,8 @@ class TImageListEx;
 // lines and the buttons itself.
 //
 // A row's index carries its entry id. Besides one "expanded" bit per entry, the model keeps the
-// shown entries in order and each entry's row (4 bytes per entry each at most).
+// shown entries in order and each entry's row (4 bytes per entry each at most). An entry a scan
+// marked (Attribute::ScanMarks) shows its name and cells in grey, its reason as a tooltip.
 //
 // While a scan fills a tree that was cleared inside an update block, the model is frozen: it
 // shows no rows, and the entries added meanwhile appear at once when it thaws.
@@ -29,6 +31,10 @@ class EntryModel final : public QAbstractTableModel {
     Q_OBJECT
 
 public:
+    // The text colour of an entry a scan left out or counted at another link: a mid grey that
+    // reads on every skin's grid, yet apart from the black of counted entries.
+    static constexpr QRgb LeftOutTextColor = 0xFF808080;
+
     EntryModel(EntryTree& tree, TImageListEx* icons, QObject* parent = nullptr);
 
     EntryTree& tree() { return m_tree; }

@@ -203,5 +203,62 @@ TEST_F(AnalysisRunTest, EachTickAddsASecond)
     EXPECT_EQ(display.log, (std::vector<std::string>{"elapsed 60"}));
 }
 
+// A clock the test moves by hand.
+class SyntheticClock final : public ScanClock {
+public:
+    double now = 1000;
+    double seconds() const override { return now; }
+};
+
+TEST_F(AnalysisRunTest, ProgressOnlyForTheTopOfAFileSystemThatCountsItsFiles)
+{
+    struct Case {
+        FolderVolume volume;
+        bool estimated;
+    };
+    const Case cases[] = {
+        {{1, true, 8}, true},   // about twice the five entries
+        {{1, false, 8}, false}, // a folder inside a file system
+        {{1, true, 0}, false},  // a file system that does not count (btrfs)
+    };
+    for (const Case& c : cases) {
+        fileSystem.volume = c.volume;
+        SyntheticClock clock;
+        run.setClock(clock);
+        std::vector<std::optional<ScanProgress>> seen;
+        display.onPump = [&](AnalysisRun& r) {
+            clock.now += 1; // a second per record
+            seen.push_back(r.progress());
+        };
+        run.AnalyzeFolder("/data");
+        ASSERT_EQ(seen.size(), 9u); // five entries and the two dot records of each folder
+        EXPECT_FALSE(seen[0]);
+        if (c.estimated) {
+            // Eight seconds in, three of eight counted, all of them in the last five seconds.
+            ASSERT_TRUE(seen[7]);
+            EXPECT_EQ(seen[7]->percent, 37);
+            EXPECT_EQ(seen[7]->secondsLeft, 9); // five to go at 3 in 5 seconds
+        } else {
+            EXPECT_TRUE(std::none_of(seen.begin(), seen.end(), [](const auto& p) { return p.has_value(); }));
+        }
+        EXPECT_FALSE(run.progress()); // the scan is over
+    }
+}
+
+TEST_F(AnalysisRunTest, ScanOptionsReachTheNextScan)
+{
+    EXPECT_FALSE(run.scanOptions().countLinksOnce);
+    run.setScanOptions({.exclude = {"sub"}});
+    run.AnalyzeFolder("/data");
+    const EntryId sub = tree.childAt(tree.FirstEntry(), 2); // the smallest now
+    ASSERT_EQ(tree.name(sub), "sub");
+    EXPECT_TRUE(tree.attributes(sub) & Attribute::Excluded);
+    EXPECT_EQ(tree.size(tree.FirstEntry()), 51);
+
+    run.setScanOptions({});
+    run.AnalyzeFolder("/data");
+    EXPECT_EQ(tree.size(tree.FirstEntry()), 81);
+}
+
 } // namespace
 } // namespace tallyvane

@@ -22,6 +22,7 @@
 #include "support/StackLimit.h"
 #include "views/EntryModel.h"
 #include "views/PieChart.h"
+#include "views/EntryModel.h"
 #include "views/ResultGrid.h"
 #include "views/SearchWindow.h"
 #include "views/TreemapView.h"
@@ -33,6 +34,7 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -505,6 +507,52 @@ TEST_F(FormTest, SettingsAreReadAtStartAndWrittenOneAtATime)
     EXPECT_EQ(form->Options.SkinNo, 5);
     EXPECT_EQ(readIni(), "[Col]\nC3=1\n[Skin]\nSk=5\n");
     EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(FormTest, ScanOptionsLoadAndSaveLikeTheOthersAndReachTheNextScan)
+{
+    writeIni("[Scan]\nOneFileSystem=1\nExclude=*.ogg\n");
+    auto form = makeForm();
+    auto* oneFileSystem = child<QCheckBox>(*form, "CBOneFileSystem");
+    auto* hardLinks = child<QCheckBox>(*form, "CBHardLinks");
+    auto* exclude = child<QLineEdit>(*form, "EDExclude");
+    EXPECT_EQ(oneFileSystem->text(), "不跨越文件系统");
+    EXPECT_EQ(hardLinks->text(), "硬链接只计一次");
+    EXPECT_TRUE(oneFileSystem->isChecked());
+    EXPECT_FALSE(hardLinks->isChecked());
+    EXPECT_EQ(exclude->text(), "*.ogg");
+    EXPECT_EQ(readIni(), "[Scan]\nOneFileSystem=1\nExclude=*.ogg\n") << "nothing written back at start";
+
+    form->run().CurPath = folders.path();
+    form->BTNRunClick();
+    ResultGrid& grid = form->grid();
+    const EntryTree& tree = grid.tree();
+    EXPECT_EQ(tree.size(tree.FirstEntry()), 1000);
+    EntryId song = tree.FirstEntry();
+    while (song != NoEntry && tree.name(song) != "a.ogg")
+        song = tree.NextEntry(song);
+    ASSERT_NE(song, NoEntry);
+    ASSERT_EQ(tree.name(song), "a.ogg");
+    grid.showEntry(song); // the grid has rows for shown entries only
+    const QModelIndex cell = grid.entryModel().indexOf(song);
+    EXPECT_EQ(cell.data(Qt::ForegroundRole).value<QColor>(), QColor(EntryModel::LeftOutTextColor)) << "greyed";
+    EXPECT_FALSE(cell.data(Qt::ToolTipRole).toString().isEmpty());
+    EXPECT_FALSE(grid.entryModel().indexOf(tree.FirstEntry()).data(Qt::ForegroundRole).isValid());
+    EXPECT_FALSE(child<QLabel>(*form, "spProgressPanel")->isVisible()) << "a plain folder has no estimate";
+
+    hardLinks->click();
+    oneFileSystem->click();
+    exclude->setText(QStringLiteral("live; "));
+    emit exclude->editingFinished();
+    EXPECT_EQ(readIni(), "[Scan]\nOneFileSystem=0\nExclude=live; \nHardLinks=once\n");
+    EXPECT_EQ(form->Options.excludePatterns(), std::vector<std::string>{"live"});
+    emit exclude->editingFinished(); // nothing changed: nothing written
+    EXPECT_TRUE(messages.shown.empty());
+
+    form->BTNRunClick();
+    EXPECT_EQ(tree.size(tree.FirstEntry()), 4000) << "the next scan takes the changed options";
+    EXPECT_TRUE(form->run().scanOptions().countLinksOnce);
+    EXPECT_FALSE(form->run().scanOptions().oneFileSystem);
 }
 
 TEST_F(FormTest, NoSettingsFileUntilAnOptionChanges)

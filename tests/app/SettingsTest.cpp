@@ -97,7 +97,7 @@ TEST(Settings, EachCodeWritesExactlyItsKey)
         settings.save(file, code);
         EXPECT_EQ(ReadFileText(file.path()), text) << code;
     }
-    for (const int code : {0, 9, -1}) {
+    for (const int code : {0, 12, -1}) {
         FixtureTree tree;
         IniFile file(tree.pathOf("Tallyvane.ini"));
         settings.save(file, code);
@@ -134,6 +134,55 @@ TEST(Settings, TheScanThreadCountIsReadFromTheFileOnly)
         EXPECT_EQ(Settings::load(IniFile(tree.pathOf("Tallyvane.ini"))).ScanThreads, threads) << text;
         EXPECT_TRUE(Settings::load(IniFile(tree.pathOf("Tallyvane.ini"))).startWriteBacks().empty()) << text;
     }
+}
+
+TEST(Settings, ScanOptionsAreReadWithTheirDefaultsAndWrittenBack)
+{
+    struct Case {
+        const char* text;
+        bool oneFileSystem;
+        bool hardLinksOnce;
+        std::vector<std::string> exclude;
+    };
+    const Case cases[] = {
+        {"", false, false, {}},
+        {"[Scan]\nOneFileSystem=1\nHardLinks=once\nExclude=*.o;.cache\n", true, true, {"*.o", ".cache"}},
+        {"[scan]\nonefilesystem=7\nhardlinks=ONCE\nexclude= *.o ; ;build/ ;\n", true, true, {"*.o", "build/"}},
+        {"[Scan]\nOneFileSystem=0\nHardLinks=each\nExclude=\n", false, false, {}},
+        {"[Scan]\nOneFileSystem=yes\nHardLinks=1\n", false, false, {}}, // not what the keys take: defaults
+    };
+    for (const Case& c : cases) {
+        FixtureTree tree;
+        std::ofstream(tree.pathOf("Tallyvane.ini")) << c.text;
+        const Settings loaded = Settings::load(IniFile(tree.pathOf("Tallyvane.ini")));
+        EXPECT_EQ(loaded.OneFileSystem, c.oneFileSystem) << c.text;
+        EXPECT_EQ(loaded.HardLinksOnce, c.hardLinksOnce) << c.text;
+        EXPECT_EQ(loaded.excludePatterns(), c.exclude) << c.text;
+        const ScanOptions options = loaded.scanOptions();
+        EXPECT_EQ(options.oneFileSystem, c.oneFileSystem);
+        EXPECT_EQ(options.countLinksOnce, c.hardLinksOnce);
+        EXPECT_EQ(options.exclude, c.exclude);
+        EXPECT_TRUE(loaded.startWriteBacks().empty()) << "the scan options are never written at start";
+    }
+
+    FixtureTree tree;
+    IniFile file(tree.pathOf("Tallyvane.ini"));
+    Settings settings;
+    settings.OneFileSystem = true;
+    settings.HardLinksOnce = true;
+    settings.Exclude = "node_modules; *.tmp";
+    for (const int code : {SaveCodeOneFileSystem, SaveCodeHardLinks, SaveCodeExclude})
+        settings.save(file, code);
+    EXPECT_EQ(ReadFileText(file.path()), "[Scan]\nOneFileSystem=1\nHardLinks=once\nExclude=node_modules; *.tmp\n");
+    const Settings loaded = Settings::load(file);
+    EXPECT_TRUE(loaded.OneFileSystem);
+    EXPECT_TRUE(loaded.HardLinksOnce);
+    EXPECT_EQ(loaded.Exclude, "node_modules; *.tmp");
+    settings.OneFileSystem = false;
+    settings.HardLinksOnce = false;
+    settings.save(file, SaveCodeOneFileSystem);
+    settings.save(file, SaveCodeHardLinks);
+    EXPECT_EQ(ReadFileText(file.path()), "[Scan]\nOneFileSystem=0\nHardLinks=each\nExclude=node_modules; *.tmp\n");
 }
 
 TEST(Settings, AFailedSaveReachesTheCaller)

@@ -88,6 +88,40 @@ TEST(CommandLine, TellsWhatIsWrongWithTheArguments)
         EXPECT_EQ(parse(arguments).error, error);
 }
 
+TEST(CommandLine, ReadsTheScanOptions)
+{
+    QTemporaryDir scratch;
+    const std::string patterns = scratch.path().toStdString() + "/patterns";
+    WriteFileText(patterns, "*.o\r\n\nbuild/\nsrc/tmp");
+
+    const CommandLine line = parse({"--export", "ncdu", "-x", "--count-links=once", "--exclude", ".cache",
+                                    "--exclude-from", patterns, "--exclude=*~", "/data"});
+    ASSERT_EQ(line.error, "");
+    EXPECT_TRUE(line.options.scan.oneFileSystem);
+    EXPECT_TRUE(line.options.scan.countLinksOnce);
+    EXPECT_EQ(line.options.scan.exclude, (std::vector<std::string>{".cache", "*.o", "build/", "src/tmp", "*~"}));
+    EXPECT_TRUE(parse({"--export", "text", "--one-file-system", "/a"}).options.scan.oneFileSystem);
+    EXPECT_FALSE(parse({"--export", "text", "--count-links", "each", "/a"}).options.scan.countLinksOnce);
+
+    const ScanOptions defaults = parse({"--export", "text", "/a"}).options.scan;
+    EXPECT_FALSE(defaults.oneFileSystem);
+    EXPECT_FALSE(defaults.countLinksOnce);
+    EXPECT_TRUE(defaults.exclude.empty());
+
+    const std::string windowOnly =
+        "-x, --count-links and --exclude apply to a scan with --export; the window takes them from its options page";
+    const std::pair<std::vector<std::string>, std::string> errors[] = {
+        {{"--export", "text", "--count-links", "twice", "/a"}, "--count-links needs once or each"},
+        {{"--export", "text", "--exclude=", "/a"}, "--exclude needs a pattern"},
+        {{"--export", "text", "--exclude-from", patterns + ".missing", "/a"},
+         "cannot read the exclude file '" + patterns + ".missing'"},
+        {{"-x", "/a"}, windowOnly},
+        {{"--export", "ncdu", "--exclude", "a", "--import", "scan.json"}, windowOnly},
+    };
+    for (const auto& [arguments, error] : errors)
+        EXPECT_EQ(parse(arguments).error, error);
+}
+
 TEST(CommandLine, HelpVersionAndTheWindow)
 {
     EXPECT_EQ(parse({"--export", "text", "--help"}).action, CommandLine::Action::Help);
@@ -308,6 +342,44 @@ TEST(TerminalProgress, DrawsAtMostTenTimesASecondAndStopsOnInterrupt)
     std::fclose(stream);
 }
 
+// A clock the test moves by hand.
+class SyntheticClock final : public ScanClock {
+public:
+    double now = 0;
+    double seconds() const override { return now; }
+};
+
+TEST(TerminalProgress, ShowsTheShareAndTheTimeLeftForTheTopOfAFileSystem)
+{
+    FakeFileSystem fileSystem;
+    std::vector<FakeFileSystem::Item> photos;
+    for (int i = 0; i < 4000; ++i)
+        photos.push_back(test::file("p" + std::to_string(i), 1));
+    fileSystem.addFolder("/data/", photos);
+    fileSystem.volume = {1, true, 8000};
+
+    std::FILE* stream = std::tmpfile();
+    {
+        TerminalProgress progress(stream, true);
+        EntryTree tree;
+        AnalysisRun run(tree, fileSystem, progress);
+        SyntheticClock clock;
+        run.setClock(clock);
+        std::string drawn;
+        fileSystem.beforeRecord = [&](const std::string&, const std::string& name) {
+            clock.now += 0.01; // a hundred entries a second
+            if (name == "p3000")
+                drawn = readStream(stream);
+        };
+        EXPECT_EQ(run.AnalyzeFolder("/data"), ScanOutcome::Complete);
+        // Drawn at the 1024th record, the two dot records among them: 10.24 s in, 1021 of 8000
+        // counted, 6979 to go at 100 a second.
+        EXPECT_NE(drawn.find("1021 entries  "), std::string::npos) << drawn;
+        EXPECT_NE(drawn.find("  12%, 70 s left  /data/"), std::string::npos) << drawn;
+    }
+    std::fclose(stream);
+}
+
 // The installed program, end to end.
 int runProgram(const std::string& arguments, std::string* out = nullptr)
 {
@@ -420,6 +492,21 @@ TEST_F(NcduRoundTrip, NcduReadsTheExport)
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
     EXPECT_TRUE(ReadFileText(again).starts_with("[1,")) << ReadFileText(again);
     EXPECT_EQ(textOf(again, -1), directText(-1));
+}
+
+TEST_F(ExportRun, TheNcduExportMarksWhatTheOptionsLeftOut)
+{
+    const std::string json = fixture.pathOf("scan.json");
+    ExportOptions options;
+    options.folder = fixture.path();
+    options.format = ReportFormat::Ncdu;
+    options.output = json;
+    options.scan.exclude = {"live", "*.json"};
+    ASSERT_EQ(run(options), 0) << readStream(messages);
+    const std::string written = ReadFileText(json);
+    EXPECT_NE(written.find("[{\"name\":\"live\",\"excluded\":\"pattern\"}]"), std::string::npos) << written;
+    EXPECT_EQ(written.find("concert.ogg"), std::string::npos) << "an excluded folder is not entered";
+    EXPECT_NE(written.find("{\"name\":\"song.ogg\",\"asize\":3000}"), std::string::npos) << written;
 }
 
 TEST_F(ExportRun, BadImportsExitWithOneAndSayWhere)

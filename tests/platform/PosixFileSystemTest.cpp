@@ -171,6 +171,73 @@ TEST(PosixFileSystem, KernelInterfaceMountsAreListedButNotEntered)
     EXPECT_FALSE(listAll(*fileSystem.openFolder("/proc")).empty());
 }
 
+TEST(PosixFileSystem, RecordsCarryIdentityAndOneFileSystemStaysOffOtherDevices)
+{
+    FixtureTree tree;
+    tree.makeFile("f", 10);
+    ASSERT_EQ(::link(tree.pathOf("f").c_str(), tree.pathOf("g").c_str()), 0);
+    tree.makeFolder("sub");
+    tree.makeFolder("mnt");
+    if (::mount("tallyvane-test", tree.pathOf("mnt").c_str(), "tmpfs", 0, "size=1m") != 0)
+        GTEST_SKIP() << "mounting a tmpfs is not permitted here";
+    struct Unmount {
+        std::string path;
+        ~Unmount() { ::umount2(path.c_str(), MNT_DETACH); }
+    } unmount{tree.pathOf("mnt")};
+    tree.makeFolder("mnt/in");
+    tree.makeFile("mnt/in/big", 5000);
+
+    for (const unsigned threads : {1u, 4u}) {
+        SCOPED_TRACE(threads);
+        PosixFileSystem fileSystem({.threads = threads});
+        std::map<std::string, FolderItem> items;
+        auto top = fileSystem.openFolder(tree.path());
+        FolderItem item;
+        while (top->next(item))
+            items[std::string(item.name)] = item;
+        EXPECT_EQ(items["f"].links, 2u);
+        EXPECT_EQ(items["f"].inode, items["g"].inode);
+        EXPECT_EQ(items["f"].device, items["g"].device);
+        EXPECT_EQ(items["sub"].device, items["f"].device);
+        EXPECT_NE(items["mnt"].device, items["f"].device);
+        EXPECT_EQ(fileSystem.volumeOf(tree.pathOf("mnt")).device, items["mnt"].device);
+
+        EXPECT_EQ(sortedWalk(fileSystem, tree.path()),
+                  (std::vector<std::string>{"/f 10", "/g 10", "/mnt/", "/mnt/in/", "/mnt/in/big 5000", "/sub/"}));
+        std::vector<std::string> paths;
+        walk(*fileSystem.openFolder(tree.path(), {.oneFileSystem = true}), "", paths);
+        std::sort(paths.begin(), paths.end());
+        EXPECT_EQ(paths, (std::vector<std::string>{"/f 10", "/g 10", "/mnt/", "/sub/"}));
+    }
+}
+
+TEST(PosixFileSystem, VolumeOfAFolderTellsWhetherItIsTheTopOfItsFileSystem)
+{
+    FixtureTree tree;
+    tree.makeFolder("mnt");
+    tree.makeFolder("plain");
+    PosixFileSystem fileSystem;
+    EXPECT_FALSE(fileSystem.volumeOf(tree.pathOf("plain")).fileSystemRoot);
+    EXPECT_NE(fileSystem.volumeOf(tree.pathOf("plain")).device, 0u);
+    EXPECT_TRUE(fileSystem.volumeOf("/").fileSystemRoot);
+    const FolderVolume missing = fileSystem.volumeOf(tree.pathOf("missing"));
+    EXPECT_EQ(missing.device, 0u);
+    EXPECT_FALSE(missing.fileSystemRoot);
+    EXPECT_EQ(missing.usedInodes, 0u);
+
+    if (::mount("tallyvane-test", tree.pathOf("mnt").c_str(), "tmpfs", 0, "size=1m,nr_inodes=100") != 0)
+        GTEST_SKIP() << "mounting a tmpfs is not permitted here";
+    struct Unmount {
+        std::string path;
+        ~Unmount() { ::umount2(path.c_str(), MNT_DETACH); }
+    } unmount{tree.pathOf("mnt")};
+    tree.makeFile("mnt/a", 1);
+    tree.makeFile("mnt/b", 1);
+    const FolderVolume mounted = fileSystem.volumeOf(tree.pathOf("mnt") + "/");
+    EXPECT_TRUE(mounted.fileSystemRoot);
+    EXPECT_EQ(mounted.usedInodes, 3u); // its top and two files
+}
+
 TEST(PosixFileSystem, BindMountLoopReadsAsEmpty)
 {
     FixtureTree tree;

@@ -106,5 +106,40 @@ TEST(NcduReport, StreamsThroughRenderReportWithoutLineEndConversionAndReadsBack)
     EXPECT_EQ(TreeOutline(back), TreeOutline(tree));
 }
 
+TEST(NcduReport, WritesWhatTheScanLeftOutAndTheLinksOfAFileCountedOnce)
+{
+    EntryTree tree;
+    const EntryId root = tree.addEntry(NoEntry, Attribute::Directory, 100, "/data");
+    tree.addEntry(root, Attribute::Directory | Attribute::Excluded, 0, "cache");
+    tree.addEntry(root, Attribute::Normal | Attribute::Excluded, 0, "a.o");
+    tree.addEntry(root, Attribute::Directory | Attribute::OtherFileSystem, 0, "mnt");
+    const EntryId first = tree.addEntry(root, Attribute::Normal, 100, "f");
+    tree.setLinkFacts(first, {2049, 12345678901, 2, 100});
+    const EntryId second = tree.addEntry(root, Attribute::Normal | Attribute::LinkCountedElsewhere, 0, "g");
+    tree.setLinkFacts(second, {2049, 12345678901, 2, 100});
+
+    StringSink sink;
+    ExportNcdu(tree, {"tallyvane", "3.0.5", 1}, sink);
+    EXPECT_EQ(sink.text(),
+              "[1,2,{\"progname\":\"tallyvane\",\"progver\":\"3.0.5\",\"timestamp\":1},\n"
+              "[{\"name\":\"/data\"},\n"
+              "[{\"name\":\"cache\",\"excluded\":\"pattern\"}],\n"
+              "{\"name\":\"a.o\",\"asize\":0,\"excluded\":\"pattern\"},\n"
+              "[{\"name\":\"mnt\",\"excluded\":\"otherfs\"}],\n"
+              "{\"name\":\"f\",\"asize\":100,\"dev\":2049,\"ino\":12345678901,\"nlink\":2,\"hlnkc\":true},\n"
+              "{\"name\":\"g\",\"asize\":100,\"dev\":2049,\"ino\":12345678901,\"nlink\":2,\"hlnkc\":true}]]\n");
+
+    // Read back, the marks of what was left out return.
+    TextInput input(sink.text());
+    EntryTree back;
+    QuietHost host;
+    ImportNcdu(input, back, host);
+    const EntryId top = back.FirstEntry();
+    EXPECT_TRUE(back.attributes(back.childAt(top, 0)) & Attribute::Excluded);
+    EXPECT_TRUE(back.attributes(back.childAt(top, 1)) & Attribute::Excluded);
+    EXPECT_TRUE(back.attributes(back.childAt(top, 2)) & Attribute::OtherFileSystem);
+    EXPECT_FALSE(back.attributes(back.childAt(top, 3)) & Attribute::ScanMarks);
+}
+
 } // namespace
 } // namespace tallyvane

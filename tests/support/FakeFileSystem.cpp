@@ -20,7 +20,7 @@ public:
         const Item& record = (*m_items)[m_next++];
         if (m_system.beforeRecord)
             m_system.beforeRecord(m_path, record.name);
-        item = {record.attributes, record.size, record.name};
+        item = {record.attributes, record.size, record.name, record.device, record.inode, record.links};
         return true;
     }
 
@@ -42,9 +42,15 @@ void FakeFileSystem::addFolder(const std::string& path, std::vector<Item> items)
     m_folders[path] = std::move(items);
 }
 
-std::unique_ptr<FolderListing> FakeFileSystem::openFolder(const std::string& path)
+std::unique_ptr<FolderListing> FakeFileSystem::openFolder(const std::string& path, const ListingOptions& options)
 {
+    lastOptions = options;
     return std::make_unique<Listing>(*this, path);
+}
+
+FolderVolume FakeFileSystem::volumeOf(const std::string&)
+{
+    return volume;
 }
 
 bool FakeFileSystem::isFolder(const std::string& path)

@@ -1,0 +1,20 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tallyvane {
+
+// What a scan leaves out or counts differently. As made, nothing: every folder is entered and
+// every link of a file counts its size.
+struct ScanOptions {
+    // Folders on another device than the scanned folder are listed empty and not entered.
+    bool oneFileSystem = false;
+    // A file with several links counts its size at the first link met only.
+    bool countLinksOnce = false;
+    // Entries that match one of these patterns (see ExcludePatterns) are listed empty.
+    std::vector<std::string> exclude;
+};
+
+} // namespace tallyvane
