@@ -20,6 +20,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
 
 using namespace tallyvane;
 
@@ -29,11 +30,12 @@ int main(int argc, char* argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: window_benchmark FOLDER\n");
+        std::fprintf(stderr, "usage: window_benchmark FOLDER [THREADS]\n");
         return 2;
     }
     QTemporaryDir settings;
-    PosixFileSystem fileSystem;
+    // The reading threads, as [Scan] Threads= gives them: 0 automatic, 1 the scan's own thread.
+    PosixFileSystem fileSystem({.threads = argc > 2 ? static_cast<unsigned>(std::atoi(argv[2])) : 0u});
     PosixFileFacts fileFacts;
     PosixVolumeQueries volumes;
     QtMessageBoxes messages;
