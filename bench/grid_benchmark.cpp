@@ -12,6 +12,8 @@
 #include <QElapsedTimer>
 #include <QScrollBar>
 
+#include "ResidentMemory.h"
+
 #include <cstdio>
 #include <fstream>
 #include <random>
@@ -20,17 +22,6 @@
 using namespace tallyvane;
 
 namespace {
-
-long residentKilobytes()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.starts_with("VmRSS:"))
-            return std::stol(line.substr(6));
-    }
-    return 0;
-}
 
 // A tree shaped like a disk: folders of 2 to 40 entries, about one in eight a folder, down to
 // nine levels, with one folder of `wideChildren` files below the root.

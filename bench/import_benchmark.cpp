@@ -6,20 +6,13 @@
 // figure to compare with a scan's, whose tree is the same structure.
 
 #include "analysis/EntrySort.h"
+#include "analysis/FolderScan.h"
 #include "analysis/NcduImport.h"
 
 #include <chrono>
 #include <cstdio>
 
 namespace {
-
-class QuietHost final : public tallyvane::ScanHost {
-public:
-    void pumpMessages() override {}
-    bool stopRequested() const override { return false; }
-    void folderEntered(const tallyvane::EntryTree&, tallyvane::EntryId) override {}
-    void entryCounted(std::uint32_t) override {}
-};
 
 double secondsSince(std::chrono::steady_clock::time_point start)
 {
@@ -36,7 +29,7 @@ int main(int argc, char* argv[])
         return 2;
     }
     EntryTree tree;
-    QuietHost host;
+    QuietScanHost host;
     try {
         const auto start = std::chrono::steady_clock::now();
         FileImportInput input(argv[1]);

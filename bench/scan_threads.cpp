@@ -15,18 +15,6 @@
 
 using namespace tallyvane;
 
-namespace {
-
-class QuietHost final : public ScanHost {
-public:
-    void pumpMessages() override {}
-    bool stopRequested() const override { return false; }
-    void folderEntered(const EntryTree&, EntryId) override {}
-    void entryCounted(std::uint32_t) override {}
-};
-
-} // namespace
-
 int main(int argc, char* argv[])
 {
     FolderReading reading;
@@ -48,7 +36,7 @@ int main(int argc, char* argv[])
     }
     PosixFileSystem fileSystem(reading);
     EntryTree tree;
-    QuietHost host;
+    QuietScanHost host;
     FolderScanner scanner(tree, fileSystem, host);
     const std::int64_t total = scanner.ScanFolder(folder, NoEntry);
     std::printf("%u entries, %lld bytes\n", scanner.ScanCount(), static_cast<long long>(total));

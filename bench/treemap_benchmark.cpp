@@ -12,6 +12,8 @@
 #include <QElapsedTimer>
 #include <QSignalSpy>
 
+#include "ResidentMemory.h"
+
 #include <cstdio>
 #include <malloc.h>
 #include <fstream>
@@ -21,17 +23,6 @@
 using namespace tallyvane;
 
 namespace {
-
-long residentKilobytes()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.starts_with("VmRSS:"))
-            return std::stol(line.substr(6));
-    }
-    return 0;
-}
 
 // A tree shaped like a disk, as the grid benchmark makes it: folders of 2 to 40 entries, about
 // one in eight a folder, down to nine levels, files of a dozen types with exponential sizes.

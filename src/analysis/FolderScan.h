@@ -33,6 +33,15 @@ public:
     virtual void scanFinished() {}
 };
 
+// A scan nobody watches and nobody stops: tools, benchmarks and tests.
+class QuietScanHost final : public ScanHost {
+public:
+    void pumpMessages() override {}
+    bool stopRequested() const override { return false; }
+    void folderEntered(const EntryTree&, EntryId) override {}
+    void entryCounted(std::uint32_t) override {}
+};
+
 // Walks a folder and everything below it depth-first, in the file system's order, and adds one
 // entry per file and folder to the tree. Each folder's size becomes the sum of its children's,
 // stored on the way back up, so the sizes add up at every moment a folder is finished.

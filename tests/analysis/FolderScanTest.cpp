@@ -4,6 +4,7 @@
 #include "platform/PosixFileSystem.h"
 #include "support/FakeFileSystem.h"
 #include "support/FixtureTree.h"
+#include "support/TreeOutline.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +19,8 @@
 
 namespace tallyvane {
 namespace {
+
+using test::ExpectSizesAddUp;
 
 using test::FakeFileSystem;
 using test::file;
@@ -64,20 +67,6 @@ std::vector<std::string> listing(const EntryTree& tree)
     for (PreOrderWalk walk(tree); !walk.atEnd(); walk.next())
         lines.push_back(tree.EntryPath(walk.entry()) + " " + std::to_string(tree.size(walk.entry())));
     return lines;
-}
-
-// Every folder's size is the sum of its children's.
-void expectSizesAddUp(const EntryTree& tree)
-{
-    for (PreOrderWalk walk(tree); !walk.atEnd(); walk.next()) {
-        const EntryId entry = walk.entry();
-        if (!tree.isFolder(entry))
-            continue;
-        std::int64_t sum = 0;
-        for (EntryId child = tree.FirstChildEntry(entry); child != NoEntry; child = tree.NextSiblingEntry(child))
-            sum += tree.size(child);
-        EXPECT_EQ(tree.size(entry), sum) << tree.EntryPath(entry);
-    }
 }
 
 FakeFileSystem sampleFileSystem()
@@ -177,7 +166,7 @@ TEST(FolderScan, AStopAtAnyRecordLeavesAConsistentPrefixOfTheTree)
         for (PreOrderWalk walk(tree); !walk.atEnd(); walk.next())
             paths.push_back(tree.EntryPath(walk.entry()));
         EXPECT_TRUE(std::equal(paths.begin(), paths.end(), fullPaths.begin()));
-        expectSizesAddUp(tree);
+        ExpectSizesAddUp(tree);
         EXPECT_EQ(tree.size(tree.FirstEntry()), total);
         EXPECT_EQ(system.openListings(), 0);
     }
@@ -249,7 +238,7 @@ TEST(FolderScan, RealTreeWithLinksHiddenAndSparseFiles)
     const std::int64_t links = std::string("docs/a.txt").size() + std::string("docs").size() + 2;
     EXPECT_EQ(total, 100 + 1234 + (5LL << 30) + links);
     EXPECT_EQ(scanner.ScanCount(), 10u);
-    expectSizesAddUp(tree);
+    ExpectSizesAddUp(tree);
 
     std::map<std::string, std::pair<std::uint32_t, std::int64_t>> entries;
     for (PreOrderWalk walk(tree); !walk.atEnd(); walk.next())

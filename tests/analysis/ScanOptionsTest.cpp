@@ -5,6 +5,7 @@
 #include "platform/PosixFileSystem.h"
 #include "support/FakeFileSystem.h"
 #include "support/FixtureTree.h"
+#include "support/TreeOutline.h"
 
 #include <gtest/gtest.h>
 
@@ -20,6 +21,8 @@
 
 namespace tallyvane {
 namespace {
+
+using test::ExpectSizesAddUp;
 
 using test::FakeFileSystem;
 using test::file;
@@ -54,19 +57,6 @@ std::set<std::string> marksOf(const EntryTree& tree, const std::string& prefix =
             marks.insert(path + " L");
     }
     return marks;
-}
-
-void expectSizesAddUp(const EntryTree& tree)
-{
-    for (PreOrderWalk walk(tree); !walk.atEnd(); walk.next()) {
-        const EntryId entry = walk.entry();
-        if (!tree.isFolder(entry))
-            continue;
-        std::int64_t sum = 0;
-        for (EntryId child = tree.FirstChildEntry(entry); child != NoEntry; child = tree.NextSiblingEntry(child))
-            sum += tree.size(child);
-        EXPECT_EQ(tree.size(entry), sum) << tree.EntryPath(entry);
-    }
 }
 
 TEST(ExcludePatterns, MatchNamesOrPathsBelowTheScannedFolder)
@@ -161,7 +151,7 @@ TEST(ScanOptions, EachOptionMarksWhatItLeavesOutAndTheTotalsAddUp)
         EXPECT_EQ(scanner.ScanFolder("/r/", NoEntry), c.total);
         EXPECT_EQ(marksOf(tree), c.marks);
         EXPECT_EQ(system.lastOptions.oneFileSystem, c.options.oneFileSystem);
-        expectSizesAddUp(tree);
+        ExpectSizesAddUp(tree);
         for (PreOrderWalk walk(tree); !walk.atEnd(); walk.next()) {
             const EntryId entry = walk.entry();
             if (!(tree.attributes(entry) & Attribute::ScanMarks))
@@ -298,7 +288,7 @@ TEST(ScanOptions, RealTreeWithAMountHardLinksAndPatternsAgreesWithDu)
             const auto links = std::erase_if(marks, [](const std::string& m) { return m.ends_with(" L"); });
             EXPECT_EQ(marks, c.marks);
             EXPECT_EQ(static_cast<int>(links), c.linksElsewhere);
-            expectSizesAddUp(tree);
+            ExpectSizesAddUp(tree);
         }
     }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The ncdu reader under a fuzzer: any bytes either import or fail with ImportError, and an
 // imported tree's folder sizes are the sums of what is below them.
+#include "analysis/FolderScan.h"
 #include "analysis/NcduImport.h"
 
 #include <cstdint>
@@ -29,14 +30,6 @@ private:
     std::size_t m_read = 0;
 };
 
-class SilentHost final : public ScanHost {
-public:
-    void pumpMessages() override {}
-    bool stopRequested() const override { return false; }
-    void folderEntered(const EntryTree&, EntryId) override {}
-    void entryCounted(std::uint32_t) override {}
-};
-
 void checkSizesAddUp(const EntryTree& tree)
 {
     for (EntryId entry = tree.FirstEntry(); entry != NoEntry; entry = tree.NextEntry(entry)) {
@@ -56,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     EntryTree tree;
     BytesInput input(data, size);
-    SilentHost host;
+    QuietScanHost host;
     try {
         const ImportedScan scan = ImportNcdu(input, tree, host, ImportLimits{4096});
         if (tree.EntryCount() == 0 || scan.rootPath != tree.name(tree.FirstEntry()))

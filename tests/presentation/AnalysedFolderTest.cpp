@@ -13,14 +13,6 @@
 namespace tallyvane {
 namespace {
 
-class QuietHost final : public ScanHost {
-public:
-    void pumpMessages() override {}
-    bool stopRequested() const override { return false; }
-    void folderEntered(const EntryTree&, EntryId) override {}
-    void entryCounted(std::uint32_t) override {}
-};
-
 std::vector<EntryId> children(const EntryTree& tree, EntryId parent)
 {
     std::vector<EntryId> list;
@@ -53,7 +45,7 @@ TEST(AnalysedFolderTest, SortedBySizeWithEqualSizesInScanOrderAndDashesForEmptyF
 
     EntryTree tree;
     PosixFileSystem fileSystem;
-    QuietHost host;
+    QuietScanHost host;
     FolderScanner(tree, fileSystem, host).ScanFolder(fixture.path() + "/", NoEntry);
     const EntryId root = tree.FirstEntry();
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "report/NcduReport.h"
 
+#include "analysis/FolderScan.h"
 #include "analysis/NcduImport.h"
 #include "platform/FileAttributes.h"
 #include "report/RenderReport.h"
@@ -69,14 +70,6 @@ private:
     std::size_t m_read = 0;
 };
 
-class QuietHost final : public ScanHost {
-public:
-    void pumpMessages() override {}
-    bool stopRequested() const override { return false; }
-    void folderEntered(const EntryTree&, EntryId) override {}
-    void entryCounted(std::uint32_t) override {}
-};
-
 TEST(NcduReport, StreamsThroughRenderReportWithoutLineEndConversionAndReadsBack)
 {
     EntryTree tree;
@@ -101,7 +94,7 @@ TEST(NcduReport, StreamsThroughRenderReportWithoutLineEndConversionAndReadsBack)
 
     EntryTree back;
     TextInput input(sink.text);
-    QuietHost host;
+    QuietScanHost host;
     ImportNcdu(input, back, host);
     EXPECT_EQ(TreeOutline(back), TreeOutline(tree));
 }
@@ -132,7 +125,7 @@ TEST(NcduReport, WritesWhatTheScanLeftOutAndTheLinksOfAFileCountedOnce)
     // Read back, the marks of what was left out return.
     TextInput input(sink.text());
     EntryTree back;
-    QuietHost host;
+    QuietScanHost host;
     ImportNcdu(input, back, host);
     const EntryId top = back.FirstEntry();
     EXPECT_TRUE(back.attributes(back.childAt(top, 0)) & Attribute::Excluded);

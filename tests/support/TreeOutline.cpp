@@ -3,6 +3,10 @@
 
 #include "analysis/PreOrderWalk.h"
 
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
 namespace tallyvane::test {
 
 std::string TreeOutline(const EntryTree& tree)
@@ -33,6 +37,19 @@ std::string TreeOutline(const EntryTree& tree)
             outline += '}';
     }
     return outline;
+}
+
+void ExpectSizesAddUp(const EntryTree& tree)
+{
+    for (PreOrderWalk walk(tree); !walk.atEnd(); walk.next()) {
+        const EntryId entry = walk.entry();
+        if (!tree.isFolder(entry))
+            continue;
+        std::int64_t sum = 0;
+        for (EntryId child = tree.FirstChildEntry(entry); child != NoEntry; child = tree.NextSiblingEntry(child))
+            sum += tree.size(child);
+        EXPECT_EQ(tree.size(entry), sum) << tree.EntryPath(entry);
+    }
 }
 
 } // namespace tallyvane::test

@@ -12,4 +12,7 @@ namespace tallyvane::test {
 // apart from files by their braces.
 std::string TreeOutline(const EntryTree& tree);
 
+// Fails the running test for every folder whose size is not the sum of its children's.
+void ExpectSizesAddUp(const EntryTree& tree);
+
 } // namespace tallyvane::test
