@@ -21,7 +21,6 @@ namespace tallyvane {
 namespace {
 
 using test::ExpectSizesAddUp;
-
 using test::FakeFileSystem;
 using test::file;
 using test::FixtureTree;

@@ -23,7 +23,6 @@ namespace tallyvane {
 namespace {
 
 using test::ExpectSizesAddUp;
-
 using test::FakeFileSystem;
 using test::file;
 using test::FixtureTree;
