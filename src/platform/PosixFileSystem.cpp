@@ -440,12 +440,22 @@ std::unique_ptr<FolderListing> Session::start(const std::string& path)
     auto top = std::make_unique<Folder>(nullptr, path, *id);
     top->fd = std::move(fd);
     top->stage = Stage::Listing;
+    Folder* const folder = top.get();
     const Lock lock(m_mutex);
-    ++m_openDescriptors;
-    m_levels.push_back(top.get());
+    // Workers look at the levels: they hold the folder only once nothing more can fail.
+    m_levels.reserve(1);
     m_levelIds.insert(*id);
-    m_current = top.get();
-    return std::make_unique<ReadAheadListing>(shared_from_this(), std::move(top));
+    std::unique_ptr<FolderListing> listing;
+    try {
+        listing = std::make_unique<ReadAheadListing>(shared_from_this(), std::move(top));
+    } catch (...) {
+        m_levelIds.erase(*id);
+        throw;
+    }
+    ++m_openDescriptors;
+    m_levels.push_back(folder);
+    m_current = folder;
+    return listing;
 }
 
 Batch Session::readBatch(Folder& folder, char* buffer)
