@@ -123,13 +123,12 @@ ScanOutcome AnalysisRun::AnalyzeFolder(const std::string& path)
     if (scanPath.back() != PathSeparator)
         scanPath += PathSeparator;
 
-    const FolderVolume volume = m_fileSystem.volumeOf(path);
-    if (volume.fileSystemRoot && volume.usedInodes > 0)
-        m_estimate.emplace(volume.usedInodes);
-    m_scanStart = m_clock->seconds();
-
     ScanOutcome outcome = ScanOutcome::Complete;
     try {
+        const FolderVolume volume = m_fileSystem.volumeOf(path);
+        if (volume.fileSystemRoot && volume.usedInodes > 0)
+            m_estimate.emplace(volume.usedInodes);
+        m_scanStart = m_clock->seconds();
         FolderScanner scanner(m_tree, m_fileSystem, *this, m_scanOptions);
         scanner.ScanFolder(scanPath, NoEntry);
         if (StopFlag != 0)

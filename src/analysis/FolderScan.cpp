@@ -70,6 +70,16 @@ std::int64_t FolderScanner::ScanFolder(std::string_view path, EntryId parent)
         std::string relativePath; // below the scanned folder, with a trailing separator unless empty
     };
     std::vector<Level> levels;
+    // A failure (memory running out) closes the listings innermost first, the only order
+    // listings may be closed in; the vector alone would destroy them outermost first.
+    struct CloseInnermostFirst {
+        std::vector<Level>& levels;
+        ~CloseInnermostFirst()
+        {
+            while (!levels.empty())
+                levels.pop_back();
+        }
+    } closeOnFailure{levels};
     if (m_options.oneFileSystem)
         m_device = m_fileSystem.volumeOf(std::string(path)).device;
     m_host.folderEntered(m_tree, top);

@@ -9,6 +9,7 @@
 #include <charconv>
 #include <fstream>
 #include <memory>
+#include <new>
 
 namespace tallyvane {
 namespace {
@@ -313,6 +314,8 @@ int RunExport(const ExportOptions& options, ExportEnvironment& environment)
     } catch (const Interrupted&) {
         // The output file goes unreplaced: its temporary vanishes with it.
         return 130;
+    } catch (const std::bad_alloc&) {
+        return fail("cannot write the report: out of memory");
     }
     return 0;
 }

@@ -14,9 +14,11 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstring>
+#include <exception>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <unordered_set>
 #include <utility>
@@ -128,6 +130,12 @@ class Queue {
 public:
     bool empty() const { return m_head == m_items.size(); }
     void push(T item) { m_items.push_back(std::move(item)); }
+    // Room for `extra` more pushes, which then cannot fail.
+    void reserve(std::size_t extra)
+    {
+        if (m_items.capacity() - m_items.size() < extra)
+            m_items.reserve(std::max(m_items.size() + extra, 2 * m_items.capacity()));
+    }
     T pop()
     {
         T item = std::move(m_items[m_head++]);
@@ -193,6 +201,9 @@ struct Folder {
     WorkList* list = nullptr;
     Folder* previousWork = nullptr;
     Folder* nextWork = nullptr;
+    // Chains a subtree of folders while the scan gives it up or frees it: that needs no memory,
+    // so it cannot fail while a failure unwinds the scan.
+    Folder* swept = nullptr;
 };
 
 void WorkList::insertAfter(Folder* position, Folder* folder)
@@ -226,16 +237,34 @@ bool WorkList::holds(const Folder* folder) const
     return folder->list == this;
 }
 
-// Frees a tree of folders without recursing, however deep the read-ahead went.
+// Chains top and the folders read ahead below it through `swept`, top first.
+Folder* sweep(Folder& top)
+{
+    top.swept = nullptr;
+    Folder* last = &top;
+    for (Folder* folder = &top; folder; folder = folder->swept) {
+        for (auto& child : folder->children) {
+            child->swept = nullptr;
+            last->swept = child.get();
+            last = child.get();
+        }
+    }
+    return &top;
+}
+
+// Frees a tree of folders without recursing, however deep the read-ahead went, and without
+// allocating.
 void freeFolders(std::unique_ptr<Folder> top)
 {
-    std::vector<std::unique_ptr<Folder>> pending;
-    pending.push_back(std::move(top));
-    while (!pending.empty()) {
-        std::unique_ptr<Folder> folder = std::move(pending.back());
-        pending.pop_back();
+    for (Folder* folder = sweep(*top); folder;) {
+        Folder* next = folder->swept;
         for (auto& child : folder->children)
-            pending.push_back(std::move(child));
+            static_cast<void>(child.release()); // on the chain: freed in its turn
+        if (folder == top.get())
+            top.reset();
+        else
+            delete folder;
+        folder = next;
     }
 }
 
@@ -276,15 +305,20 @@ private:
     void keepWithinBudget(Lock& lock);
     // Takes top and the folders read ahead below it off the work lists and waits until no
     // worker is in any of them; from then on no worker reads, opens or queues anything there.
-    std::vector<Folder*> withdraw(Folder& top, Lock& lock);
+    // Returns them chained through `swept`.
+    Folder* withdraw(Folder& top, Lock& lock);
     // Drops the unread blocks and the descriptors of withdrawn folders.
-    void release(const std::vector<Folder*>& folders);
+    void release(Folder* withdrawn);
     void abandon(Folder& top, Lock& lock);
     // With the mutex held: wakes a worker when there is work for it, and the scan when it waits.
     void wakeWorker();
     void wakeScan();
     template <typename Predicate>
     void waitForWorkers(Lock& lock, Predicate done);
+    // A worker that failed (memory ran out) records the first failure and stops the
+    // read-ahead; the scan meets the failure at its next step, as if it had failed itself.
+    void fail(std::exception_ptr failure);
+    void throwIfFailed() const;
 
     const ListingOptions m_options;
     const std::size_t m_descriptorBudget;
@@ -296,6 +330,7 @@ private:
     std::condition_variable m_workAvailable; // workers wait here
     std::condition_variable m_progress;      // the scan waits here
     std::atomic<bool> m_stop{false};
+    std::exception_ptr m_failure;
     std::size_t m_openDescriptors = 0;
     std::size_t m_unconsumed = 0;
     WorkList m_pending;  // not opened yet, below a folder that holds a descriptor
@@ -371,8 +406,17 @@ Session::Session(const FolderReading& reading, unsigned threads, const ListingOp
       m_scanBuffer(std::make_unique_for_overwrite<char[]>(KernelBufferSize))
 {
     m_workers.reserve(threads > 1 ? threads : 0);
-    for (unsigned i = 0; threads > 1 && i < threads; ++i)
-        m_workers.emplace_back([this] { work(); });
+    for (unsigned i = 0; threads > 1 && i < threads; ++i) {
+        // Short of memory for another thread's stack or state, the scan makes do with the
+        // workers it has; with none, it reads alone.
+        try {
+            m_workers.emplace_back([this] { work(); });
+        } catch (const std::system_error&) {
+            break;
+        } catch (const std::bad_alloc&) {
+            break;
+        }
+    }
 }
 
 Session::~Session()
@@ -396,12 +440,22 @@ std::unique_ptr<FolderListing> Session::start(const std::string& path)
     auto top = std::make_unique<Folder>(nullptr, path, *id);
     top->fd = std::move(fd);
     top->stage = Stage::Listing;
+    Folder* const folder = top.get();
     const Lock lock(m_mutex);
-    ++m_openDescriptors;
-    m_levels.push_back(top.get());
+    // Workers look at the levels: they hold the folder only once nothing more can fail.
+    m_levels.reserve(1);
     m_levelIds.insert(*id);
-    m_current = top.get();
-    return std::make_unique<ReadAheadListing>(shared_from_this(), std::move(top));
+    std::unique_ptr<FolderListing> listing;
+    try {
+        listing = std::make_unique<ReadAheadListing>(shared_from_this(), std::move(top));
+    } catch (...) {
+        m_levelIds.erase(*id);
+        throw;
+    }
+    ++m_openDescriptors;
+    m_levels.push_back(folder);
+    m_current = folder;
+    return listing;
 }
 
 Batch Session::readBatch(Folder& folder, char* buffer)
@@ -462,6 +516,9 @@ Batch Session::readBatch(Folder& folder, char* buffer)
 
 void Session::publish(Folder& folder, Batch& batch, bool queueChildren)
 {
+    // The room first: a failure leaves the folder and the counts as they were.
+    folder.blocks.reserve(batch.block.count > 0 ? 1 : 0);
+    folder.children.reserve(batch.children.size());
     if (batch.block.count > 0) {
         m_unconsumed += batch.block.count;
         folder.blocks.push(std::move(batch.block));
@@ -528,6 +585,21 @@ void Session::wakeScan()
         m_progress.notify_one();
 }
 
+void Session::fail(std::exception_ptr failure)
+{
+    if (!m_failure)
+        m_failure = std::move(failure);
+    m_stop = true;
+    m_workAvailable.notify_all();
+    wakeScan();
+}
+
+void Session::throwIfFailed() const
+{
+    if (m_failure)
+        std::rethrow_exception(m_failure);
+}
+
 template <typename Predicate>
 void Session::waitForWorkers(Lock& lock, Predicate done)
 {
@@ -552,8 +624,18 @@ Folder* Session::pickWork()
 
 void Session::work()
 {
-    auto buffer = std::make_unique_for_overwrite<char[]>(KernelBufferSize);
+    // Whatever fails here (memory, in practice) gives back what the worker holds, so that
+    // nobody waits for it, and ends the worker: the scan fails with it.
+    std::unique_ptr<char[]> buffer;
+    std::exception_ptr failure;
+    try {
+        buffer = std::make_unique_for_overwrite<char[]>(KernelBufferSize);
+    } catch (...) {
+        failure = std::current_exception();
+    }
     Lock lock(m_mutex);
+    if (failure)
+        fail(std::move(failure));
     while (!m_stop) {
         Folder* folder = pickWork();
         if (!folder) {
@@ -570,13 +652,20 @@ void Session::work()
             ++parent.openingChildren;
             const int parentFd = parent.fd.get();
             lock.unlock();
-            const bool opened = openChild(*folder, parentFd, true);
+            bool opened = false;
+            try {
+                opened = openChild(*folder, parentFd, true);
+            } catch (...) {
+                failure = std::current_exception();
+            }
             lock.lock();
             --parent.openingChildren;
             folder->stage = opened ? Stage::Listing : Stage::Listed;
             folder->unusable = !opened;
             if (!opened)
                 --m_openDescriptors;
+            if (failure)
+                fail(failure);
         }
         bool released = false;
         while (folder->stage == Stage::Listing && !m_stop && !folder->abandoned && !folder->finishWanted) {
@@ -586,14 +675,21 @@ void Session::work()
                 break;
             }
             lock.unlock();
-            Batch batch = readBatch(*folder, buffer.get());
-            lock.lock();
-            // Abandoned after readBatch last looked: the scan has already gathered the folders
-            // below it to free them once no worker is in them, so the ones this batch found
-            // must not be queued for workers.
-            if (batch.aborted || folder->abandoned)
-                break;
-            publish(*folder, batch, !folder->finishWanted);
+            try {
+                Batch batch = readBatch(*folder, buffer.get());
+                lock.lock();
+                // Abandoned after readBatch last looked: the scan has already gathered the
+                // folders below it to free them once no worker is in them, so the ones this
+                // batch found must not be queued for workers.
+                if (batch.aborted || folder->abandoned)
+                    break;
+                publish(*folder, batch, !folder->finishWanted);
+            } catch (...) {
+                // publish() changes nothing when it fails, and the batch is freed here.
+                if (!lock.owns_lock())
+                    lock.lock();
+                fail(std::current_exception());
+            }
         }
         if (!released && folder->stage == Stage::Listing && !m_stop && !folder->abandoned && !folder->finishWanted)
             m_partial.pushBack(folder);
@@ -614,6 +710,7 @@ bool Session::nextBlock(Folder& folder, Block& block)
             wakeWorker();
     }
     for (;;) {
+        throwIfFailed();
         if (!folder.blocks.empty()) {
             block = folder.blocks.pop();
             return true;
@@ -717,7 +814,11 @@ int Session::descriptorOf(Folder& folder)
 
 std::unique_ptr<FolderListing> Session::descend(Folder& parent, std::size_t skipped)
 {
+    // Declared before the lock: should keeping the budget fail below, the listing leaves with
+    // the mutex free.
+    std::unique_ptr<FolderListing> entered;
     Lock lock(m_mutex);
+    throwIfFailed();
     for (; skipped > 0 && !parent.children.empty(); --skipped) {
         std::unique_ptr<Folder> child = parent.children.pop();
         abandon(*child, lock);
@@ -733,7 +834,14 @@ std::unique_ptr<FolderListing> Session::descend(Folder& parent, std::size_t skip
         child->owner = Owner::Scan;
         ++m_openDescriptors;
         lock.unlock();
-        const bool opened = parentFd >= 0 && openChild(*child, parentFd, false);
+        bool opened = false;
+        try {
+            opened = parentFd >= 0 && openChild(*child, parentFd, false);
+        } catch (...) {
+            lock.lock();
+            --m_openDescriptors;
+            throw;
+        }
         lock.lock();
         child->stage = opened ? Stage::Listing : Stage::Listed;
         child->unusable = !opened;
@@ -742,10 +850,30 @@ std::unique_ptr<FolderListing> Session::descend(Folder& parent, std::size_t skip
             --m_openDescriptors;
     }
     waitForWorkers(lock, [&] { return child->stage != Stage::Opening; });
-    if (child->unusable || m_levelIds.contains(child->id)) {
-        abandon(*child, lock);
+
+    // The child is entered, or given up with whatever was read ahead below it.
+    Folder* const folder = child.get();
+    std::exception_ptr failure = m_failure;
+    if (!failure && !folder->unusable && !m_levelIds.contains(folder->id)) {
+        try {
+            m_levels.reserve(m_levels.size() + 1);
+            m_levelIds.insert(folder->id);
+            try {
+                entered = std::make_unique<ReadAheadListing>(shared_from_this(), std::move(child));
+            } catch (...) {
+                m_levelIds.erase(folder->id);
+                throw;
+            }
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    }
+    if (!entered) {
+        abandon(*folder, lock);
         lock.unlock();
         freeFolders(std::move(child));
+        if (failure)
+            std::rethrow_exception(failure);
         return std::make_unique<EmptyListing>();
     }
     // While the scan is below it, workers may go on reading the parent.
@@ -754,34 +882,34 @@ std::unique_ptr<FolderListing> Session::descend(Folder& parent, std::size_t skip
         if (parent.stage == Stage::Listing && !parent.finishWanted)
             m_partial.insertAfter(nullptr, &parent);
     }
-    m_levels.push_back(child.get());
-    m_levelIds.insert(child->id);
-    m_current = child.get();
+    m_levels.push_back(folder);
+    m_current = folder;
     keepWithinBudget(lock);
     wakeWorker();
-    return std::make_unique<ReadAheadListing>(shared_from_this(), std::move(child));
+    return entered;
 }
 
-std::vector<Folder*> Session::withdraw(Folder& top, Lock& lock)
+Folder* Session::withdraw(Folder& top, Lock& lock)
 {
-    std::vector<Folder*> folders{&top};
-    for (std::size_t i = 0; i < folders.size(); ++i) {
-        Folder* folder = folders[i];
+    Folder* const folders = sweep(top);
+    for (Folder* folder = folders; folder; folder = folder->swept) {
         folder->abandoned = true;
         if (folder->list)
             folder->list->remove(folder);
-        for (auto& child : folder->children)
-            folders.push_back(child.get());
     }
     waitForWorkers(lock, [&] {
-        return std::none_of(folders.begin(), folders.end(), [](const Folder* f) { return f->owner == Owner::Worker; });
+        for (const Folder* folder = folders; folder; folder = folder->swept) {
+            if (folder->owner == Owner::Worker)
+                return false;
+        }
+        return true;
     });
     return folders;
 }
 
-void Session::release(const std::vector<Folder*>& folders)
+void Session::release(Folder* withdrawn)
 {
-    for (Folder* folder : folders) {
+    for (Folder* folder = withdrawn; folder; folder = folder->swept) {
         while (!folder->blocks.empty())
             m_unconsumed -= folder->blocks.pop().count;
         m_openDescriptors -= folder->fd.valid() + folder->up.valid();
@@ -806,7 +934,7 @@ void Session::leave(std::unique_ptr<Folder> folder, std::size_t undelivered)
     m_current = parent;
     // Normally nothing is left to wait for; after a stop, a worker may still be reading the
     // folder with the descriptor handed up below, or be busy in the read-ahead under it.
-    const std::vector<Folder*> folders = withdraw(*folder, lock);
+    Folder* const folders = withdraw(*folder, lock);
     // A parent that gave up its descriptor may need it again: hand it the way back up.
     if (parent && !parent->fd.valid() && (folder->fd.valid() || folder->up.valid())) {
         if (parent->up.valid())
