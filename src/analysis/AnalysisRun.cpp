@@ -3,6 +3,8 @@
 
 #include "platform/PathSeparator.h"
 
+#include <new>
+
 #include <algorithm>
 
 namespace tallyvane {
@@ -50,9 +52,13 @@ void AnalysisRun::runBusy(Body body)
         ~RunEnd()
         {
             run.m_busy = false;
-            run.cancel();
-            const bool closeNow = run.m_closeAfterRun;
-            run.m_display.showRunEnded(closeNow);
+            // Ending a run that failed for want of memory may fail the same way; a destructor
+            // must not throw, and the failure that ended the run is already on its way up.
+            try {
+                run.cancel();
+                run.m_display.showRunEnded(run.m_closeAfterRun);
+            } catch (...) {
+            }
         }
     };
     m_busy = true;
@@ -97,6 +103,7 @@ ImportResult AnalysisRun::ImportScan(ImportInput& input)
     ImportResult result;
     try {
         result.scan = ImportNcdu(input, m_tree, *this);
+        SortEntries(m_tree, m_sortKey, m_sortDirection);
         if (StopFlag != 0)
             result.outcome = ScanOutcome::Cancelled;
     } catch (const ImportError& error) {
@@ -104,9 +111,12 @@ ImportResult AnalysisRun::ImportScan(ImportInput& input)
         m_tree.ClearEntries();
         result.outcome = ScanOutcome::Failed;
         result.error = error.what();
+    } catch (const std::bad_alloc&) {
+        m_tree.ClearEntries();
+        result.outcome = ScanOutcome::Failed;
+        result.error = "out of memory";
     }
     m_currentFolder = NoEntry;
-    SortEntries(m_tree, m_sortKey, m_sortDirection);
     m_display.showTreeFilled(m_tree.FirstEntry());
     return result;
 }
@@ -131,6 +141,7 @@ ScanOutcome AnalysisRun::AnalyzeFolder(const std::string& path)
         m_scanStart = m_clock->seconds();
         FolderScanner scanner(m_tree, m_fileSystem, *this, m_scanOptions);
         scanner.ScanFolder(scanPath, NoEntry);
+        SortEntries(m_tree, m_sortKey, m_sortDirection);
         if (StopFlag != 0)
             outcome = ScanOutcome::Cancelled;
     } catch (...) {
@@ -141,7 +152,6 @@ ScanOutcome AnalysisRun::AnalyzeFolder(const std::string& path)
     }
     m_estimate.reset();
     m_currentFolder = NoEntry;
-    SortEntries(m_tree, m_sortKey, m_sortDirection);
     m_display.showTreeFilled(m_tree.FirstEntry());
     return outcome;
 }

@@ -12,6 +12,8 @@
 #include <QToolButton>
 
 #include <cmath>
+#include <new>
+#include <system_error>
 
 namespace tallyvane {
 namespace {
@@ -163,7 +165,7 @@ void TreemapView::startWorker()
     const QSize deviceSize(static_cast<int>(std::lround(area.width() * ratio)), static_cast<int>(std::lround(area.height() * ratio)));
     const bool needLegend = !m_legendValid || m_legendRoot != m_root;
     const unsigned generation = m_generation;
-    m_worker = std::thread([this, tree = m_tree, root = m_root, deviceSize, ratio, needLegend, generation] {
+    const auto render = [this, tree = m_tree, root = m_root, deviceSize, ratio, needLegend, generation] {
         Picture picture;
         picture.root = root;
         std::optional<QImage> image = RenderTreemap(*tree, root, deviceSize, ratio, &m_cancel);
@@ -196,7 +198,18 @@ void TreemapView::startWorker()
                 emit rendered();
             },
             Qt::QueuedConnection);
-    });
+    };
+    // Short of memory the map stays empty: the rest of the window goes on without it.
+    try {
+        m_worker = std::thread([render] {
+            try {
+                render();
+            } catch (const std::bad_alloc&) {
+            }
+        });
+    } catch (const std::system_error&) {
+        m_pending = false;
+    }
 }
 
 EntryId TreemapView::entryAt(const QPoint& pos) const

@@ -4,6 +4,7 @@
 #include "analysis/EntryTree.h"
 #include "platform/PosixFileSystem.h"
 #include "support/FailingAllocator.h"
+#include "support/ProcessCounts.h"
 #include "support/FixtureTree.h"
 
 #include <gtest/gtest.h>
@@ -85,8 +86,8 @@ protected:
             EXPECT_EQ(scanned.entries, reference.entries);
             EXPECT_EQ(scanned.total, reference.total);
         }
-        EXPECT_EQ(test::threadCount(), threads);
-        EXPECT_EQ(test::openDescriptorCount(), descriptors);
+        EXPECT_EQ(test::RunningThreadsSettlingAt(threads), threads);
+        EXPECT_EQ(test::OpenDescriptors(), descriptors);
     }
 
     static test::FixtureTree* fixture;
@@ -100,8 +101,8 @@ TEST_F(ScanMemory, AWorkerOutOfMemoryFailsTheScanAndLeavesNothingBehind)
     const Scanned reference = scan(fileSystem);
     ASSERT_EQ(reference.outcome, ScanOutcome::Complete);
     ASSERT_EQ(reference.entries, 8u * 9u + 8u * 8u * 30u + 1u);
-    const std::size_t threads = test::threadCount();
-    const std::size_t descriptors = test::openDescriptorCount();
+    const std::size_t threads = test::ThreadsAtRest();
+    const std::size_t descriptors = test::OpenDescriptors();
 
     int failed = 0;
     for (std::size_t nth : {1, 2, 3, 5, 8, 13, 21, 34, 55, 89, 144}) {
@@ -119,8 +120,8 @@ TEST_F(ScanMemory, ThreadsThatCannotStartLeaveTheScanToFewerWorkers)
 {
     PosixFileSystem real({.threads = 4, .recordBudget = 64});
     const Scanned reference = scan(real);
-    const std::size_t threads = test::threadCount();
-    const std::size_t descriptors = test::openDescriptorCount();
+    const std::size_t threads = test::ThreadsAtRest();
+    const std::size_t descriptors = test::OpenDescriptors();
 
     // Every allocation of a listing's set-up fails in turn, the workers' thread states among
     // them; only those may fail without failing the scan.
@@ -138,8 +139,8 @@ TEST_F(ScanMemory, TheScanThreadOutOfMemoryFailsTheScanAtAnyPoint)
 {
     PosixFileSystem real({.threads = 4, .recordBudget = 64});
     const Scanned reference = scan(real);
-    const std::size_t threads = test::threadCount();
-    const std::size_t descriptors = test::openDescriptorCount();
+    const std::size_t threads = test::ThreadsAtRest();
+    const std::size_t descriptors = test::OpenDescriptors();
     for (std::size_t nth : {10, 25, 50, 100, 200}) {
         test::FailingOpenFileSystem fileSystem(real, nth, false);
         const Scanned scanned = scan(fileSystem);

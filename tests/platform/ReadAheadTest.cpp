@@ -3,6 +3,7 @@
 // own thread alone, within the budgets, and nothing left behind when a scan stops early.
 #include "platform/FileAttributes.h"
 #include "platform/PosixFileSystem.h"
+#include "support/ProcessCounts.h"
 #include "support/FixtureTree.h"
 
 #include <gtest/gtest.h>
@@ -46,47 +47,6 @@ std::vector<std::string> scanOrder(FileSystem& fileSystem, const std::string& pa
             levels.push_back(levels.back()->openItem());
     }
     return records;
-}
-
-std::size_t countIn(const char* folder)
-{
-    std::size_t count = 0;
-    if (DIR* dir = ::opendir(folder)) {
-        while (const dirent* entry = ::readdir(dir))
-            count += entry->d_name[0] != '.';
-        ::closedir(dir);
-    }
-    return count;
-}
-
-// Descriptors and threads of this process, the opendir's own descriptor not counted.
-std::size_t openDescriptors() { return countIn("/proc/self/fd") - 1; }
-std::size_t runningThreads() { return countIn("/proc/self/task"); }
-
-// The threads of this process once it has `expected` again, or after a second: a thread just
-// joined may stay listed for a moment while the kernel finishes its exit.
-std::size_t runningThreadsSettlingAt(std::size_t expected)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
-    std::size_t threads = runningThreads();
-    while (threads != expected && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        threads = runningThreads();
-    }
-    return threads;
-}
-
-// The threads of this process at rest, counted after one thread has been started and joined:
-// a sanitizer's runtime starts a helper thread of its own along with the process's first one.
-std::size_t threadsAtRest()
-{
-    pid_t started = 0;
-    std::thread([&started] { started = ::gettid(); }).join();
-    const std::string entry = "/proc/self/task/" + std::to_string(started);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
-    while (::access(entry.c_str(), F_OK) == 0 && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    return runningThreads();
 }
 
 struct Reading {
@@ -193,8 +153,8 @@ TEST(ReadAhead, AStopAtAnyPointLeavesNoWorkerNoDescriptorAndIsQuick)
     generateTree(tree, 11);
     PosixFileSystem alone({.threads = 1});
     const auto full = scanOrder(alone, tree.path());
-    const std::size_t threadsBefore = threadsAtRest();
-    const std::size_t descriptorsBefore = openDescriptors();
+    const std::size_t threadsBefore = test::ThreadsAtRest();
+    const std::size_t descriptorsBefore = test::OpenDescriptors();
 
     for (const std::size_t stopAfter : {0, 1, 2, 50, 777, 3000, 9000, 13000}) {
         for (const Reading& reading : Readings) {
@@ -225,8 +185,8 @@ TEST(ReadAhead, AStopAtAnyPointLeavesNoWorkerNoDescriptorAndIsQuick)
             }
             ASSERT_TRUE(std::equal(partial.begin(), partial.end(), full.begin()));
             EXPECT_LT(stopping, std::chrono::milliseconds(100));
-            EXPECT_EQ(runningThreadsSettlingAt(threadsBefore), threadsBefore);
-            EXPECT_EQ(openDescriptors(), descriptorsBefore);
+            EXPECT_EQ(test::RunningThreadsSettlingAt(threadsBefore), threadsBefore);
+            EXPECT_EQ(test::OpenDescriptors(), descriptorsBefore);
         }
     }
 }
@@ -240,8 +200,8 @@ TEST(ReadAhead, StopsInTheMiddleOfTheWorkersReadingLeaveNothingBehind)
     generateTree(tree, 13);
     PosixFileSystem alone({.threads = 1});
     const auto full = scanOrder(alone, tree.path());
-    const std::size_t threadsBefore = threadsAtRest();
-    const std::size_t descriptorsBefore = openDescriptors();
+    const std::size_t threadsBefore = test::ThreadsAtRest();
+    const std::size_t descriptorsBefore = test::OpenDescriptors();
 
     std::mt19937 random(17);
     for (int cycle = 0; cycle < 240; ++cycle) {
@@ -251,8 +211,8 @@ TEST(ReadAhead, StopsInTheMiddleOfTheWorkersReadingLeaveNothingBehind)
         PosixFileSystem fileSystem(reading.reading);
         const auto partial = scanOrder(fileSystem, tree.path(), stopAfter);
         ASSERT_TRUE(std::equal(partial.begin(), partial.end(), full.begin()));
-        ASSERT_EQ(runningThreadsSettlingAt(threadsBefore), threadsBefore);
-        ASSERT_EQ(openDescriptors(), descriptorsBefore);
+        ASSERT_EQ(test::RunningThreadsSettlingAt(threadsBefore), threadsBefore);
+        ASSERT_EQ(test::OpenDescriptors(), descriptorsBefore);
     }
 }
 
@@ -303,7 +263,7 @@ TEST(ReadAhead, AHundredThousandDeepCombScansInLinearTimeWithinSmallBudgets)
     FixtureTree tree(QStringLiteral("/dev/shm"));
     tree.makeFolder("comb");
     const Comb comb(tree.pathOf("comb"), Depth);
-    const std::size_t descriptorsBefore = openDescriptors();
+    const std::size_t descriptorsBefore = test::OpenDescriptors();
 
     for (const FolderReading reading : {FolderReading{.threads = 1, .descriptorBudget = 8},
                                         FolderReading{.threads = 2, .descriptorBudget = 8, .recordBudget = 64}}) {
@@ -325,7 +285,7 @@ TEST(ReadAhead, AHundredThousandDeepCombScansInLinearTimeWithinSmallBudgets)
             levels.push_back(levels.back()->openItem());
             deepest = std::max(deepest, levels.size() - 1);
             if (folders % 997 == 0) {
-                ASSERT_LE(openDescriptors(), descriptorsBefore + 8 + 2) << "at " << folders;
+                ASSERT_LE(test::OpenDescriptors(), descriptorsBefore + 8 + 2) << "at " << folders;
             }
         }
         EXPECT_EQ(folders, 2u * Depth);

@@ -3,7 +3,6 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <filesystem>
 #include <new>
 #include <thread>
 
@@ -28,14 +27,6 @@ void* allocate(std::size_t size)
     if (void* block = std::malloc(size ? size : 1))
         return block;
     throw std::bad_alloc();
-}
-
-std::size_t entriesIn(const char* folder)
-{
-    std::size_t count = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder))
-        ++count;
-    return count;
 }
 
 } // namespace
@@ -72,17 +63,6 @@ std::unique_ptr<FolderListing> FailingOpenFileSystem::openFolder(const std::stri
     if (m_disarmAfterOpen)
         disarmAllocationFailure();
     return listing;
-}
-
-std::size_t threadCount()
-{
-    return entriesIn("/proc/self/task");
-}
-
-std::size_t openDescriptorCount()
-{
-    // The iterator's own descriptor counts every time alike.
-    return entriesIn("/proc/self/fd");
 }
 
 } // namespace tallyvane::test

@@ -42,8 +42,4 @@ private:
     bool m_disarmAfterOpen;
 };
 
-// What /proc tells of this process: its threads and its open descriptors.
-std::size_t threadCount();
-std::size_t openDescriptorCount();
-
 } // namespace tallyvane::test
