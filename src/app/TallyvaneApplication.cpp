@@ -18,12 +18,26 @@ bool TallyvaneApplication::notify(QObject* receiver, QEvent* event)
 {
     try {
         return QApplication::notify(receiver, event);
+    } catch (...) {
+        // Showing the error needs memory too; when even that fails the program goes on without
+        // the box, as nothing may escape into the event loop.
+        try {
+            reportCurrentException();
+        } catch (...) {
+        }
+    }
+    return false;
+}
+
+void TallyvaneApplication::reportCurrentException()
+{
+    try {
+        throw;
     } catch (const std::exception& error) {
         showError(QString::fromLocal8Bit(error.what()));
     } catch (...) {
         showError(QStringLiteral("Unknown error"));
     }
-    return false;
 }
 
 void TallyvaneApplication::showError(const QString& text)

@@ -23,6 +23,9 @@ public:
     void showError(const QString& text);
 
 private:
+    // Shows the exception being handled in the error box.
+    void reportCurrentException();
+
     MessageBoxes* m_boxes = nullptr;
 };
 

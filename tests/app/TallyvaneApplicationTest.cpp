@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
+
 #include <stdexcept>
 #include <vector>
 
@@ -55,6 +57,35 @@ TEST(TallyvaneApplication, AnEscapedErrorReachesTheErrorBoxAndTheProgramGoesOn)
         + QString::number(int(MessageIcon::Error));
     EXPECT_EQ(boxes.shown, (std::vector<QString>{expected, expected}));
     EXPECT_EQ(QCoreApplication::applicationName(), "Tallyvane");
+}
+
+// Boxes that cannot be shown, as when memory has run out.
+class FailingBoxes final : public MessageBoxes {
+public:
+    void show(const QString&, const QString&, MessageIcon) override
+    {
+        ++tried;
+        throw std::bad_alloc();
+    }
+    bool askYesNo(const QString&, const QString&) override { return false; }
+    int tried = 0;
+};
+
+TEST(TallyvaneApplication, AnErrorBoxThatCannotBeShownLeavesTheProgramRunning)
+{
+    int argc = 1;
+    char name[] = "tallyvane";
+    char* argv[] = {name, nullptr};
+    TallyvaneApplication application(argc, argv);
+    FailingBoxes boxes;
+    application.setErrorBoxes(&boxes);
+    FailingObject failing;
+
+    QCoreApplication::postEvent(&failing, new QEvent(QEvent::User));
+    QCoreApplication::processEvents(); // an exception escaping into the event loop would abort
+    QEvent event(QEvent::User);
+    EXPECT_NO_THROW(QCoreApplication::sendEvent(&failing, &event));
+    EXPECT_EQ(boxes.tried, 2);
 }
 
 TEST(TallyvaneApplication, WindowTitlesReachTheDesktopExactlyAsGiven)
