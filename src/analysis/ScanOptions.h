@@ -14,7 +14,7 @@ struct ScanOptions {
     // A file with several links counts its size at the first link met only.
     bool countLinksOnce = false;
     // Entries that match one of these patterns (see ExcludePatterns) are listed empty.
-    std::vector<std::string> exclude;
+    std::vector<std::string> exclude = {};
 };
 
 } // namespace tallyvane

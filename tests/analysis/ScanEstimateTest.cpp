@@ -59,8 +59,9 @@ TEST(ScanEstimate, ThePercentageNeverGoesBackAndStaysBelowAHundred)
         EXPECT_GE(progress->percent, last) << tenth;
         EXPECT_LE(progress->percent, 99) << tenth;
         last = progress->percent;
-        if (progress->secondsLeft)
+        if (progress->secondsLeft) {
             EXPECT_GE(*progress->secondsLeft, 1);
+        }
     }
     EXPECT_EQ(last, 99);
 }

@@ -708,8 +708,9 @@ TEST_F(FormTest, DropsOnlyCopyOrLinkAndAnIgnoredDropIsRefused)
         QDragEnterEvent enter(QPoint(10, 10), c.possible, c.data, Qt::LeftButton, c.proposed);
         static_cast<QObject*>(form.get())->event(&enter);
         EXPECT_EQ(enter.isAccepted(), c.accepted) << c.name;
-        if (c.accepted)
+        if (c.accepted) {
             EXPECT_EQ(enter.dropAction(), c.taken) << c.name;
+        }
     }
 
     // A drop the window ignores (a file) is refused; a folder is taken as a copy, never a move.
