@@ -16,9 +16,9 @@ class QRadioButton;
 namespace tallyvane {
 
 // The options page: automatic analysis, the grid's columns, what scans leave out or count once,
-// the file-manager entry buttons and the six skins with their previews. As created, every box
-// of the spec's options is ticked, the scan options are off with no exclude patterns, and skin
-// 1 is chosen.
+// the file-manager entry buttons and the six skins with their previews. As created, the boxes
+// for automatic analysis and the columns are ticked, the scan options are off with no exclude
+// patterns, and skin 1 is chosen.
 class OptionsPage final : public QWidget {
     Q_OBJECT
 
