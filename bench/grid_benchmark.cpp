@@ -12,77 +12,20 @@
 #include <QElapsedTimer>
 #include <QScrollBar>
 
+#include "DiskTree.h"
 #include "ResidentMemory.h"
 
 #include <cstdio>
 #include <fstream>
-#include <random>
 #include <string>
 
 using namespace tallyvane;
+using bench::elapsedMs;
 
 namespace {
 
-// A tree shaped like a disk: folders of 2 to 40 entries, about one in eight a folder, down to
-// nine levels, with one folder of `wideChildren` files below the root.
-class TreeBuilder {
-public:
-    TreeBuilder(EntryTree& tree, std::uint32_t seed) : m_tree(tree), m_random(seed) {}
-
-    EntryId build(std::size_t entries, std::size_t wideChildren)
-    {
-        const EntryId root = m_tree.addEntry(NoEntry, Attribute::Directory, 0, "/bench");
-        m_wide = NoEntry;
-        if (wideChildren > 0) {
-            m_wide = m_tree.addEntry(root, Attribute::Directory, 0, "wide");
-            for (std::size_t i = 0; i < wideChildren; ++i)
-                addFile(m_wide, i);
-        }
-        std::vector<std::pair<EntryId, int>> folders{{root, 0}};
-        for (std::size_t next = 0; m_tree.EntryCount() < entries; next = (next + 1) % folders.size()) {
-            const auto [folder, level] = folders[next];
-            const int count = 2 + static_cast<int>(m_random() % 39);
-            for (int i = 0; i < count && m_tree.EntryCount() < entries; ++i) {
-                if (level < 9 && m_random() % 8 == 0) {
-                    const EntryId sub = m_tree.addEntry(folder, Attribute::Directory, 0, "folder" + std::to_string(i));
-                    folders.emplace_back(sub, level + 1);
-                } else {
-                    addFile(folder, static_cast<std::size_t>(i));
-                }
-            }
-        }
-        sumFolders();
-        return root;
-    }
-
-    EntryId wide() const { return m_wide; }
-
-private:
-    void addFile(EntryId folder, std::size_t i)
-    {
-        const std::int64_t size = static_cast<std::int64_t>(std::exponential_distribution<double>(1e-5)(m_random));
-        m_tree.addEntry(folder, Attribute::Normal, size, "file" + std::to_string(i) + ".dat");
-    }
-
-    // Children come after their folder, so one backward pass adds every folder up.
-    void sumFolders()
-    {
-        for (EntryId id = static_cast<EntryId>(m_tree.EntryCount()); id >= 1; --id) {
-            const EntryId parent = m_tree.ParentEntry(id);
-            if (parent != NoEntry)
-                m_tree.setSize(parent, m_tree.size(parent) + m_tree.size(id));
-        }
-    }
-
-    EntryTree& m_tree;
-    std::mt19937 m_random;
-    EntryId m_wide = NoEntry;
-};
-
-double elapsedMs(QElapsedTimer& clock)
-{
-    return static_cast<double>(clock.nsecsElapsed()) / 1e6;
-}
+// Every file a ".dat": the grid does not care about types.
+constexpr const char* DataSuffix[] = {".dat"};
 
 } // namespace
 
@@ -105,7 +48,7 @@ int main(int argc, char* argv[])
     grid.BeginGridUpdate();
     grid.ClearEntries();
     const long before = residentKilobytes();
-    TreeBuilder builder(grid.tree(), 1);
+    bench::DiskTree builder(grid.tree(), 1, DataSuffix);
     const EntryId root = builder.build(entries, 100'000);
     const long treeBuilt = residentKilobytes();
     grid.SelectEntry(root);
@@ -138,7 +81,7 @@ int main(int argc, char* argv[])
     // Expand-all on a tree of 100,000 entries.
     grid.BeginGridUpdate();
     grid.ClearEntries();
-    TreeBuilder small(grid.tree(), 2);
+    bench::DiskTree small(grid.tree(), 2, DataSuffix);
     const EntryId smallRoot = small.build(100'000, 0);
     grid.FocusEntry(smallRoot);
     grid.EndGridUpdate();

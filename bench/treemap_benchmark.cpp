@@ -12,49 +12,21 @@
 #include <QElapsedTimer>
 #include <QSignalSpy>
 
+#include "DiskTree.h"
 #include "ResidentMemory.h"
 
 #include <cstdio>
 #include <malloc.h>
 #include <fstream>
-#include <random>
 #include <string>
 
 using namespace tallyvane;
+using bench::elapsedMs;
 
 namespace {
 
-// A tree shaped like a disk, as the grid benchmark makes it: folders of 2 to 40 entries, about
-// one in eight a folder, down to nine levels, files of a dozen types with exponential sizes.
-void buildTree(EntryTree& tree, std::size_t entries, std::uint32_t seed)
-{
-    static const char* const types[] = {".dat", ".txt", ".jpg", ".mp4", ".so", ".h", ".cpp", ".iso", ".log", ".zip", ".pdf", ""};
-    std::mt19937 random(seed);
-    const EntryId root = tree.addEntry(NoEntry, Attribute::Directory, 0, "/bench");
-    std::vector<std::pair<EntryId, int>> folders{{root, 0}};
-    for (std::size_t next = 0; tree.EntryCount() < entries; next = (next + 1) % folders.size()) {
-        const auto [folder, level] = folders[next];
-        const int count = 2 + static_cast<int>(random() % 39);
-        for (int i = 0; i < count && tree.EntryCount() < entries; ++i) {
-            if (level < 9 && random() % 8 == 0) {
-                folders.emplace_back(tree.addEntry(folder, Attribute::Directory, 0, "folder" + std::to_string(i)), level + 1);
-            } else {
-                const auto size = static_cast<std::int64_t>(std::exponential_distribution<double>(1e-5)(random));
-                tree.addEntry(folder, Attribute::Normal, size, "file" + std::to_string(i) + types[random() % 12]);
-            }
-        }
-    }
-    for (auto id = static_cast<EntryId>(tree.EntryCount()); id >= 1; --id) {
-        const EntryId parent = tree.ParentEntry(id);
-        if (parent != NoEntry)
-            tree.setSize(parent, tree.size(parent) + tree.size(id));
-    }
-}
-
-double elapsedMs(const QElapsedTimer& clock)
-{
-    return static_cast<double>(clock.nsecsElapsed()) / 1e6;
-}
+// Files of a dozen types, so the map shows its palette.
+constexpr const char* Suffixes[] = {".dat", ".txt", ".jpg", ".mp4", ".so", ".h", ".cpp", ".iso", ".log", ".zip", ".pdf", ""};
 
 // Resizes the view and waits for the picture at the new size.
 double redrawMs(TreemapView& view, QSize size)
@@ -78,7 +50,7 @@ int main(int argc, char* argv[])
     const std::size_t entries = argc > 1 ? std::stoul(argv[1]) : 1'000'000;
 
     EntryTree tree;
-    buildTree(tree, entries, 1);
+    bench::DiskTree(tree, 1, Suffixes).build(entries);
 
     // The work itself, on this thread: best of five.
     double renderMs = 1e9;
