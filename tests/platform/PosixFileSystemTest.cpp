@@ -2,6 +2,7 @@
 #include "platform/FileAttributes.h"
 #include "platform/PosixFileSystem.h"
 #include "support/FixtureTree.h"
+#include "support/Unprivileged.h"
 
 #include <gtest/gtest.h>
 
@@ -59,21 +60,6 @@ std::vector<std::string> sortedWalk(FileSystem& fileSystem, const std::string& p
     walk(*fileSystem.openFolder(path), "", paths);
     std::sort(paths.begin(), paths.end());
     return paths;
-}
-
-// Runs check in a child process that has given up root's privileges, so that permission bits
-// apply; returns the child's exit status.
-int runUnprivileged(const std::function<bool()>& check)
-{
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (::getuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
-            ::_exit(2);
-        ::_exit(check() ? 0 : 1);
-    }
-    int status = -1;
-    ::waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 TEST(PosixFileSystem, RecordsCarryAttributesAndApparentLengths)
@@ -142,7 +128,7 @@ TEST(PosixFileSystem, UnreadableFoldersReadAsEmpty)
     tree.makeFile("closed/secret", 100);
     ::chmod(tree.pathOf("closed").c_str(), 0);
 
-    const int status = runUnprivileged([&] {
+    const int status = test::RunUnprivileged([&] {
         PosixFileSystem fileSystem;
         const std::vector<std::string> expected{"/closed/", "/open/", "/open/a 1"};
         return sortedWalk(fileSystem, tree.path()) == expected

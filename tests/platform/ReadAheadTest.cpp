@@ -4,6 +4,7 @@
 #include "platform/FileAttributes.h"
 #include "platform/PosixFileSystem.h"
 #include "support/ProcessCounts.h"
+#include "support/Unprivileged.h"
 #include "support/FixtureTree.h"
 
 #include <gtest/gtest.h>
@@ -107,20 +108,6 @@ void generateTree(FixtureTree& tree, unsigned seed)
     ::chmod(tree.pathOf("closed").c_str(), 0);
 }
 
-// Runs check in a child process without root's privileges, so that permission bits apply.
-bool unprivileged(const std::function<bool()>& check)
-{
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (::getuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
-            ::_exit(2);
-        ::_exit(check() ? 0 : 1);
-    }
-    int status = -1;
-    ::waitpid(child, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
 TEST(ReadAhead, EveryThreadCountAndBudgetGivesTheSameRecordsInTheSameOrder)
 {
     FixtureTree tree(QStringLiteral("/dev/shm"));
@@ -142,7 +129,7 @@ TEST(ReadAhead, EveryThreadCountAndBudgetGivesTheSameRecordsInTheSameOrder)
             }
             return same;
         };
-        EXPECT_TRUE(asRoot ? compare() : unprivileged(compare));
+        EXPECT_TRUE(asRoot ? compare() : test::RunUnprivileged(compare) == 0);
     }
     ::chmod(tree.pathOf("closed").c_str(), 0755);
 }
