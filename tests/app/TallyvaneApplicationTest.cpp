@@ -27,6 +27,13 @@ public:
     std::vector<QString> shown;
 };
 
+// The arguments of a program started without any: its name alone.
+struct ProgramArguments {
+    int argc = 1;
+    char name[10] = "tallyvane";
+    char* argv[2] = {name, nullptr};
+};
+
 // A handler that fails the way a failed settings write does.
 class FailingObject final : public QObject {
 public:
@@ -40,10 +47,8 @@ public:
 
 TEST(TallyvaneApplication, AnEscapedErrorReachesTheErrorBoxAndTheProgramGoesOn)
 {
-    int argc = 1;
-    char name[] = "tallyvane";
-    char* argv[] = {name, nullptr};
-    TallyvaneApplication application(argc, argv);
+    ProgramArguments arguments;
+    TallyvaneApplication application(arguments.argc, arguments.argv);
     RecordingBoxes boxes;
     application.setErrorBoxes(&boxes);
     FailingObject failing;
@@ -73,10 +78,8 @@ public:
 
 TEST(TallyvaneApplication, AnErrorBoxThatCannotBeShownLeavesTheProgramRunning)
 {
-    int argc = 1;
-    char name[] = "tallyvane";
-    char* argv[] = {name, nullptr};
-    TallyvaneApplication application(argc, argv);
+    ProgramArguments arguments;
+    TallyvaneApplication application(arguments.argc, arguments.argv);
     FailingBoxes boxes;
     application.setErrorBoxes(&boxes);
     FailingObject failing;
@@ -90,10 +93,8 @@ TEST(TallyvaneApplication, AnErrorBoxThatCannotBeShownLeavesTheProgramRunning)
 
 TEST(TallyvaneApplication, WindowTitlesReachTheDesktopExactlyAsGiven)
 {
-    int argc = 1;
-    char name[] = "tallyvane";
-    char* argv[] = {name, nullptr};
-    TallyvaneApplication application(argc, argv);
+    ProgramArguments arguments;
+    TallyvaneApplication application(arguments.argc, arguments.argv);
     QWidget window;
     window.setWindowTitle(QStringLiteral("Tallyvane [Vantori]"));
     window.show();
