@@ -112,7 +112,8 @@ public:
     bool refuseWhileBusy();
     // The folder being read while the scan runs.
     EntryId currentFolder() const { return m_currentFolder; }
-    // The order every folder's children take once the tree is filled.
+    // The order every folder's children take once the tree is filled (by size, largest first,
+    // unless set); SortKey::None leaves the sorting to whoever shows the tree.
     void setSortOrder(SortKey key, SortDirection direction);
     // What the next scans leave out or count once; a scan going on keeps what it began with.
     void setScanOptions(ScanOptions options) { m_scanOptions = std::move(options); }

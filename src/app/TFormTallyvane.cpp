@@ -112,6 +112,9 @@ void TFormTallyvane::FormCreate(const std::vector<std::string>& arguments)
                                                       m_services.messages, *m_commands,
                                                       [this](bool closeNow) { runEnded(closeNow); });
     m_run = std::make_unique<AnalysisRun>(m_tree, m_services.fileSystem, *m_runDisplay);
+    // The grid sorts the tree in its own order as the run's update block closes; a sort by the
+    // run first would be the same work twice.
+    m_run->setSortOrder(SortKey::None, SortDirection::Descending);
     connectPages();
 
     // A failed settings write ends the creation steps; the window still opens.
@@ -213,9 +216,6 @@ void TFormTallyvane::connectPages()
         if (m_services.desktop.openUrl(QUrl(address)))
             TabAbout->markVisited(address);
     });
-    // The run sorts the tree it fills in the grid's order.
-    connect(&grid(), &ResultGrid::sortChanged, this,
-            [this](SortState sort) { m_run->setSortOrder(SortKeyOf(sort.column), sort.direction); });
 }
 
 void TFormTallyvane::buildPopupMenu()

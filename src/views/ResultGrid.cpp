@@ -254,8 +254,6 @@ void ResultGrid::vtsHeaderClick(int column)
     showSortMark();
     if (changed && m_updateDepth == 0)
         m_model->sortEntries(m_sort);
-    if (changed)
-        emit sortChanged(m_sort);
 }
 
 void ResultGrid::showSortMark()

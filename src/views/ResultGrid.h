@@ -103,8 +103,6 @@ signals:
     // The status panel's text: the focused entry's path.
     void statusTextChanged(const QString& text);
     void focusChanged(tallyvane::EntryId entry);
-    // A header click changed the sort, which the grid applied at once.
-    void sortChanged(tallyvane::SortState sort);
 
 protected:
     void drawRow(QPainter* painter, const QStyleOptionViewItem& options, const QModelIndex& index) const override;
