@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Tallyvane needs to build and test, and only those that are
 # missing. Safe to run again. With --bench it also installs the tools the benchmarks compare
-# against and those that profile a scan.
+# against and those that profile a scan; with --screenshots, a virtual display and the tools to
+# look at the window on it (xvfb-run, import, xwininfo). The options combine.
 set -euo pipefail
 
 packages=(
@@ -11,11 +12,14 @@ packages=(
   libgtest-dev
   qt6-translations-l10n
   desktop-file-utils appstream libglib2.0-bin
-  xvfb imagemagick x11-utils
 )
-if [[ "${1:-}" == "--bench" ]]; then
-  packages+=(ncdu gdu hyperfine time linux-perf valgrind strace)
-fi
+for option in "$@"; do
+  case $option in
+    --bench) packages+=(ncdu gdu hyperfine time linux-perf valgrind strace) ;;
+    --screenshots) packages+=(xvfb imagemagick x11-utils) ;;
+    *) echo "setup.sh: unknown option $option (--bench, --screenshots)" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for package in "${packages[@]}"; do
