@@ -7,12 +7,12 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
-#include <condition_variable>
 #include <cstring>
 #include <exception>
 #include <mutex>
@@ -29,6 +29,45 @@ namespace {
 
 constexpr int FolderOpenFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 constexpr std::size_t KernelBufferSize = 32 * 1024;
+
+// A mutex that spins a moment before it sleeps: the session's critical sections are much
+// shorter than putting a thread to sleep and waking it again.
+class SpinningMutex {
+public:
+    SpinningMutex()
+    {
+        pthread_mutexattr_t attributes;
+        pthread_mutexattr_init(&attributes);
+        pthread_mutexattr_settype(&attributes, PTHREAD_MUTEX_ADAPTIVE_NP);
+        pthread_mutex_init(&m_mutex, &attributes);
+        pthread_mutexattr_destroy(&attributes);
+    }
+    ~SpinningMutex() { pthread_mutex_destroy(&m_mutex); }
+    SpinningMutex(const SpinningMutex&) = delete;
+    SpinningMutex& operator=(const SpinningMutex&) = delete;
+
+    void lock() { pthread_mutex_lock(&m_mutex); }
+    void unlock() { pthread_mutex_unlock(&m_mutex); }
+    pthread_mutex_t* handle() { return &m_mutex; }
+
+private:
+    pthread_mutex_t m_mutex;
+};
+
+class Condition {
+public:
+    Condition() = default;
+    ~Condition() { pthread_cond_destroy(&m_condition); }
+    Condition(const Condition&) = delete;
+    Condition& operator=(const Condition&) = delete;
+
+    void wait(std::unique_lock<SpinningMutex>& lock) { pthread_cond_wait(&m_condition, lock.mutex()->handle()); }
+    void wakeOne() { pthread_cond_signal(&m_condition); }
+    void wakeAll() { pthread_cond_broadcast(&m_condition); }
+
+private:
+    pthread_cond_t m_condition = PTHREAD_COND_INITIALIZER;
+};
 
 struct FileId {
     dev_t device;
@@ -177,11 +216,15 @@ enum class Owner { None, Worker, Scan };
 // fields other than the name and the parent are guarded by the session's mutex, except that
 // whoever owns the folder reads its descriptor and writes fd and id while opening it.
 struct Folder {
-    Folder(Folder* parent, std::string name, FileId id) : parent(parent), name(std::move(name)), id(id) {}
+    Folder(Folder* parent, std::string name, FileId id)
+        : parent(parent), name(std::move(name)), id(id), depth(parent ? parent->depth + 1 : 0)
+    {
+    }
 
     Folder* const parent;
     const std::string name; // in its parent; for the analysed folder, the path it was opened by
     FileId id;              // zero until known
+    const std::size_t depth; // below the analysed folder
 
     Stage stage = Stage::Pending;
     Owner owner = Owner::None;
@@ -196,6 +239,7 @@ struct Folder {
     Queue<Block> blocks;                     // listed, not yet delivered
     Queue<std::unique_ptr<Folder>> children; // one per folder record, not yet entered
     std::size_t openingChildren = 0;              // being opened with this folder's descriptor
+    std::size_t pendingChildren = 0;              // not opened yet: they need this folder's descriptor
     Folder* lastQueuedChild = nullptr;
 
     WorkList* list = nullptr;
@@ -293,15 +337,23 @@ public:
     void leave(std::unique_ptr<Folder> folder, std::size_t undelivered);
 
 private:
-    using Lock = std::unique_lock<std::mutex>;
+    using Lock = std::unique_lock<SpinningMutex>;
 
     void work();
     Folder* pickWork();
+    // Opens and lists a folder taken from the work lists until it is read to the end, the
+    // record budget is spent (one batch only when oneBatch), or the scan no longer wants it.
+    void serve(Folder& folder, Lock& lock, char* buffer, bool oneBatch);
     Batch readBatch(Folder& folder, char* buffer);
     void publish(Folder& folder, Batch& batch, bool queueChildren);
     bool openChild(Folder& folder, int parentFd, bool bounded);
     void readToEnd(Folder& folder, Lock& lock);
     int descriptorOf(Folder& folder);
+    // Closes the descriptor of a folder that is read to the end and has no child left to open,
+    // so that the budget bounds the folders still being read rather than the ones read ahead.
+    // Only near the top: deeper down, the scan may have given up the descriptors of the
+    // folders it is in, and the way back up to them goes through the descriptors below.
+    void closeIfDone(Folder& folder);
     void keepWithinBudget(Lock& lock);
     // Takes top and the folders read ahead below it off the work lists and waits until no
     // worker is in any of them; from then on no worker reads, opens or queues anything there.
@@ -326,9 +378,9 @@ private:
     // Workers leave room for the scan's own folders.
     const std::size_t m_workerDescriptors;
 
-    std::mutex m_mutex;
-    std::condition_variable m_workAvailable; // workers wait here
-    std::condition_variable m_progress;      // the scan waits here
+    SpinningMutex m_mutex;
+    Condition m_workAvailable; // workers wait here
+    Condition m_progress;      // the scan waits here
     std::atomic<bool> m_stop{false};
     std::exception_ptr m_failure;
     std::size_t m_openDescriptors = 0;
@@ -425,7 +477,7 @@ Session::~Session()
         const Lock lock(m_mutex);
         m_stop = true;
     }
-    m_workAvailable.notify_all();
+    m_workAvailable.wakeAll();
     for (auto& worker : m_workers)
         worker.join();
 }
@@ -534,6 +586,7 @@ void Session::publish(Folder& folder, Batch& batch, bool queueChildren)
             folder.lastQueuedChild = position;
         }
         folder.children.push(std::move(child));
+        ++folder.pendingChildren;
     }
     if (batch.end)
         folder.stage = Stage::Listed;
@@ -576,13 +629,13 @@ bool Session::openChild(Folder& folder, int parentFd, bool bounded)
 void Session::wakeWorker()
 {
     if (!m_workers.empty() && pickWork())
-        m_workAvailable.notify_one();
+        m_workAvailable.wakeOne();
 }
 
 void Session::wakeScan()
 {
     if (m_scanWaits)
-        m_progress.notify_one();
+        m_progress.wakeOne();
 }
 
 void Session::fail(std::exception_ptr failure)
@@ -590,7 +643,7 @@ void Session::fail(std::exception_ptr failure)
     if (!m_failure)
         m_failure = std::move(failure);
     m_stop = true;
-    m_workAvailable.notify_all();
+    m_workAvailable.wakeAll();
     wakeScan();
 }
 
@@ -604,6 +657,13 @@ template <typename Predicate>
 void Session::waitForWorkers(Lock& lock, Predicate done)
 {
     while (!done()) {
+        // Rather than sleep while the workers are busy, the scan lends a hand: on few cores
+        // it would otherwise leave its core to threads that wake it for every folder.
+        Folder* folder = m_stop ? nullptr : pickWork();
+        if (folder) {
+            serve(*folder, lock, m_scanBuffer.get(), true);
+            continue;
+        }
         m_scanWaits = true;
         m_progress.wait(lock);
         m_scanWaits = false;
@@ -627,75 +687,81 @@ void Session::work()
     // Whatever fails here (memory, in practice) gives back what the worker holds, so that
     // nobody waits for it, and ends the worker: the scan fails with it.
     std::unique_ptr<char[]> buffer;
-    std::exception_ptr failure;
     try {
         buffer = std::make_unique_for_overwrite<char[]>(KernelBufferSize);
     } catch (...) {
-        failure = std::current_exception();
+        const Lock lock(m_mutex);
+        fail(std::current_exception());
+        return;
     }
     Lock lock(m_mutex);
-    if (failure)
-        fail(std::move(failure));
     while (!m_stop) {
-        Folder* folder = pickWork();
-        if (!folder) {
+        if (Folder* folder = pickWork())
+            serve(*folder, lock, buffer.get(), false);
+        else
             m_workAvailable.wait(lock);
-            continue;
-        }
-        folder->list->remove(folder);
-        folder->owner = Owner::Worker;
-        wakeWorker(); // more work: another worker takes it
-        if (folder->stage == Stage::Pending) {
-            Folder& parent = *folder->parent;
-            folder->stage = Stage::Opening;
-            ++m_openDescriptors;
-            ++parent.openingChildren;
-            const int parentFd = parent.fd.get();
-            lock.unlock();
-            bool opened = false;
-            try {
-                opened = openChild(*folder, parentFd, true);
-            } catch (...) {
-                failure = std::current_exception();
-            }
-            lock.lock();
-            --parent.openingChildren;
-            folder->stage = opened ? Stage::Listing : Stage::Listed;
-            folder->unusable = !opened;
-            if (!opened)
-                --m_openDescriptors;
-            if (failure)
-                fail(failure);
-        }
-        bool released = false;
-        while (folder->stage == Stage::Listing && !m_stop && !folder->abandoned && !folder->finishWanted) {
-            if (m_unconsumed >= m_recordBudget && folder != m_current) {
-                m_partial.pushBack(folder);
-                released = true;
-                break;
-            }
-            lock.unlock();
-            try {
-                Batch batch = readBatch(*folder, buffer.get());
-                lock.lock();
-                // Abandoned after readBatch last looked: the scan has already gathered the
-                // folders below it to free them once no worker is in them, so the ones this
-                // batch found must not be queued for workers.
-                if (batch.aborted || folder->abandoned)
-                    break;
-                publish(*folder, batch, !folder->finishWanted);
-            } catch (...) {
-                // publish() changes nothing when it fails, and the batch is freed here.
-                if (!lock.owns_lock())
-                    lock.lock();
-                fail(std::current_exception());
-            }
-        }
-        if (!released && folder->stage == Stage::Listing && !m_stop && !folder->abandoned && !folder->finishWanted)
-            m_partial.pushBack(folder);
-        folder->owner = Owner::None;
-        wakeScan();
     }
+}
+
+void Session::serve(Folder& folder, Lock& lock, char* buffer, bool oneBatch)
+{
+    folder.list->remove(&folder);
+    folder.owner = Owner::Worker;
+    wakeWorker(); // more work: another worker takes it
+    if (folder.stage == Stage::Pending) {
+        Folder& parent = *folder.parent;
+        folder.stage = Stage::Opening;
+        ++m_openDescriptors;
+        --parent.pendingChildren;
+        ++parent.openingChildren;
+        const int parentFd = parent.fd.get();
+        lock.unlock();
+        bool opened = false;
+        std::exception_ptr failure;
+        try {
+            opened = openChild(folder, parentFd, true);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        lock.lock();
+        --parent.openingChildren;
+        folder.stage = opened ? Stage::Listing : Stage::Listed;
+        folder.unusable = !opened;
+        if (!opened)
+            --m_openDescriptors;
+        closeIfDone(parent);
+        if (failure)
+            fail(failure);
+    }
+    const auto goOn = [&] {
+        return folder.stage == Stage::Listing && !m_stop && !folder.abandoned && !folder.finishWanted;
+    };
+    for (bool first = true; goOn(); first = false) {
+        if ((oneBatch && !first) || (m_unconsumed >= m_recordBudget && &folder != m_current)) {
+            m_partial.pushBack(&folder);
+            break;
+        }
+        lock.unlock();
+        try {
+            Batch batch = readBatch(folder, buffer);
+            lock.lock();
+            // Abandoned after readBatch last looked: the scan has already gathered the
+            // folders below it to free them once no worker is in them, so the ones this
+            // batch found must not be queued for workers.
+            if (batch.aborted || folder.abandoned)
+                break;
+            publish(folder, batch, !folder.finishWanted);
+        } catch (...) {
+            // publish() changes nothing when it fails, and the batch is freed here.
+            if (!lock.owns_lock())
+                lock.lock();
+            fail(std::current_exception());
+        }
+    }
+    folder.owner = Owner::None;
+    if (!folder.abandoned)
+        closeIfDone(folder);
+    wakeScan();
 }
 
 bool Session::nextBlock(Folder& folder, Block& block)
@@ -728,8 +794,21 @@ bool Session::nextBlock(Folder& folder, Block& block)
         Batch batch = readBatch(folder, m_scanBuffer.get());
         lock.lock();
         publish(folder, batch, !folder.finishWanted);
-        if (folder.stage != Stage::Listing)
+        if (folder.stage != Stage::Listing) {
             folder.owner = Owner::None;
+            closeIfDone(folder);
+        }
+    }
+}
+
+void Session::closeIfDone(Folder& folder)
+{
+    // While the scan stays above this depth, the budget leaves every folder it is in open.
+    const std::size_t closingDepth = m_descriptorBudget - m_workerDescriptors;
+    if (folder.fd.valid() && folder.depth < closingDepth && folder.stage == Stage::Listed
+        && folder.owner == Owner::None && folder.pendingChildren == 0 && folder.openingChildren == 0) {
+        folder.fd.reset();
+        --m_openDescriptors;
     }
 }
 
@@ -821,9 +900,12 @@ std::unique_ptr<FolderListing> Session::descend(Folder& parent, std::size_t skip
     throwIfFailed();
     for (; skipped > 0 && !parent.children.empty(); --skipped) {
         std::unique_ptr<Folder> child = parent.children.pop();
+        if (child->stage == Stage::Pending)
+            --parent.pendingChildren;
         abandon(*child, lock);
         freeFolders(std::move(child));
     }
+    closeIfDone(parent);
     if (parent.children.empty())
         return std::make_unique<EmptyListing>();
     std::unique_ptr<Folder> child = parent.children.pop();
@@ -833,6 +915,8 @@ std::unique_ptr<FolderListing> Session::descend(Folder& parent, std::size_t skip
         child->stage = Stage::Opening;
         child->owner = Owner::Scan;
         ++m_openDescriptors;
+        --parent.pendingChildren;
+        ++parent.openingChildren;
         lock.unlock();
         bool opened = false;
         try {
@@ -840,14 +924,17 @@ std::unique_ptr<FolderListing> Session::descend(Folder& parent, std::size_t skip
         } catch (...) {
             lock.lock();
             --m_openDescriptors;
+            --parent.openingChildren;
             throw;
         }
         lock.lock();
+        --parent.openingChildren;
         child->stage = opened ? Stage::Listing : Stage::Listed;
         child->unusable = !opened;
         child->owner = Owner::None;
         if (!opened)
             --m_openDescriptors;
+        closeIfDone(parent);
     }
     waitForWorkers(lock, [&] { return child->stage != Stage::Opening; });
 
