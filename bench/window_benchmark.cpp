@@ -9,6 +9,7 @@
 #include "app/TFormTallyvane.h"
 #include "platform/Desktop.h"
 #include "platform/FileFacts.h"
+#include "platform/MemoryReserve.h"
 #include "platform/PosixFileSystem.h"
 #include "platform/PosixVolumeQueries.h"
 #include "platform/SystemIcons.h"
@@ -42,8 +43,9 @@ int main(int argc, char* argv[])
     QtFolderPicker folderPicker;
     QtSaveDialog saveDialog;
     QtDesktop desktop;
+    PosixMemoryReserve memoryReserve(32 * 1024 * 1024);
     WindowServices services{fileSystem, fileFacts, volumes, SystemIcons(), messages, folderPicker, saveDialog,
-                            desktop, settings.filePath(QStringLiteral("Tallyvane.ini")).toStdString(), {},
+                            desktop, memoryReserve, settings.filePath(QStringLiteral("Tallyvane.ini")).toStdString(), {},
                             settings.path().toStdString()};
     TFormTallyvane form(services, {});
     form.resize(848, 605);

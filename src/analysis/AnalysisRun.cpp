@@ -98,10 +98,12 @@ void AnalysisRun::startImport(const std::string& path)
 
 ImportResult AnalysisRun::ImportScan(ImportInput& input)
 {
-    m_display.showTreeEmptying();
-    m_tree.ClearEntries();
     ImportResult result;
     try {
+        // The display lets go of the entries first. It may find no room for the tree to come,
+        // as the import may run out of it: both end the same way.
+        m_display.showTreeEmptying();
+        m_tree.ClearEntries();
         result.scan = ImportNcdu(input, m_tree, *this);
         SortEntries(m_tree, m_sortKey, m_sortDirection);
         if (StopFlag != 0)
@@ -127,14 +129,14 @@ ScanOutcome AnalysisRun::AnalyzeFolder(const std::string& path)
         m_display.showMessage(RunMessage::OpenError, path);
         return ScanOutcome::NotAFolder;
     }
-    m_display.showTreeEmptying();
-    m_tree.ClearEntries();
     std::string scanPath = path;
     if (scanPath.back() != PathSeparator)
         scanPath += PathSeparator;
 
     ScanOutcome outcome = ScanOutcome::Complete;
     try {
+        m_display.showTreeEmptying();
+        m_tree.ClearEntries();
         const FolderVolume volume = m_fileSystem.volumeOf(path);
         if (volume.fileSystemRoot && volume.usedInodes > 0)
             m_estimate.emplace(volume.usedInodes);

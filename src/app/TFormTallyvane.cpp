@@ -109,7 +109,7 @@ void TFormTallyvane::FormCreate(const std::vector<std::string>& arguments)
         grid(), CommandServices{m_services.desktop, m_services.fileFacts, m_services.messages, m_services.saveDialog},
         this);
     m_runDisplay = std::make_unique<WindowRunDisplay>(*TabReport, *spSkinStatusPanel1, *spProgressPanel, Timer1,
-                                                      m_services.messages, *m_commands,
+                                                      m_services.messages, *m_commands, m_services.memoryReserve,
                                                       [this](bool closeNow) { runEnded(closeNow); });
     m_run = std::make_unique<AnalysisRun>(m_tree, m_services.fileSystem, *m_runDisplay);
     // The grid sorts the tree in its own order as the run's update block closes; a sort by the

@@ -5,6 +5,7 @@
 #include "commands/EntryCommands.h"
 #include "commands/MessageBoxes.h"
 #include "platform/FileNames.h"
+#include "platform/MemoryReserve.h"
 #include "presentation/ElapsedTime.h"
 #include "presentation/MessageTexts.h"
 #include "presentation/ScanTexts.h"
@@ -15,20 +16,29 @@
 #include <QLabel>
 #include <QTimer>
 
+#include <new>
+
 namespace tallyvane {
 
 WindowRunDisplay::WindowRunDisplay(ReportPage& page, QLabel& statusPanel, QLabel& progressPanel, QTimer& timer,
-                                   MessageBoxes& messages, EntryCommands& commands,
+                                   MessageBoxes& messages, EntryCommands& commands, MemoryReserve& reserve,
                                    std::function<void(bool)> runEnded)
     : m_page(page), m_statusPanel(statusPanel), m_progressPanel(progressPanel), m_timer(timer),
-      m_messages(messages), m_commands(commands), m_runEnded(std::move(runEnded))
+      m_messages(messages), m_commands(commands), m_reserve(reserve), m_runEnded(std::move(runEnded))
 {
     m_sincePump.start();
     m_progressPanel.hide();
 }
 
+void WindowRunDisplay::holdReserve()
+{
+    if (!m_reserve.hold())
+        throw std::bad_alloc();
+}
+
 void WindowRunDisplay::showMessage(RunMessage message, const std::string& path)
 {
+    m_reserve.release();
     const QString caption = QString::fromUtf8(MsgCaption);
     switch (message) {
     case RunMessage::Busy:
@@ -51,13 +61,16 @@ void WindowRunDisplay::pumpMessages(AnalysisRun& run)
 {
     if (m_sincePump.elapsed() < PumpInterval)
         return;
+    m_reserve.release();
     publish(run);
     QCoreApplication::processEvents();
     m_sincePump.restart();
+    holdReserve();
 }
 
 void WindowRunDisplay::showScanFinished(AnalysisRun& run)
 {
+    m_reserve.release();
     publish(run);
     showProgress({});
 }
@@ -112,12 +125,14 @@ void WindowRunDisplay::showVolume(const std::string& path)
 
 void WindowRunDisplay::showImportedScan(const ImportedScan& scan)
 {
+    m_reserve.release();
     m_commands.setImportedScan(true);
     m_page.showImportSummary(SummariseImport(scan));
 }
 
 void WindowRunDisplay::showImportFailed(const std::string& path, const std::string& reason)
 {
+    m_reserve.release();
     m_messages.show(QString::fromUtf8(MsgImportError) + DecodeFileName(path) + QLatin1Char('\r')
                         + QString::fromStdString(reason),
                     QString::fromUtf8(MsgCaption), MessageIcon::Error);
@@ -131,10 +146,12 @@ void WindowRunDisplay::showTreeEmptying()
     ResultGrid& grid = m_page.grid();
     grid.BeginGridUpdate();
     grid.ClearEntries();
+    holdReserve();
 }
 
 void WindowRunDisplay::showTreeFilled(EntryId root)
 {
+    m_reserve.release();
     ResultGrid& grid = m_page.grid();
     if (root != NoEntry) {
         m_page.showFolderChart(grid.tree(), root);
@@ -164,6 +181,7 @@ void WindowRunDisplay::showElapsed(std::int32_t seconds)
 
 void WindowRunDisplay::showRunEnded(bool closeNow)
 {
+    m_reserve.release();
     m_runEnded(closeNow);
 }
 

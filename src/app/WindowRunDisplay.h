@@ -13,6 +13,7 @@ class QTimer;
 namespace tallyvane {
 
 class EntryCommands;
+class MemoryReserve;
 class MessageBoxes;
 class ReportPage;
 
@@ -23,6 +24,10 @@ class ReportPage;
 // did so more than a moment ago, then shows the entries found and the folder being read as they
 // are at that moment. What the user sees is the same as one update per record, at a fraction of
 // the cost.
+//
+// While the scan fills the tree it holds a memory reserve, which the window gets back whenever
+// it works: when memory runs short, the scan fails for want of it (and the run says so) before
+// the toolkit does, halfway through drawing something.
 class WindowRunDisplay final : public AnalysisDisplay {
 public:
     static constexpr int PumpInterval = 15; // milliseconds
@@ -31,7 +36,8 @@ public:
     // progressPanel shows how far a scan of a file system's top has come, beside statusPanel's
     // folder being read, and is hidden whenever there is nothing to tell.
     WindowRunDisplay(ReportPage& page, QLabel& statusPanel, QLabel& progressPanel, QTimer& timer,
-                     MessageBoxes& messages, EntryCommands& commands, std::function<void(bool)> runEnded);
+                     MessageBoxes& messages, EntryCommands& commands, MemoryReserve& reserve,
+                     std::function<void(bool)> runEnded);
 
     void showMessage(RunMessage message, const std::string& path) override;
     void pumpMessages(AnalysisRun& run) override;
@@ -51,6 +57,8 @@ public:
 private:
     void publish(AnalysisRun& run);
     void showProgress(const QString& text);
+    // Throws std::bad_alloc when the reserve cannot be had: the scan fails as if it had run out.
+    void holdReserve();
 
     ReportPage& m_page;
     QLabel& m_statusPanel;
@@ -58,6 +66,7 @@ private:
     QTimer& m_timer;
     MessageBoxes& m_messages;
     EntryCommands& m_commands;
+    MemoryReserve& m_reserve;
     std::function<void(bool)> m_runEnded;
     QElapsedTimer m_sincePump;
     EntryId m_shownFolder = NoEntry;

@@ -11,6 +11,7 @@ class Desktop;
 class FileFactsSource;
 class FileSystem;
 class FolderPicker;
+class MemoryReserve;
 class MessageBoxes;
 class SaveDialog;
 class SystemIconList;
@@ -27,6 +28,8 @@ struct WindowServices {
     FolderPicker& folderPicker;
     SaveDialog& saveDialog;
     Desktop& desktop;
+    // Held while a scan fills the tree, given back whenever the window works.
+    MemoryReserve& memoryReserve;
     std::string settingsPath; // the settings file
     QString helpPath;         // the help page
     std::string dataHome;     // where the file-manager entries go

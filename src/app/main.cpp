@@ -12,6 +12,7 @@
 #include "platform/FileFacts.h"
 #include "platform/FileManagerIntegration.h"
 #include "platform/FileNames.h"
+#include "platform/MemoryReserve.h"
 #include "platform/PosixFileSystem.h"
 #include "platform/PosixVolumeQueries.h"
 #include "platform/SettingsLocation.h"
@@ -60,8 +61,11 @@ int runWindow(int argc, char* argv[])
     QtFolderPicker folderPicker;
     QtSaveDialog saveDialog;
     QtDesktop desktop;
+    // Enough for the window to show a large tree's grid, chart and treemap, or the box saying
+    // that the scan ran out of memory.
+    PosixMemoryReserve memoryReserve(32 * 1024 * 1024);
     WindowServices services{fileSystem, fileFacts, volumes, SystemIcons(), messages, folderPicker, saveDialog, desktop,
-                            SettingsPath(), helpPagePath(), UserDataHome()};
+                            memoryReserve, SettingsPath(), helpPagePath(), UserDataHome()};
 
     // The folder's bytes as the system gave them: a name that is not valid UTF-8 still names it.
     TFormTallyvane form(services, std::vector<std::string>(argv + 1, argv + argc));

@@ -47,7 +47,12 @@ public:
             onStarted();
     }
     void showVolume(const std::string& path) override { log.push_back("volume " + path); }
-    void showTreeEmptying() override { log.push_back("emptying"); }
+    void showTreeEmptying() override
+    {
+        log.push_back("emptying");
+        if (onEmptying)
+            onEmptying();
+    }
     void showTreeFilled(EntryId root) override { log.push_back(root == NoEntry ? "filled none" : "filled"); }
     void showRunOutcome(bool cancelled) override { log.push_back(cancelled ? "cancelled" : "done"); }
     void showStopped() override { log.push_back("stopped"); }
@@ -58,6 +63,7 @@ public:
     int pumps = 0;
     std::function<void(AnalysisRun&)> onPump;
     std::function<void()> onStarted;
+    std::function<void()> onEmptying;
     std::deque<bool> answers;
 };
 
@@ -160,17 +166,36 @@ TEST_F(AnalysisRunTest, ACancelHandledAsTheRunStartsIsNotLost)
 
 TEST_F(AnalysisRunTest, AFailedScanDropsWhatWasFoundAndTheRunGoesOn)
 {
-    run.CurPath = "/data/";
-    fileSystem.beforeRecord = [](const std::string&, const std::string& name) {
-        if (name == "a")
-            throw std::bad_alloc();
-    };
-    run.start();
-    EXPECT_EQ(display.log, (std::vector<std::string>{"started", "volume /data/", "emptying", "message ScanError /data/",
-                                                     "filled none", "done", "stopped", "ended"}));
-    EXPECT_EQ(tree.EntryCount(), 0u);
-    run.StopFlag = 0;
-    EXPECT_EQ(run.AnalyzeFolder("/data"), ScanOutcome::Failed);
+    const auto outOfMemory = [] { throw std::bad_alloc(); };
+    const struct {
+        const char* failure;
+        bool whileReading;   // memory runs out as record "a" is read
+        bool whileEmptying;  // the display finds no room for the tree to come
+    } cases[] = {{"reading", true, false}, {"emptying", false, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.failure);
+        run.CurPath = "/data/";
+        display.onEmptying = nullptr;
+        fileSystem.beforeRecord = nullptr;
+        run.start();
+        ASSERT_GT(tree.EntryCount(), 0u) << "a tree from an earlier run";
+
+        display.log.clear();
+        fileSystem.beforeRecord = [&](const std::string&, const std::string& name) {
+            if (c.whileReading && name == "a")
+                outOfMemory();
+        };
+        if (c.whileEmptying)
+            display.onEmptying = outOfMemory;
+        run.start();
+        EXPECT_EQ(display.log, (std::vector<std::string>{"started", "volume /data/", "emptying",
+                                                         "message ScanError /data/", "filled none", "done", "stopped",
+                                                         "ended"}));
+        EXPECT_EQ(tree.EntryCount(), 0u);
+        run.StopFlag = 0;
+        EXPECT_EQ(run.AnalyzeFolder("/data"), ScanOutcome::Failed);
+        EXPECT_FALSE(run.isBusy());
+    }
 }
 
 TEST_F(AnalysisRunTest, ClosingAsksWhenAtRestAndWaitsForACancelledScanToWindDown)

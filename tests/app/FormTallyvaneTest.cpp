@@ -12,6 +12,7 @@
 #include "platform/Desktop.h"
 #include "platform/FileFacts.h"
 #include "platform/FileNames.h"
+#include "platform/MemoryReserve.h"
 #include "platform/PosixFileSystem.h"
 #include "platform/SystemIcons.h"
 #include "support/FakeFileSystem.h"
@@ -140,6 +141,24 @@ public:
     QStringList asked;
 };
 
+// A reserve that stands for the system's memory: it refuses to be held when told to.
+class FakeMemoryReserve final : public MemoryReserve {
+public:
+    bool hold() noexcept override
+    {
+        if (refuse)
+            return false;
+        held = true;
+        ++holds;
+        return true;
+    }
+    void release() noexcept override { held = false; }
+
+    bool refuse = false;
+    bool held = false;
+    int holds = 0;
+};
+
 class FormTest : public ::testing::Test {
 protected:
     FormTest()
@@ -156,7 +175,7 @@ protected:
                                              FileSystem* fileSystem = nullptr)
     {
         WindowServices services{fileSystem ? *fileSystem : posix, fileFacts, volumes, icons, messages, picker, saveDialog, desktop,
-                                iniPath(), QStringLiteral("/opt/help/TallyvaneHelp.html"), settings.pathOf("data")};
+                                memoryReserve, iniPath(), QStringLiteral("/opt/help/TallyvaneHelp.html"), settings.pathOf("data")};
         return std::make_unique<TFormTallyvane>(services, arguments);
     }
 
@@ -183,6 +202,7 @@ protected:
     FakeSaveDialog saveDialog;
     RecordingDesktop desktop;
     PosixFileFacts fileFacts;
+    FakeMemoryReserve memoryReserve;
 };
 
 TEST_F(FormTest, ARunShowsTheResultAndComesBackToRest)
@@ -337,6 +357,35 @@ TEST_F(FormTest, TheTimerCountsTicksIntoTheElapsedTime)
     form->run().TimeCount = 3724;
     form->Timer1Timer();
     EXPECT_EQ(text(*form, "Label10"), "62分钟5秒");
+}
+
+TEST_F(FormTest, AScanLeftWithoutRoomForItsTreeEndsWithTheScanErrorAndTheWindowGoesOn)
+{
+    auto form = makeForm();
+    form->run().CurPath = folders.path();
+    form->BTNRunClick();
+    ASSERT_GT(memoryReserve.holds, 0) << "the scan holds the reserve";
+    EXPECT_FALSE(memoryReserve.held) << "the window at rest has the room";
+    ASSERT_EQ(form->grid().tree().EntryCount(), 6u);
+
+    memoryReserve.refuse = true;
+    form->BTNRunClick();
+    std::string shownPath = folders.path();
+    if (shownPath.back() != '/')
+        shownPath += '/';
+    ASSERT_FALSE(messages.shown.empty());
+    EXPECT_EQ(messages.shown.back(),
+              (Message{QStringLiteral("扫描文件夹错误!\r") + QString::fromStdString(shownPath), "提示信息",
+                       MessageIcon::Error}));
+    EXPECT_EQ(form->grid().tree().EntryCount(), 0u);
+    EXPECT_EQ(form->grid().model()->rowCount(), 0);
+    EXPECT_FALSE(form->run().isBusy());
+    EXPECT_TRUE(child<QPushButton>(*form, "BTNRun")->isEnabled());
+
+    memoryReserve.refuse = false;
+    form->BTNRunClick();
+    EXPECT_EQ(form->grid().tree().EntryCount(), 6u);
+    EXPECT_EQ(text(*form, "Label13"), "完成");
 }
 
 TEST_F(FormTest, ACommandLineFolderIsAnalysedOnceWhenTheWindowShows)
