@@ -7,7 +7,9 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <pthread.h>
+#include <sys/vfs.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -125,6 +127,26 @@ std::uint32_t attributesOf(mode_t mode, const char* name)
     return attributes ? attributes : Attribute::Normal;
 }
 
+// Whether the folder's file system fills a listing buffer for as long as the folder has
+// records, so that a batch leaving room for another record is the last one and the call that
+// would return nothing can be saved. Others (FUSE, network file systems) may hand out a folder
+// a part at a time.
+bool fillsListingBuffer(int fd)
+{
+    struct statfs fileSystem;
+    if (::fstatfs(fd, &fileSystem) != 0)
+        return false;
+    switch (fileSystem.f_type) {
+    case EXT4_SUPER_MAGIC: // ext2 and ext3 too
+    case TMPFS_MAGIC:
+    case BTRFS_SUPER_MAGIC:
+    case XFS_SUPER_MAGIC:
+        return true;
+    default:
+        return false;
+    }
+}
+
 std::optional<FileId> identityOf(int fd)
 {
     struct stat st;
@@ -229,6 +251,7 @@ struct Folder {
     Stage stage = Stage::Pending;
     Owner owner = Owner::None;
     bool unusable = false;     // could not be opened, or must not be entered
+    bool fillsBuffer = false;  // see fillsListingBuffer(); set as it is opened
     bool finishWanted = false; // the scan reads the rest itself and closes it
     std::atomic<bool> abandoned{false};
     Descriptor fd;
@@ -490,6 +513,7 @@ std::unique_ptr<FolderListing> Session::start(const std::string& path)
     if (!id)
         return std::make_unique<EmptyListing>();
     auto top = std::make_unique<Folder>(nullptr, path, *id);
+    top->fillsBuffer = fillsListingBuffer(fd.get());
     top->fd = std::move(fd);
     top->stage = Stage::Listing;
     Folder* const folder = top.get();
@@ -563,6 +587,8 @@ Batch Session::readBatch(Folder& folder, char* buffer)
         ++batch.block.count;
     }
     batch.block.used = static_cast<std::size_t>(out - batch.block.bytes.get());
+    if (folder.fillsBuffer && static_cast<std::size_t>(count) + sizeof(dirent64) <= KernelBufferSize)
+        batch.end = true;
     return batch;
 }
 
@@ -610,8 +636,8 @@ bool Session::openChild(Folder& folder, int parentFd, bool bounded)
             return false;
         folder.id = *id;
     }
-    if (folder.id.device != folder.parent->id.device
-        && (m_options.oneFileSystem || isPseudoFileSystemFolder(fd.get(), folder.id.device)))
+    const bool sameFileSystem = folder.id.device == folder.parent->id.device;
+    if (!sameFileSystem && (m_options.oneFileSystem || isPseudoFileSystemFolder(fd.get(), folder.id.device)))
         return false;
     // The scan refuses a folder that is one of its own ancestors; workers look a few levels up
     // only, which stops them from following a bind mount loop round and round.
@@ -622,6 +648,7 @@ bool Session::openChild(Folder& folder, int parentFd, bool bounded)
                 return false;
         }
     }
+    folder.fillsBuffer = sameFileSystem ? folder.parent->fillsBuffer : fillsListingBuffer(fd.get());
     folder.fd = std::move(fd);
     return true;
 }

@@ -17,8 +17,10 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <random>
 #include <string>
 #include <thread>
@@ -295,6 +297,43 @@ TEST(ReadAhead, TwoHundredThousandFilesInOneFolderStreamWithinTheBudgets)
     ASSERT_EQ(expected.size(), 200000u + 5);
     PosixFileSystem fileSystem({.threads = 8, .descriptorBudget = 3, .recordBudget = 100});
     EXPECT_EQ(scanOrder(fileSystem, tree.path()), expected);
+}
+
+TEST(ReadAhead, FoldersThatFillTheListingBufferToTheLastByteAreListedWhole)
+{
+    // Names of 28 bytes take 48 bytes in a listing, "." and ".." 24 each: 681 names fill a
+    // 32 KiB batch but for 32 bytes, too few for another name. A listing that takes a batch
+    // with room to spare for the last one must not take that batch for the last.
+    const std::vector<int> counts = {1, 680, 681, 682, 683, 1363, 1364, 1365};
+    for (const QString& base : {QStringLiteral("/dev/shm"), QString()}) {
+        SCOPED_TRACE(base.toStdString());
+        FixtureTree tree = base.isEmpty() ? FixtureTree() : FixtureTree(base);
+        for (const int count : counts) {
+            const std::string folder = "n" + std::to_string(count);
+            tree.makeFolder(folder);
+            const int fd = ::open(tree.pathOf(folder).c_str(), O_RDONLY | O_DIRECTORY);
+            for (int i = 0; i < count; ++i) {
+                char name[29];
+                std::snprintf(name, sizeof name, "f%027d", i);
+                ::close(::openat(fd, name, O_CREAT | O_WRONLY | O_CLOEXEC, 0644));
+            }
+            ::close(fd);
+        }
+        for (const unsigned threads : {1u, 2u}) {
+            SCOPED_TRACE(threads);
+            PosixFileSystem fileSystem({.threads = threads});
+            std::map<int, int> listed;
+            int current = 0;
+            for (const std::string& record : scanOrder(fileSystem, tree.path())) {
+                if (record.rfind("1 n", 0) == 0)
+                    current = std::stoi(record.substr(3));
+                else if (record.rfind("2 f", 0) == 0)
+                    ++listed[current];
+            }
+            for (const int count : counts)
+                EXPECT_EQ(listed[count], count) << "in a folder of " << count;
+        }
+    }
 }
 
 TEST(ReadAhead, AKernelInterfaceMountedBelowTheFolderIsNotEntered)
