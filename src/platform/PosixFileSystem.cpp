@@ -8,6 +8,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/magic.h>
+#include <malloc.h>
 #include <pthread.h>
 #include <sys/vfs.h>
 #include <sys/stat.h>
@@ -503,6 +504,12 @@ Session::~Session()
     m_workAvailable.wakeAll();
     for (auto& worker : m_workers)
         worker.join();
+#ifdef __GLIBC__
+    // The workers' listings were freed in their own arenas, where the memory would stay with
+    // the process while the tree it was read into is sorted and shown.
+    if (!m_workers.empty())
+        ::malloc_trim(0);
+#endif
 }
 
 std::unique_ptr<FolderListing> Session::start(const std::string& path)
