@@ -37,7 +37,14 @@ void AnalysisRun::start()
         return;
     }
     runBusy([this] {
-        m_display.showVolume(CurPath);
+        try {
+            m_display.showVolume(CurPath);
+        } catch (const std::bad_alloc&) {
+            // Too little memory left even to begin: the tree shown stays as it is.
+            m_display.showMessage(RunMessage::ScanError, CurPath);
+            m_display.showRunOutcome(StopFlag != 0);
+            return;
+        }
         AnalyzeFolder(CurPath);
         m_display.showRunOutcome(StopFlag != 0);
     });

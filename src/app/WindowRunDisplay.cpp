@@ -119,6 +119,9 @@ void WindowRunDisplay::showRunStarted()
 
 void WindowRunDisplay::showVolume(const std::string& path)
 {
+    // A run begins only with the room it will hold back while it scans.
+    holdReserve();
+    m_reserve.release();
     m_commands.setImportedScan(false);
     m_page.showVolume(path);
 }

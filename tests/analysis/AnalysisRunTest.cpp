@@ -46,7 +46,12 @@ public:
         if (onStarted)
             onStarted();
     }
-    void showVolume(const std::string& path) override { log.push_back("volume " + path); }
+    void showVolume(const std::string& path) override
+    {
+        log.push_back("volume " + path);
+        if (onVolume)
+            onVolume();
+    }
     void showTreeEmptying() override
     {
         log.push_back("emptying");
@@ -64,6 +69,7 @@ public:
     std::function<void(AnalysisRun&)> onPump;
     std::function<void()> onStarted;
     std::function<void()> onEmptying;
+    std::function<void()> onVolume;
     std::deque<bool> answers;
 };
 
@@ -196,6 +202,22 @@ TEST_F(AnalysisRunTest, AFailedScanDropsWhatWasFoundAndTheRunGoesOn)
         EXPECT_EQ(run.AnalyzeFolder("/data"), ScanOutcome::Failed);
         EXPECT_FALSE(run.isBusy());
     }
+}
+
+TEST_F(AnalysisRunTest, WithoutRoomToBeginTheRunEndsBeforeItTouchesTheTree)
+{
+    run.CurPath = "/data/";
+    run.start();
+    const std::size_t entries = tree.EntryCount();
+    ASSERT_GT(entries, 0u);
+
+    display.log.clear();
+    display.onVolume = [] { throw std::bad_alloc(); };
+    run.start();
+    EXPECT_EQ(display.log, (std::vector<std::string>{"started", "volume /data/", "message ScanError /data/", "done",
+                                                     "stopped", "ended"}));
+    EXPECT_EQ(tree.EntryCount(), entries);
+    EXPECT_FALSE(run.isBusy());
 }
 
 TEST_F(AnalysisRunTest, ClosingAsksWhenAtRestAndWaitsForACancelledScanToWindDown)

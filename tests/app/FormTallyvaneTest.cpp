@@ -52,6 +52,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <deque>
@@ -141,12 +142,13 @@ public:
     QStringList asked;
 };
 
-// A reserve that stands for the system's memory: it refuses to be held when told to.
+// A reserve that stands for the system's memory: it refuses to be held once it has been held
+// as often as allowed.
 class FakeMemoryReserve final : public MemoryReserve {
 public:
     bool hold() noexcept override
     {
-        if (refuse)
+        if (holds >= allowed)
             return false;
         held = true;
         ++holds;
@@ -154,7 +156,7 @@ public:
     }
     void release() noexcept override { held = false; }
 
-    bool refuse = false;
+    int allowed = INT_MAX;
     bool held = false;
     int holds = 0;
 };
@@ -359,7 +361,7 @@ TEST_F(FormTest, TheTimerCountsTicksIntoTheElapsedTime)
     EXPECT_EQ(text(*form, "Label10"), "62分钟5秒");
 }
 
-TEST_F(FormTest, AScanLeftWithoutRoomForItsTreeEndsWithTheScanErrorAndTheWindowGoesOn)
+TEST_F(FormTest, ARunLeftWithoutRoomEndsWithTheScanErrorAndTheWindowGoesOn)
 {
     auto form = makeForm();
     form->run().CurPath = folders.path();
@@ -368,24 +370,37 @@ TEST_F(FormTest, AScanLeftWithoutRoomForItsTreeEndsWithTheScanErrorAndTheWindowG
     EXPECT_FALSE(memoryReserve.held) << "the window at rest has the room";
     ASSERT_EQ(form->grid().tree().EntryCount(), 6u);
 
-    memoryReserve.refuse = true;
-    form->BTNRunClick();
-    std::string shownPath = folders.path();
-    if (shownPath.back() != '/')
-        shownPath += '/';
-    ASSERT_FALSE(messages.shown.empty());
-    EXPECT_EQ(messages.shown.back(),
-              (Message{QStringLiteral("扫描文件夹错误!\r") + QString::fromStdString(shownPath), "提示信息",
-                       MessageIcon::Error}));
-    EXPECT_EQ(form->grid().tree().EntryCount(), 0u);
-    EXPECT_EQ(form->grid().model()->rowCount(), 0);
-    EXPECT_FALSE(form->run().isBusy());
-    EXPECT_TRUE(child<QPushButton>(*form, "BTNRun")->isEnabled());
-
-    memoryReserve.refuse = false;
-    form->BTNRunClick();
-    EXPECT_EQ(form->grid().tree().EntryCount(), 6u);
-    EXPECT_EQ(text(*form, "Label13"), "完成");
+    const struct {
+        const char* when;
+        int holdsAllowed;  // the run's first hold checks that there is room to begin
+        bool treeDropped;
+    } cases[] = {{"before the run begins", 0, false}, {"as the scan starts", 1, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.when);
+        form->BTNRunClick();
+        ASSERT_EQ(form->grid().tree().EntryCount(), 6u);
+        memoryReserve.holds = 0;
+        memoryReserve.allowed = c.holdsAllowed;
+        messages.shown.clear();
+        form->BTNRunClick();
+        // The scan names the folder with its separator, the run before it as it was given.
+        std::string shownPath = folders.path();
+        if (c.treeDropped && shownPath.back() != '/')
+            shownPath += '/';
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown.back(),
+                  (Message{QStringLiteral("扫描文件夹错误!\r") + QString::fromStdString(shownPath), "提示信息",
+                           MessageIcon::Error}));
+        EXPECT_EQ(form->grid().tree().EntryCount(), c.treeDropped ? 0u : 6u);
+        if (c.treeDropped) {
+            EXPECT_EQ(form->grid().model()->rowCount(), 0);
+        }
+        EXPECT_FALSE(form->run().isBusy());
+        EXPECT_FALSE(memoryReserve.held);
+        EXPECT_TRUE(child<QPushButton>(*form, "BTNRun")->isEnabled());
+        EXPECT_EQ(text(*form, "Label13"), "完成");
+        memoryReserve.allowed = INT_MAX;
+    }
 }
 
 TEST_F(FormTest, ACommandLineFolderIsAnalysedOnceWhenTheWindowShows)
