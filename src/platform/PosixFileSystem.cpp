@@ -2,15 +2,13 @@
 #include "platform/PosixFileSystem.h"
 
 #include "platform/FileAttributes.h"
+#include "platform/FolderFileSystem.h"
 #include "platform/FolderVolumeQuery.h"
-#include "platform/PseudoFileSystemCheck.h"
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <linux/magic.h>
 #include <malloc.h>
 #include <pthread.h>
-#include <sys/vfs.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -128,26 +126,6 @@ std::uint32_t attributesOf(mode_t mode, const char* name)
     return attributes ? attributes : Attribute::Normal;
 }
 
-// Whether the folder's file system fills a listing buffer for as long as the folder has
-// records, so that a batch leaving room for another record is the last one and the call that
-// would return nothing can be saved. Others (FUSE, network file systems) may hand out a folder
-// a part at a time.
-bool fillsListingBuffer(int fd)
-{
-    struct statfs fileSystem;
-    if (::fstatfs(fd, &fileSystem) != 0)
-        return false;
-    switch (fileSystem.f_type) {
-    case EXT4_SUPER_MAGIC: // ext2 and ext3 too
-    case TMPFS_MAGIC:
-    case BTRFS_SUPER_MAGIC:
-    case XFS_SUPER_MAGIC:
-        return true;
-    default:
-        return false;
-    }
-}
-
 std::optional<FileId> identityOf(int fd)
 {
     struct stat st;
@@ -252,7 +230,7 @@ struct Folder {
     Stage stage = Stage::Pending;
     Owner owner = Owner::None;
     bool unusable = false;     // could not be opened, or must not be entered
-    bool fillsBuffer = false;  // see fillsListingBuffer(); set as it is opened
+    bool fillsBuffer = false;  // its file system's fillsListingBuffer, set as it is opened
     bool finishWanted = false; // the scan reads the rest itself and closes it
     std::atomic<bool> abandoned{false};
     Descriptor fd;
@@ -520,7 +498,7 @@ std::unique_ptr<FolderListing> Session::start(const std::string& path)
     if (!id)
         return std::make_unique<EmptyListing>();
     auto top = std::make_unique<Folder>(nullptr, path, *id);
-    top->fillsBuffer = fillsListingBuffer(fd.get());
+    top->fillsBuffer = fileSystemOfFolder(fd.get(), id->device).fillsListingBuffer;
     top->fd = std::move(fd);
     top->stage = Stage::Listing;
     Folder* const folder = top.get();
@@ -643,9 +621,16 @@ bool Session::openChild(Folder& folder, int parentFd, bool bounded)
             return false;
         folder.id = *id;
     }
-    const bool sameFileSystem = folder.id.device == folder.parent->id.device;
-    if (!sameFileSystem && (m_options.oneFileSystem || isPseudoFileSystemFolder(fd.get(), folder.id.device)))
-        return false;
+    if (folder.id.device == folder.parent->id.device) {
+        folder.fillsBuffer = folder.parent->fillsBuffer;
+    } else {
+        if (m_options.oneFileSystem)
+            return false;
+        const FolderFileSystem fileSystem = fileSystemOfFolder(fd.get(), folder.id.device);
+        if (fileSystem.pseudo)
+            return false;
+        folder.fillsBuffer = fileSystem.fillsListingBuffer;
+    }
     // The scan refuses a folder that is one of its own ancestors; workers look a few levels up
     // only, which stops them from following a bind mount loop round and round.
     if (bounded) {
@@ -655,7 +640,6 @@ bool Session::openChild(Folder& folder, int parentFd, bool bounded)
                 return false;
         }
     }
-    folder.fillsBuffer = sameFileSystem ? folder.parent->fillsBuffer : fillsListingBuffer(fd.get());
     folder.fd = std::move(fd);
     return true;
 }

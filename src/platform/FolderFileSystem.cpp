@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/PseudoFileSystemCheck.h"
+#include "platform/FolderFileSystem.h"
 
 #include "platform/MountTable.h"
 
@@ -22,23 +22,30 @@ constexpr std::array<unsigned long, 17> PseudoMagics{
 
 } // namespace
 
-bool isPseudoFileSystemFolder(int fd, dev_t device)
+FolderFileSystem fileSystemOfFolder(int fd, dev_t device)
 {
     struct statfs facts;
     if (::fstatfs(fd, &facts) != 0)
-        return false;
+        return {};
     const auto magic = static_cast<unsigned long>(facts.f_type);
     for (unsigned long pseudo : PseudoMagics) {
         if (magic == pseudo)
-            return true;
+            return {.pseudo = true};
     }
-    // devtmpfs is a tmpfs to fstatfs: only the mount table tells the two apart.
-    if (magic == TMPFS_MAGIC) {
+    switch (magic) {
+    case TMPFS_MAGIC: {
+        // devtmpfs is a tmpfs to fstatfs: only the mount table tells the two apart.
         const MountTable mounts = MountTable::readSystem();
         const Mount* mount = mounts.byDevice(device);
-        return mount && MountTable::isPseudoFileSystem(mount->fileSystemType);
+        return {.pseudo = mount && MountTable::isPseudoFileSystem(mount->fileSystemType), .fillsListingBuffer = true};
     }
-    return false;
+    case EXT4_SUPER_MAGIC: // ext2 and ext3 too
+    case BTRFS_SUPER_MAGIC:
+    case XFS_SUPER_MAGIC:
+        return {.fillsListingBuffer = true};
+    default:
+        return {};
+    }
 }
 
 } // namespace tallyvane
