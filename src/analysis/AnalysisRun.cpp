@@ -22,10 +22,11 @@ bool AnalysisRun::refuseWhileBusy()
     return true;
 }
 
-void AnalysisRun::setSortOrder(SortKey key, SortDirection direction)
+void AnalysisRun::setSortOrder(SortKey key, SortDirection direction, int depthLimit)
 {
     m_sortKey = key;
     m_sortDirection = direction;
+    m_sortDepthLimit = depthLimit;
 }
 
 void AnalysisRun::start()
@@ -112,7 +113,7 @@ ImportResult AnalysisRun::ImportScan(ImportInput& input)
         m_display.showTreeEmptying();
         m_tree.ClearEntries();
         result.scan = ImportNcdu(input, m_tree, *this);
-        SortEntries(m_tree, m_sortKey, m_sortDirection);
+        SortEntries(m_tree, m_sortKey, m_sortDirection, m_sortDepthLimit);
         if (StopFlag != 0)
             result.outcome = ScanOutcome::Cancelled;
     } catch (const ImportError& error) {
@@ -150,7 +151,7 @@ ScanOutcome AnalysisRun::AnalyzeFolder(const std::string& path)
         m_scanStart = m_clock->seconds();
         FolderScanner scanner(m_tree, m_fileSystem, *this, m_scanOptions);
         scanner.ScanFolder(scanPath, NoEntry);
-        SortEntries(m_tree, m_sortKey, m_sortDirection);
+        SortEntries(m_tree, m_sortKey, m_sortDirection, m_sortDepthLimit);
         if (StopFlag != 0)
             outcome = ScanOutcome::Cancelled;
     } catch (...) {

@@ -113,8 +113,10 @@ public:
     // The folder being read while the scan runs.
     EntryId currentFolder() const { return m_currentFolder; }
     // The order every folder's children take once the tree is filled (by size, largest first,
-    // unless set); SortKey::None leaves the sorting to whoever shows the tree.
-    void setSortOrder(SortKey key, SortDirection direction);
+    // unless set); SortKey::None leaves the sorting to whoever shows the tree. With depthLimit
+    // 0 or more, entries further below the top than that are shown to nobody and keep the
+    // order they were found in.
+    void setSortOrder(SortKey key, SortDirection direction, int depthLimit = -1);
     // What the next scans leave out or count once; a scan going on keeps what it began with.
     void setScanOptions(ScanOptions options) { m_scanOptions = std::move(options); }
     const ScanOptions& scanOptions() const { return m_scanOptions; }
@@ -152,6 +154,7 @@ private:
     double m_scanStart = 0;
     SortKey m_sortKey = SortKey::Size;
     SortDirection m_sortDirection = SortDirection::Descending;
+    int m_sortDepthLimit = -1;
     bool m_busy = false;
     bool m_closeAfterRun = false;
 };

@@ -2,7 +2,10 @@
 #include "analysis/EntrySort.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace tallyvane {
 namespace {
@@ -45,21 +48,42 @@ int CompareEntries(const EntryTree& tree, EntryId first, EntryId second, SortKey
     }
 }
 
-void SortEntries(EntryTree& tree, SortKey key, SortDirection direction)
+void SortEntries(EntryTree& tree, SortKey key, SortDirection direction, int depthLimit)
 {
     if (key == SortKey::None)
         return;
-    // A stable sort keeps equal entries in place: ascending, a later entry moves before an
-    // earlier one only when the earlier compares greater; descending, only when it compares less.
+    // Ascending, a later entry moves before an earlier one only when the earlier compares
+    // greater; descending, only when it compares less.
     const int sign = direction == SortDirection::Ascending ? 1 : -1;
+    const auto sortWith = [&tree, depthLimit](auto comesBefore) {
+        if (depthLimit < 0) {
+            tree.sortChildren(comesBefore);
+            return;
+        }
+        // Level by level from the top: the folders whose children are depthLimit or fewer
+        // levels below the top-level entries.
+        std::vector<EntryId> folders{NoEntry};
+        for (int level = -1; !folders.empty(); ++level) {
+            std::vector<EntryId> below;
+            for (const EntryId folder : folders) {
+                tree.sortChildrenOf(folder, comesBefore);
+                if (level + 1 >= depthLimit)
+                    continue;
+                for (std::uint32_t row = 0; row < tree.childCount(folder); ++row) {
+                    const EntryId child = tree.childAt(folder, row);
+                    if (tree.childCount(child) > 1)
+                        below.push_back(child);
+                }
+            }
+            folders = std::move(below);
+        }
+    };
     if (key == SortKey::Size) {
-        tree.sortChildren([&tree, sign](EntryId a, EntryId b) {
+        sortWith([&tree, sign](EntryId a, EntryId b) {
             return sign > 0 ? tree.size(a) < tree.size(b) : tree.size(a) > tree.size(b);
         });
     } else {
-        tree.sortChildren([&tree, sign](EntryId a, EntryId b) {
-            return sign * compareNames(tree.name(a), tree.name(b)) < 0;
-        });
+        sortWith([&tree, sign](EntryId a, EntryId b) { return sign * compareNames(tree.name(a), tree.name(b)) < 0; });
     }
 }
 

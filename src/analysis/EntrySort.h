@@ -12,8 +12,9 @@ enum class SortDirection { Ascending, Descending };
 // negative, zero or positive. SortKey::None and NoEntry compare equal.
 int CompareEntries(const EntryTree& tree, EntryId first, EntryId second, SortKey key);
 
-// Sorts every folder's children by key with a stable merge sort. Entries that compare equal
-// keep their order; with SortKey::None nothing moves.
-void SortEntries(EntryTree& tree, SortKey key, SortDirection direction);
+// Sorts every folder's children by key, stably: entries that compare equal keep their order;
+// with SortKey::None nothing moves. With depthLimit 0 or more, only the entries up to that many
+// levels below the top-level entries are put in order; those further down keep theirs.
+void SortEntries(EntryTree& tree, SortKey key, SortDirection direction, int depthLimit = -1);
 
 } // namespace tallyvane

@@ -82,15 +82,28 @@ public:
     template <typename ComesBefore>
     void sortChildren(ComesBefore comesBefore)
     {
+        for (EntryId id = 0; id < m_count; ++id)
+            sortChildrenOf(id, comesBefore);
+    }
+    // The same for one folder's children (NoEntry: the top-level entries).
+    template <typename ComesBefore>
+    void sortChildrenOf(EntryId parent, ComesBefore comesBefore)
+    {
         ensureRowIndex();
-        for (EntryId id = 0; id < m_count; ++id) {
-            Node& folder = node(id);
-            if (folder.childCount < 2)
-                continue;
-            const auto first = m_rowIndex.begin() + folder.childBase;
-            std::stable_sort(first, first + folder.childCount, comesBefore);
-            renumberChildren(folder);
-        }
+        Node& folder = node(parent);
+        if (folder.childCount < 2)
+            return;
+        // Ties go by the row an entry has now, which makes an unstable sort stable without the
+        // buffer a stable one allocates for every folder.
+        const auto first = m_rowIndex.begin() + folder.childBase;
+        std::sort(first, first + folder.childCount, [this, &comesBefore](EntryId a, EntryId b) {
+            if (comesBefore(a, b))
+                return true;
+            if (comesBefore(b, a))
+                return false;
+            return node(a).row < node(b).row;
+        });
+        renumberChildren(folder);
     }
 
     // What a scan that counts hard links once learned of a file with several links: its

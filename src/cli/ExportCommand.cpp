@@ -277,6 +277,8 @@ int RunExport(const ExportOptions& options, ExportEnvironment& environment)
     EntryTree tree;
     AnalysisRun run(tree, fileSystem, environment.progress ? *environment.progress : quiet);
     run.setScanOptions(options.scan);
+    // The report shows no folder below the depth limit: their children need no order.
+    run.setSortOrder(SortKey::Size, SortDirection::Descending, options.maxDepth);
     ImportResult imported;
     if (importing)
         imported = run.ImportScan(*input);

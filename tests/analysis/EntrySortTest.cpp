@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <ostream>
 #include <string>
@@ -122,6 +123,47 @@ TEST_F(SortEntriesTest, SortsEveryFolderAtEveryDepth)
     EXPECT_EQ(names(outer), (std::vector<std::string>{"inner", "small"}));
     EXPECT_EQ(names(inner), (std::vector<std::string>{"two", "zero"}));
     EXPECT_EQ(tree.FirstEntry(), second);
+}
+
+TEST_F(SortEntriesTest, ADepthLimitOrdersTheLevelsUpToItAndLeavesDeeperOnesAsFound)
+{
+    const EntryId first = tree.addEntry(root, Directory, 3, "first");
+    tree.addEntry(first, 0, 1, "first-small");
+    const EntryId inner = tree.addEntry(first, Directory, 2, "inner");
+    tree.addEntry(inner, 0, 0, "zero");
+    tree.addEntry(inner, 0, 2, "two");
+    const EntryId second = tree.addEntry(root, Directory, 7, "second");
+    tree.addEntry(second, 0, 3, "second-small");
+    tree.addEntry(second, 0, 4, "second-large");
+    tree.addEntry(root, 0, 10, "big");
+    tree.addEntry(NoEntry, Directory, 50, "/other");
+
+    const std::vector<std::pair<EntryId, std::vector<std::string>>> asFound{
+        {NoEntry, {"/r", "/other"}},
+        {root, {"first", "second", "big"}},
+        {first, {"first-small", "inner"}},
+        {second, {"second-small", "second-large"}},
+        {inner, {"zero", "two"}}};
+    const std::vector<std::vector<std::string>> sorted{
+        {"/other", "/r"}, {"big", "second", "first"}, {"inner", "first-small"}, {"second-large", "second-small"},
+        {"two", "zero"}};
+    const int levelOfChildren[] = {0, 1, 2, 2, 3};
+
+    for (const int limit : {0, 1, 2, 3, -1}) {
+        SortEntries(tree, SortKey::Size, SortDirection::Descending, limit);
+        for (std::size_t i = 0; i < asFound.size(); ++i) {
+            const bool ordered = limit < 0 || levelOfChildren[i] <= limit;
+            EXPECT_EQ(names(asFound[i].first), ordered ? sorted[i] : asFound[i].second)
+                << "limit " << limit << ", folder " << i;
+        }
+        // Back to the order found for the next limit.
+        for (const auto& [folder, order] : asFound) {
+            tree.sortChildrenOf(folder, [&](EntryId a, EntryId b) {
+                return std::find(order.begin(), order.end(), tree.name(a))
+                    < std::find(order.begin(), order.end(), tree.name(b));
+            });
+        }
+    }
 }
 
 TEST_F(SortEntriesTest, NoKeyMovesNothing)
