@@ -136,6 +136,71 @@ TEST(ReadAhead, EveryThreadCountAndBudgetGivesTheSameRecordsInTheSameOrder)
     ::chmod(tree.pathOf("closed").c_str(), 0755);
 }
 
+// Whichever thread read it, every record tells what lstat tells of its name: read-only, hidden
+// and unreadable folders included, as the owner and as somebody else.
+TEST(ReadAhead, EveryRecordTellsWhatLstatTells)
+{
+    FixtureTree tree(QStringLiteral("/dev/shm"));
+    ::chmod(tree.path().c_str(), 0755);
+    generateTree(tree, 5);
+    const std::vector<std::string> readOnly{"ro", "ro/inner", ".hidden-ro"};
+    for (const std::string& folder : readOnly)
+        tree.makeFolder(folder);
+    tree.makeFile("ro/inner/file", 10);
+    for (auto it = readOnly.rbegin(); it != readOnly.rend(); ++it)
+        ::chmod(tree.pathOf(*it).c_str(), 0555);
+
+    const auto check = [&] {
+        bool allTold = true;
+        for (const Reading& reading : Readings) {
+            SCOPED_TRACE(reading.name);
+            PosixFileSystem fileSystem(reading.reading);
+            std::vector<std::unique_ptr<FolderListing>> levels;
+            std::vector<std::string> paths{tree.path()};
+            levels.push_back(fileSystem.openFolder(tree.path()));
+            FolderItem item;
+            std::size_t records = 0;
+            while (!levels.empty()) {
+                if (!levels.back()->next(item)) {
+                    levels.pop_back();
+                    paths.pop_back();
+                    continue;
+                }
+                if (item.name == "." || item.name == "..")
+                    continue;
+                ++records;
+                const std::string path = paths.back() + "/" + std::string(item.name);
+                struct stat st;
+                if (::lstat(path.c_str(), &st) != 0)
+                    return false;
+                std::uint32_t attributes = S_ISDIR(st.st_mode) ? Attribute::Directory
+                                         : S_ISLNK(st.st_mode) ? Attribute::ReparsePoint
+                                                               : 0;
+                if (item.name[0] == '.')
+                    attributes |= Attribute::Hidden;
+                if (!(st.st_mode & S_IWUSR))
+                    attributes |= Attribute::ReadOnly;
+                const bool told = item.attributes == (attributes ? attributes : Attribute::Normal)
+                    && item.size == st.st_size && item.device == st.st_dev && item.inode == st.st_ino
+                    && item.links == st.st_nlink;
+                EXPECT_TRUE(told) << path;
+                allTold = allTold && told;
+                if (item.attributes & Attribute::Directory) {
+                    levels.push_back(levels.back()->openItem());
+                    paths.push_back(path);
+                }
+            }
+            EXPECT_GT(records, 9000u);
+        }
+        return allTold;
+    };
+    EXPECT_TRUE(check());
+    EXPECT_EQ(test::RunUnprivileged(check), 0) << "the unreadable folder's record comes from its name";
+    for (const std::string& folder : readOnly)
+        ::chmod(tree.pathOf(folder).c_str(), 0755);
+    ::chmod(tree.pathOf("closed").c_str(), 0755);
+}
+
 TEST(ReadAhead, AStopAtAnyPointLeavesNoWorkerNoDescriptorAndIsQuick)
 {
     FixtureTree tree(QStringLiteral("/dev/shm"));
