@@ -357,6 +357,10 @@ private:
     // folders it is in, and the way back up to them goes through the descriptors below.
     void closeIfDone(Folder& folder);
     void keepWithinBudget(Lock& lock);
+    // Whether the read-ahead holds as many records as it may. Once it does, it waits until the
+    // scan has taken a quarter of them: woken for every block the scan takes, the workers would
+    // each read one batch and sleep again.
+    bool budgetSpent();
     // Takes top and the folders read ahead below it off the work lists and waits until no
     // worker is in any of them; from then on no worker reads, opens or queues anything there.
     // Returns them chained through `swept`.
@@ -387,6 +391,7 @@ private:
     std::exception_ptr m_failure;
     std::size_t m_openDescriptors = 0;
     std::size_t m_unconsumed = 0;
+    bool m_budgetSpent = false;
     WorkList m_pending;  // not opened yet, below a folder that holds a descriptor
     WorkList m_partial;  // opened, not read to the end, nobody reading
     std::vector<Folder*> m_levels; // the scan's open folders, outermost first
@@ -688,12 +693,21 @@ void Session::waitForWorkers(Lock& lock, Predicate done)
     }
 }
 
+bool Session::budgetSpent()
+{
+    if (m_unconsumed >= m_recordBudget)
+        m_budgetSpent = true;
+    else if (m_unconsumed <= m_recordBudget - m_recordBudget / 4)
+        m_budgetSpent = false;
+    return m_budgetSpent;
+}
+
 Folder* Session::pickWork()
 {
     // The folder the scan waits for goes first and ignores the record budget: the scan drains it.
     if (m_current && m_partial.holds(m_current))
         return m_current;
-    if (m_unconsumed >= m_recordBudget)
+    if (budgetSpent())
         return nullptr;
     if (m_pending.first() && m_openDescriptors < m_workerDescriptors)
         return m_pending.first();
@@ -755,7 +769,7 @@ void Session::serve(Folder& folder, Lock& lock, char* buffer, bool oneBatch)
         return folder.stage == Stage::Listing && !m_stop && !folder.abandoned && !folder.finishWanted;
     };
     for (bool first = true; goOn(); first = false) {
-        if ((oneBatch && !first) || (m_unconsumed >= m_recordBudget && &folder != m_current)) {
+        if ((oneBatch && !first) || (budgetSpent() && &folder != m_current)) {
             m_partial.pushBack(&folder);
             break;
         }
@@ -788,9 +802,9 @@ bool Session::nextBlock(Folder& folder, Block& block)
     block = {};
     Lock lock(m_mutex);
     if (finished.count > 0) {
-        const bool wasFull = m_unconsumed >= m_recordBudget;
+        const bool wasSpent = m_budgetSpent;
         m_unconsumed -= finished.count;
-        if (wasFull && m_unconsumed < m_recordBudget)
+        if (wasSpent && !budgetSpent())
             wakeWorker();
     }
     for (;;) {
