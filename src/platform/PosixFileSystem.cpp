@@ -13,12 +13,15 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cstring>
 #include <exception>
 #include <mutex>
+#include <new>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <thread>
 #include <unordered_set>
@@ -163,34 +166,51 @@ struct Block {
     std::size_t count = 0;
 };
 
-// A first-in first-out queue that frees nothing until it runs empty: cheaper than a deque for
-// the few items most folders hold.
-template <typename T>
+// A first-in first-out queue that frees nothing until it runs empty and keeps its first
+// `Inline` items in place: most folders hold one block and a child or two, and whatever a
+// worker allocates for a folder the scan frees, on another thread, at a cost.
+template <typename T, std::size_t Inline>
 class Queue {
 public:
-    bool empty() const { return m_head == m_items.size(); }
-    void push(T item) { m_items.push_back(std::move(item)); }
+    bool empty() const { return m_head == m_size; }
+    void push(T item)
+    {
+        if (m_size < Inline)
+            m_inline[m_size] = std::move(item);
+        else
+            m_overflow.push_back(std::move(item));
+        ++m_size;
+    }
     // Room for `extra` more pushes, which then cannot fail.
     void reserve(std::size_t extra)
     {
-        if (m_items.capacity() - m_items.size() < extra)
-            m_items.reserve(std::max(m_items.size() + extra, 2 * m_items.capacity()));
+        const std::size_t beyond = m_size + extra > Inline ? m_size + extra - Inline : 0;
+        if (beyond > m_overflow.capacity())
+            m_overflow.reserve(std::max(beyond, 2 * m_overflow.capacity()));
     }
     T pop()
     {
-        T item = std::move(m_items[m_head++]);
+        T item = std::move(at(m_head++));
         if (empty()) {
-            m_items.clear();
-            m_head = 0;
+            m_overflow.clear();
+            m_head = m_size = 0;
         }
         return item;
     }
-    auto begin() { return m_items.begin() + static_cast<std::ptrdiff_t>(m_head); }
-    auto end() { return m_items.end(); }
-
+    // The items not popped yet, in order.
+    template <typename Visit>
+    void forEach(Visit visit)
+    {
+        for (std::size_t i = m_head; i < m_size; ++i)
+            visit(at(i));
+    }
 private:
-    std::vector<T> m_items;
+    T& at(std::size_t i) { return i < Inline ? m_inline[i] : m_overflow[i - Inline]; }
+
+    std::array<T, Inline> m_inline{};
+    std::vector<T> m_overflow;
     std::size_t m_head = 0;
+    std::size_t m_size = 0;
 };
 
 struct Folder;
@@ -217,13 +237,19 @@ enum class Owner { None, Worker, Scan };
 // fields other than the name and the parent are guarded by the session's mutex, except that
 // whoever owns the folder reads its descriptor and writes fd and id while opening it.
 struct Folder {
-    Folder(Folder* parent, std::string name, FileId id)
-        : parent(parent), name(std::move(name)), id(id), depth(parent ? parent->depth + 1 : 0)
+    // The folder and its name take one allocation: the scan frees what the workers allocate.
+    static std::unique_ptr<Folder> make(Folder* parent, std::string_view name, FileId id)
     {
+        void* memory = ::operator new(sizeof(Folder) + name.size() + 1);
+        char* text = static_cast<char*>(memory) + sizeof(Folder);
+        std::memcpy(text, name.data(), name.size());
+        text[name.size()] = 0;
+        return std::unique_ptr<Folder>(new (memory) Folder(parent, text, id));
     }
+    static void operator delete(void* memory) { ::operator delete(memory); }
 
     Folder* const parent;
-    const std::string name; // in its parent; for the analysed folder, the path it was opened by
+    const char* const name; // in its parent; for the analysed folder, the path it was opened by
     FileId id;              // zero until known
     const std::size_t depth; // below the analysed folder
 
@@ -238,8 +264,8 @@ struct Folder {
     // going up from it by ".." reopens this folder in one call.
     Descriptor up;
     unsigned upLevels = 0;
-    Queue<Block> blocks;                     // listed, not yet delivered
-    Queue<std::unique_ptr<Folder>> children; // one per folder record, not yet entered
+    Queue<Block, 1> blocks;                     // listed, not yet delivered
+    Queue<std::unique_ptr<Folder>, 2> children; // one per folder record, not yet entered
     std::size_t openingChildren = 0;              // being opened with this folder's descriptor
     std::size_t pendingChildren = 0;              // not opened yet: they need this folder's descriptor
     Folder* lastQueuedChild = nullptr;
@@ -250,6 +276,12 @@ struct Folder {
     // Chains a subtree of folders while the scan gives it up or frees it: that needs no memory,
     // so it cannot fail while a failure unwinds the scan.
     Folder* swept = nullptr;
+
+private:
+    Folder(Folder* parent, const char* name, FileId id) noexcept
+        : parent(parent), name(name), id(id), depth(parent ? parent->depth + 1 : 0)
+    {
+    }
 };
 
 void WorkList::insertAfter(Folder* position, Folder* folder)
@@ -289,11 +321,11 @@ Folder* sweep(Folder& top)
     top.swept = nullptr;
     Folder* last = &top;
     for (Folder* folder = &top; folder; folder = folder->swept) {
-        for (auto& child : folder->children) {
+        folder->children.forEach([&last](std::unique_ptr<Folder>& child) {
             child->swept = nullptr;
             last->swept = child.get();
             last = child.get();
-        }
+        });
     }
     return &top;
 }
@@ -304,8 +336,8 @@ void freeFolders(std::unique_ptr<Folder> top)
 {
     for (Folder* folder = sweep(*top); folder;) {
         Folder* next = folder->swept;
-        for (auto& child : folder->children)
-            static_cast<void>(child.release()); // on the chain: freed in its turn
+        // On the chain: freed in its turn.
+        folder->children.forEach([](std::unique_ptr<Folder>& child) { static_cast<void>(child.release()); });
         if (folder == top.get())
             top.reset();
         else
@@ -502,7 +534,7 @@ std::unique_ptr<FolderListing> Session::start(const std::string& path)
     const auto id = fd.valid() ? identityOf(fd.get()) : std::nullopt;
     if (!id)
         return std::make_unique<EmptyListing>();
-    auto top = std::make_unique<Folder>(nullptr, path, *id);
+    auto top = Folder::make(nullptr, path, *id);
     top->fillsBuffer = fileSystemOfFolder(fd.get(), id->device).fillsListingBuffer;
     top->fd = std::move(fd);
     top->stage = Stage::Listing;
@@ -534,12 +566,15 @@ Batch Session::readBatch(Folder& folder, char* buffer)
         return batch;
     }
     std::size_t bytes = 0;
+    std::size_t folders = 0; // at most: the listing's type is a hint, the stat decides
     for (ssize_t offset = 0; offset < count;) {
         const auto* record = reinterpret_cast<const dirent64*>(buffer + offset);
         bytes += footprint(std::strlen(record->d_name));
+        folders += record->d_type == DT_DIR || record->d_type == DT_UNKNOWN;
         offset += record->d_reclen;
     }
     batch.block.bytes = std::make_unique_for_overwrite<char[]>(bytes);
+    batch.children.reserve(folders);
     char* out = batch.block.bytes.get();
     for (ssize_t offset = 0; offset < count;) {
         if (m_stop.load(std::memory_order_relaxed) || folder.abandoned.load(std::memory_order_relaxed)) {
@@ -570,7 +605,7 @@ Batch Session::readBatch(Folder& folder, char* buffer)
         }
         head.folder = (head.attributes & Attribute::Directory) && !isDotOrDotDot(name);
         if (head.folder)
-            batch.children.push_back(std::make_unique<Folder>(&folder, std::string(name, head.nameLength), id));
+            batch.children.push_back(Folder::make(&folder, std::string_view(name, head.nameLength), id));
         std::memcpy(out, &head, sizeof head);
         std::memcpy(out + sizeof head, name, head.nameLength + 1u);
         out += footprint(head.nameLength);
@@ -615,7 +650,7 @@ bool Session::openChild(Folder& folder, int parentFd, bool bounded)
 {
     if (m_options.oneFileSystem && folder.id != FileId{} && folder.id.device != folder.parent->id.device)
         return false; // not even opened: a hung network mount would hold the scan
-    Descriptor fd(::openat(parentFd, folder.name.c_str(), FolderOpenFlags));
+    Descriptor fd(::openat(parentFd, folder.name, FolderOpenFlags));
     if (!fd.valid())
         return false;
     // The record's identity is the folder's: its stat crossed any mount on the name, and
@@ -850,8 +885,7 @@ void Session::readToEnd(Folder& folder, Lock& lock)
     // the records read from now on queue no children.
     folder.finishWanted = true;
     m_partial.remove(&folder);
-    for (auto& child : folder.children)
-        m_pending.remove(child.get());
+    folder.children.forEach([this](std::unique_ptr<Folder>& child) { m_pending.remove(child.get()); });
     waitForWorkers(lock, [&] { return folder.owner != Owner::Worker && folder.openingChildren == 0; });
     folder.owner = Owner::Scan;
     while (folder.stage == Stage::Listing) {
@@ -910,9 +944,9 @@ int Session::descriptorOf(Folder& folder)
         for (; start->parent && !start->fd.valid(); start = start->parent)
             chain.push_back(start);
         fd = Descriptor(start->fd.valid() ? ::fcntl(start->fd.get(), F_DUPFD_CLOEXEC, 0)
-                                          : ::open(start->name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+                                          : ::open(start->name, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         for (auto it = chain.rbegin(); fd.valid() && it != chain.rend(); ++it)
-            fd = Descriptor(::openat(fd.get(), (*it)->name.c_str(), FolderOpenFlags));
+            fd = Descriptor(::openat(fd.get(), (*it)->name, FolderOpenFlags));
         if (!fd.valid() || identityOf(fd.get()) != folder.id)
             return -1; // moved or replaced meanwhile: nothing more is opened below it
     }
