@@ -141,7 +141,7 @@ TEST_F(ScanMemory, TheScanThreadOutOfMemoryFailsTheScanAtAnyPoint)
     const Scanned reference = scan(real);
     const std::size_t threads = test::ThreadsAtRest();
     const std::size_t descriptors = test::OpenDescriptors();
-    for (std::size_t nth : {10, 25, 50, 100, 200}) {
+    for (std::size_t nth : {25, 40, 60, 100, 200}) {
         test::FailingOpenFileSystem fileSystem(real, nth, false);
         const Scanned scanned = scan(fileSystem);
         EXPECT_TRUE(test::allocationFailureHit()) << nth;
