@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/SettingsLocation.h"
 
+#include "platform/ProgramFiles.h"
+
 #include <pwd.h>
 #include <unistd.h>
 
@@ -36,13 +38,6 @@ std::string homeFolder()
     return "/";
 }
 
-std::string executableFolder()
-{
-    std::error_code error;
-    const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::string() : executable.parent_path().string();
-}
-
 } // namespace
 
 std::string ChooseSettingsPath(const SettingsSurroundings& surroundings)
@@ -69,7 +64,7 @@ SettingsSurroundings InspectSettingsSurroundings()
     }
     surroundings.configHome = variable("XDG_CONFIG_HOME");
     surroundings.home = homeFolder();
-    surroundings.executableFolder = executableFolder();
+    surroundings.executableFolder = ExecutableFolder();
     if (!surroundings.executableFolder.empty()) {
         const std::string besideExecutable = joined(surroundings.executableFolder, SettingsFileName);
         surroundings.fileBesideExecutable = ::access(besideExecutable.c_str(), F_OK) == 0;

@@ -380,16 +380,21 @@ TEST(TerminalProgress, ShowsTheShareAndTheTimeLeftForTheTopOfAFileSystem)
     std::fclose(stream);
 }
 
-// The installed program, end to end.
-int runProgram(const std::string& arguments, std::string* out = nullptr)
+// A shell command's exit status, with what it wrote to its output.
+int runCommand(const std::string& command, std::string* out = nullptr)
 {
-    const std::string command = std::string(TALLYVANE_EXECUTABLE) + " " + arguments + " 2>/dev/null";
     std::FILE* pipe = ::popen(command.c_str(), "r");
     std::string text = readStream(pipe);
     if (out)
         *out = text;
     const int status = ::pclose(pipe);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The built program, end to end.
+int runProgram(const std::string& arguments, std::string* out = nullptr)
+{
+    return runCommand(std::string(TALLYVANE_EXECUTABLE) + " " + arguments + " 2>/dev/null", out);
 }
 
 TEST(Program, ExitCodesTellSuccessFailureAndMisuse)
@@ -406,6 +411,24 @@ TEST(Program, ExitCodesTellSuccessFailureAndMisuse)
     EXPECT_EQ(out, "tallyvane 3.0.5\n");
     EXPECT_EQ(runProgram("--help", &out), 0);
     EXPECT_TRUE(out.starts_with("Usage: tallyvane")) << out;
+}
+
+// The command line needs nothing of the window, which is a module of its own: a copy of the
+// program alone writes reports, and asked for the window it tells what it missed.
+TEST(Program, ReportsNeedNoWindowModuleAndAMissingOneIsTold)
+{
+    FixtureTree fixture;
+    fixture.makeFolder("data");
+    fixture.makeFile("data/a.txt", 1234);
+    fixture.makeFolder("bin");
+    std::filesystem::copy_file(TALLYVANE_EXECUTABLE, fixture.pathOf("bin/tallyvane"));
+    const std::string program = "'" + fixture.pathOf("bin/tallyvane") + "' ";
+    std::string out;
+    EXPECT_EQ(runCommand(program + "--export text --max-depth 0 '" + fixture.pathOf("data") + "' 2>&1", &out), 0);
+    EXPECT_NE(out.find("\t1,234\t"), std::string::npos) << out;
+    EXPECT_EQ(runCommand(program + "'" + fixture.pathOf("data") + "' 2>&1", &out), 1);
+    EXPECT_EQ(out, "tallyvane: cannot start the window: not found: " + fixture.pathOf("bin/tallyvane-window.so") + ", "
+                       + fixture.pathOf("lib/tallyvane/tallyvane-window.so") + "\n");
 }
 
 // Names that break careless writers and readers: JSON's own quote and escape, control

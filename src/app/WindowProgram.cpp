@@ -1,0 +1,77 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The window's side of the program, in a module of its own that main() loads only when the
+// command line asks for no report.
+#include "app/FolderPicker.h"
+#include "app/Settings.h"
+#include "app/TFormTallyvane.h"
+#include "app/TallyvaneApplication.h"
+#include "commands/MessageBoxes.h"
+#include "commands/SaveDialog.h"
+#include "platform/Desktop.h"
+#include "platform/FileFacts.h"
+#include "platform/FileManagerIntegration.h"
+#include "platform/FileNames.h"
+#include "platform/MemoryReserve.h"
+#include "platform/PosixFileSystem.h"
+#include "platform/PosixVolumeQueries.h"
+#include "platform/SettingsLocation.h"
+#include "platform/SystemIcons.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QScreen>
+#include <QTranslator>
+
+using namespace tallyvane;
+
+namespace {
+
+// The help page beside the program (a build tree or a portable copy), else where an
+// installation puts it.
+QString helpPagePath()
+{
+    const QString name = QStringLiteral("TallyvaneHelp.html");
+    const QDir programFolder(QCoreApplication::applicationDirPath());
+    if (QFileInfo::exists(programFolder.filePath(name)))
+        return programFolder.filePath(name);
+    return QDir::cleanPath(programFolder.filePath(QStringLiteral("../share/tallyvane/") + name));
+}
+
+} // namespace
+
+extern "C" __attribute__((visibility("default"))) int tallyvaneWindowMain(int argc, char* argv[])
+{
+    TallyvaneApplication application(argc, argv);
+    // The program speaks Chinese; Qt's own buttons and dialogs follow when their texts exist.
+    QTranslator qtTexts;
+    if (qtTexts.load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTexts);
+    QtMessageBoxes messages;
+    application.setErrorBoxes(&messages);
+    const Settings settings = Settings::load(IniFile(SettingsPath()));
+    PosixFileSystem fileSystem({.threads = static_cast<unsigned>(settings.ScanThreads)});
+    PosixFileFacts fileFacts;
+    PosixVolumeQueries volumes;
+    QtFolderPicker folderPicker;
+    QtSaveDialog saveDialog;
+    QtDesktop desktop;
+    // Enough for the window to show a large tree's grid, chart and treemap, or the box saying
+    // that the scan ran out of memory.
+    PosixMemoryReserve memoryReserve(32 * 1024 * 1024);
+    WindowServices services{fileSystem, fileFacts, volumes, SystemIcons(), messages, folderPicker, saveDialog, desktop,
+                            memoryReserve, SettingsPath(), helpPagePath(), UserDataHome()};
+
+    // The folder's bytes as the system gave them: a name that is not valid UTF-8 still names it.
+    TFormTallyvane form(services, std::vector<std::string>(argv + 1, argv + argc));
+    messages.setOwner(&form);
+    form.resize(848, 605);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = form.frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        form.move(frame.topLeft());
+    }
+    form.show();
+    return application.exec();
+}
