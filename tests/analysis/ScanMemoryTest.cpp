@@ -9,25 +9,34 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
+#include <utility>
 
 namespace tallyvane {
 namespace {
 
 using test::FailingThreads;
 
-// Counts the scan errors shown; allocates nothing, so an armed failure lands in the scan.
+// Counts the scan errors shown; allocates nothing, so an armed failure lands in the scan. It
+// may hold the scan at its first record a while, so that the workers are surely reading ahead
+// however slowly they start.
 class CountingDisplay final : public AnalysisDisplay {
 public:
+    explicit CountingDisplay(std::chrono::milliseconds firstPause) : m_firstPause(firstPause) {}
     void showMessage(RunMessage message, const std::string&) override
     {
         if (message == RunMessage::ScanError)
             ++scanErrors;
     }
-    void pumpMessages(AnalysisRun&) override {}
+    void pumpMessages(AnalysisRun&) override { std::this_thread::sleep_for(std::exchange(m_firstPause, {})); }
     void showScanFinished(AnalysisRun&) override {}
 
     int scanErrors = 0;
+
+private:
+    std::chrono::milliseconds m_firstPause;
 };
 
 struct Scanned {
@@ -60,10 +69,10 @@ protected:
         fixture = nullptr;
     }
 
-    static Scanned scan(FileSystem& fileSystem)
+    static Scanned scan(FileSystem& fileSystem, std::chrono::milliseconds firstPause = {})
     {
         EntryTree tree;
-        CountingDisplay display;
+        CountingDisplay display(firstPause);
         AnalysisRun run(tree, fileSystem, display);
         const ScanOutcome outcome = run.AnalyzeFolder(fixture->path());
         test::disarmAllocationFailure();
@@ -107,7 +116,7 @@ TEST_F(ScanMemory, AWorkerOutOfMemoryFailsTheScanAndLeavesNothingBehind)
     int failed = 0;
     for (std::size_t nth : {1, 2, 3, 5, 8, 13, 21, 34, 55, 89, 144}) {
         test::armAllocationFailure(nth, FailingThreads::Others);
-        const Scanned scanned = scan(fileSystem);
+        const Scanned scanned = scan(fileSystem, std::chrono::milliseconds(50));
         expectSound(scanned, reference, threads, descriptors, "worker allocation " + std::to_string(nth));
         failed += scanned.outcome == ScanOutcome::Failed;
     }
