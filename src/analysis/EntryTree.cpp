@@ -32,6 +32,8 @@ EntryId EntryTree::addEntry(EntryId parent, std::uint32_t attributes, std::int64
         throw std::length_error("too many entries");
     if ((m_count & (ChunkSize - 1)) == 0)
         m_chunks.push_back(std::make_unique_for_overwrite<Node[]>(ChunkSize));
+    if (parent == NoEntry)
+        m_topLevel.push_back(m_count);
 
     const EntryId id = m_count++;
     Node& added = node(id);
@@ -116,6 +118,8 @@ void EntryTree::ClearEntries()
     m_rowIndex.clear();
     m_rowIndex.shrink_to_fit();
     m_rowIndexCurrent = false;
+    m_topLevel.clear();
+    m_topLevel.shrink_to_fit();
     m_linkFacts.clear();
     m_linkFacts.shrink_to_fit();
 }
@@ -160,6 +164,8 @@ std::string EntryTree::EntryPath(EntryId entry) const
 
 EntryId EntryTree::childAt(EntryId parent, std::uint32_t row) const
 {
+    if (parent == NoEntry)
+        return row < m_topLevel.size() ? m_topLevel[row] : NoEntry;
     ensureRowIndex();
     const Node& folder = node(parent);
     return row < folder.childCount ? m_rowIndex[folder.childBase + row] : NoEntry;
@@ -186,18 +192,11 @@ void EntryTree::ensureRowIndex() const
     m_rowIndexCurrent = true;
 }
 
-void EntryTree::renumberChildren(const Node& folder)
-{
-    const auto first = m_rowIndex.begin() + folder.childBase;
-    std::uint32_t row = 0;
-    for (auto it = first; it != first + folder.childCount; ++it)
-        node(*it).row = row++;
-}
-
 std::size_t EntryTree::memoryBytes() const
 {
     return m_chunks.size() * ChunkSize * sizeof(Node) + m_names.capacityBytes()
-        + m_rowIndex.capacity() * sizeof(EntryId) + m_linkFacts.capacity() * sizeof(m_linkFacts[0]);
+        + (m_rowIndex.capacity() + m_topLevel.capacity()) * sizeof(EntryId)
+        + m_linkFacts.capacity() * sizeof(m_linkFacts[0]);
 }
 
 } // namespace tallyvane

@@ -27,7 +27,8 @@ inline constexpr EntryId NoEntry = 0;
 // Children keep the order in which they were added until sortChildren() reorders them. Each
 // entry knows its row among its siblings; a folder's children are found through one index that
 // holds every folder's children side by side, rebuilt in one pass on the first question after
-// entries were added. So the tree answers "which entry is row n of this folder" and "which row
+// entries were added (the top-level entries are also kept apart, and asking for them builds
+// nothing). So the tree answers "which entry is row n of this folder" and "which row
 // is this entry" in constant time and keeps no sibling links.
 class EntryTree {
 public:
@@ -89,21 +90,29 @@ public:
     template <typename ComesBefore>
     void sortChildrenOf(EntryId parent, ComesBefore comesBefore)
     {
-        ensureRowIndex();
         Node& folder = node(parent);
         if (folder.childCount < 2)
             return;
         // Ties go by the row an entry has now, which makes an unstable sort stable without the
         // buffer a stable one allocates for every folder.
-        const auto first = m_rowIndex.begin() + folder.childBase;
-        std::sort(first, first + folder.childCount, [this, &comesBefore](EntryId a, EntryId b) {
+        const auto comesFirst = [this, &comesBefore](EntryId a, EntryId b) {
             if (comesBefore(a, b))
                 return true;
             if (comesBefore(b, a))
                 return false;
             return node(a).row < node(b).row;
-        });
-        renumberChildren(folder);
+        };
+        if (parent == NoEntry) {
+            std::sort(m_topLevel.begin(), m_topLevel.end(), comesFirst);
+            renumber(m_topLevel.begin(), m_topLevel.end());
+            if (m_rowIndexCurrent)
+                std::copy(m_topLevel.begin(), m_topLevel.end(), m_rowIndex.begin() + folder.childBase);
+            return;
+        }
+        ensureRowIndex();
+        const auto first = m_rowIndex.begin() + folder.childBase;
+        std::sort(first, first + folder.childCount, comesFirst);
+        renumber(first, first + folder.childCount);
     }
 
     // What a scan that counts hard links once learned of a file with several links: its
@@ -158,8 +167,14 @@ private:
     Node& node(EntryId id) { return m_chunks[id >> ChunkBits][id & (ChunkSize - 1)]; }
     const Node& node(EntryId id) const { return m_chunks[id >> ChunkBits][id & (ChunkSize - 1)]; }
     void ensureRowIndex() const;
-    // Gives a folder's children the rows of their slots in the row index.
-    void renumberChildren(const Node& folder);
+    // Gives each of a folder's children, listed in order, the row of its place in the list.
+    template <typename Iterator>
+    void renumber(Iterator first, Iterator last)
+    {
+        std::uint32_t row = 0;
+        for (; first != last; ++first)
+            node(*first).row = row++;
+    }
 
     // Nodes in fixed-size chunks: growing never moves or copies what is stored.
     std::vector<std::unique_ptr<Node[]>> m_chunks;
@@ -167,6 +182,9 @@ private:
     NameArena m_names;
     mutable std::vector<EntryId> m_rowIndex;
     mutable bool m_rowIndexCurrent = false;
+    // The top-level entries by row, beside the index: a report of the top alone, or the way
+    // from one top-level entry to the next, needs no index of the whole tree.
+    std::vector<EntryId> m_topLevel;
     std::vector<std::pair<EntryId, LinkFacts>> m_linkFacts; // by entry, ascending
 };
 
