@@ -204,6 +204,7 @@ public:
         for (std::size_t i = m_head; i < m_size; ++i)
             visit(at(i));
     }
+
 private:
     T& at(std::size_t i) { return i < Inline ? m_inline[i] : m_overflow[i - Inline]; }
 
@@ -381,6 +382,10 @@ private:
     Batch readBatch(Folder& folder, char* buffer);
     void publish(Folder& folder, Batch& batch, bool queueChildren);
     bool openChild(Folder& folder, int parentFd, bool bounded);
+    // Opens a folder that waits for it with its parent's descriptor (-1: it cannot be), the
+    // lock let go meanwhile, and keeps the counts. What opening threw (memory, in practice) is
+    // thrown on once the folder is left unusable.
+    void openPending(Folder& folder, int parentFd, bool bounded, Lock& lock);
     void readToEnd(Folder& folder, Lock& lock);
     int descriptorOf(Folder& folder);
     // Closes the descriptor of a folder that is read to the end and has no child left to open,
@@ -684,6 +689,32 @@ bool Session::openChild(Folder& folder, int parentFd, bool bounded)
     return true;
 }
 
+void Session::openPending(Folder& folder, int parentFd, bool bounded, Lock& lock)
+{
+    Folder& parent = *folder.parent;
+    folder.stage = Stage::Opening;
+    ++m_openDescriptors;
+    --parent.pendingChildren;
+    ++parent.openingChildren;
+    lock.unlock();
+    bool opened = false;
+    std::exception_ptr failure;
+    try {
+        opened = parentFd >= 0 && openChild(folder, parentFd, bounded);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    lock.lock();
+    --parent.openingChildren;
+    folder.stage = opened ? Stage::Listing : Stage::Listed;
+    folder.unusable = !opened;
+    if (!opened)
+        --m_openDescriptors;
+    closeIfDone(parent);
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
 void Session::wakeWorker()
 {
     if (!m_workers.empty() && pickWork())
@@ -776,29 +807,11 @@ void Session::serve(Folder& folder, Lock& lock, char* buffer, bool oneBatch)
     folder.owner = Owner::Worker;
     wakeWorker(); // more work: another worker takes it
     if (folder.stage == Stage::Pending) {
-        Folder& parent = *folder.parent;
-        folder.stage = Stage::Opening;
-        ++m_openDescriptors;
-        --parent.pendingChildren;
-        ++parent.openingChildren;
-        const int parentFd = parent.fd.get();
-        lock.unlock();
-        bool opened = false;
-        std::exception_ptr failure;
         try {
-            opened = openChild(folder, parentFd, true);
+            openPending(folder, folder.parent->fd.get(), true, lock);
         } catch (...) {
-            failure = std::current_exception();
+            fail(std::current_exception());
         }
-        lock.lock();
-        --parent.openingChildren;
-        folder.stage = opened ? Stage::Listing : Stage::Listed;
-        folder.unusable = !opened;
-        if (!opened)
-            --m_openDescriptors;
-        closeIfDone(parent);
-        if (failure)
-            fail(failure);
     }
     const auto goOn = [&] {
         return folder.stage == Stage::Listing && !m_stop && !folder.abandoned && !folder.finishWanted;
@@ -977,30 +990,9 @@ std::unique_ptr<FolderListing> Session::descend(Folder& parent, std::size_t skip
     std::unique_ptr<Folder> child = parent.children.pop();
     if (child->stage == Stage::Pending) {
         m_pending.remove(child.get());
-        const int parentFd = descriptorOf(parent);
-        child->stage = Stage::Opening;
         child->owner = Owner::Scan;
-        ++m_openDescriptors;
-        --parent.pendingChildren;
-        ++parent.openingChildren;
-        lock.unlock();
-        bool opened = false;
-        try {
-            opened = parentFd >= 0 && openChild(*child, parentFd, false);
-        } catch (...) {
-            lock.lock();
-            --m_openDescriptors;
-            --parent.openingChildren;
-            throw;
-        }
-        lock.lock();
-        --parent.openingChildren;
-        child->stage = opened ? Stage::Listing : Stage::Listed;
-        child->unusable = !opened;
+        openPending(*child, descriptorOf(parent), false, lock);
         child->owner = Owner::None;
-        if (!opened)
-            --m_openDescriptors;
-        closeIfDone(parent);
     }
     waitForWorkers(lock, [&] { return child->stage != Stage::Opening; });
 
