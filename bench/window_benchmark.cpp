@@ -43,7 +43,7 @@ int main(int argc, char* argv[])
     QtFolderPicker folderPicker;
     QtSaveDialog saveDialog;
     QtDesktop desktop;
-    PosixMemoryReserve memoryReserve(32 * 1024 * 1024);
+    PosixMemoryReserve memoryReserve(WindowReserveBytes);
     WindowServices services{fileSystem, fileFacts, volumes, SystemIcons(), messages, folderPicker, saveDialog,
                             desktop, memoryReserve, settings.filePath(QStringLiteral("Tallyvane.ini")).toStdString(), {},
                             settings.path().toStdString()};

@@ -57,9 +57,7 @@ extern "C" __attribute__((visibility("default"))) int tallyvaneWindowMain(int ar
     QtFolderPicker folderPicker;
     QtSaveDialog saveDialog;
     QtDesktop desktop;
-    // Enough for the window to show a large tree's grid, chart and treemap, or the box saying
-    // that the scan ran out of memory.
-    PosixMemoryReserve memoryReserve(32 * 1024 * 1024);
+    PosixMemoryReserve memoryReserve(WindowReserveBytes);
     WindowServices services{fileSystem, fileFacts, volumes, SystemIcons(), messages, folderPicker, saveDialog, desktop,
                             memoryReserve, SettingsPath(), helpPagePath(), UserDataHome()};
 

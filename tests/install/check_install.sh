@@ -7,8 +7,9 @@ prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 
 cmake --install "$build_dir" --prefix "$prefix" > /dev/null
-for file in bin/tallyvane lib/tallyvane/tallyvane-window.so share/tallyvane/TallyvaneHelp.html share/applications/tallyvane.desktop \
-            share/icons/hicolor/scalable/apps/tallyvane.svg share/metainfo/org.tallyvane.Tallyvane.metainfo.xml; do
+for file in bin/tallyvane lib/tallyvane/tallyvane-window.so share/tallyvane/TallyvaneHelp.html \
+            share/applications/tallyvane.desktop share/icons/hicolor/scalable/apps/tallyvane.svg \
+            share/metainfo/org.tallyvane.Tallyvane.metainfo.xml; do
   [[ -f "$prefix/$file" ]] || { echo "missing: $file"; exit 1; }
 done
 desktop-file-validate "$prefix/share/applications/tallyvane.desktop"
