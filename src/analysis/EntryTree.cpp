@@ -19,6 +19,18 @@ EntryTree::EntryTree()
 
 EntryTree::~EntryTree() = default;
 
+void EntryTree::swap(EntryTree& other) noexcept
+{
+    using std::swap;
+    swap(m_chunks, other.m_chunks);
+    swap(m_count, other.m_count);
+    swap(m_names, other.m_names);
+    swap(m_rowIndex, other.m_rowIndex);
+    swap(m_rowIndexCurrent, other.m_rowIndexCurrent);
+    swap(m_topLevel, other.m_topLevel);
+    swap(m_linkFacts, other.m_linkFacts);
+}
+
 EntryId EntryTree::AddEntry(EntryId parent)
 {
     return addEntry(parent, 0, 0, {});

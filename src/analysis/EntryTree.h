@@ -37,6 +37,10 @@ public:
     EntryTree(const EntryTree&) = delete;
     EntryTree& operator=(const EntryTree&) = delete;
 
+    // Exchanges the whole contents with other's. A tree filled on another thread takes the
+    // place of a shown one this way, while every reference to either tree stays valid.
+    void swap(EntryTree& other) noexcept;
+
     // Appends an entry with an all-zero record as the last child of parent (NoEntry: as a new
     // top-level entry) and returns it.
     EntryId AddEntry(EntryId parent);

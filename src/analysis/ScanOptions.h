@@ -17,4 +17,14 @@ struct ScanOptions {
     std::vector<std::string> exclude = {};
 };
 
+// The settings' options with what the command line adds for this session: the options it turns
+// on, and its patterns after the settings' own.
+inline ScanOptions MergedScanOptions(ScanOptions settings, const ScanOptions& commandLine)
+{
+    settings.oneFileSystem = settings.oneFileSystem || commandLine.oneFileSystem;
+    settings.countLinksOnce = settings.countLinksOnce || commandLine.countLinksOnce;
+    settings.exclude.insert(settings.exclude.end(), commandLine.exclude.begin(), commandLine.exclude.end());
+    return settings;
+}
+
 } // namespace tallyvane

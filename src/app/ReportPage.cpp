@@ -16,7 +16,7 @@
 
 namespace tallyvane {
 
-ReportPage::ReportPage(EntryTree& tree, TImageListEx* icons, VolumeQueries& volumes, QWidget* parent)
+ReportPage::ReportPage(EntryDocument& document, TImageListEx* icons, VolumeQueries& volumes, QWidget* parent)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("TabReport"));
@@ -85,7 +85,8 @@ ReportPage::ReportPage(EntryTree& tree, TImageListEx* icons, VolumeQueries& volu
 
     RzPageControl1 = new QTabWidget(this);
     RzPageControl1->setObjectName(QStringLiteral("RzPageControl1"));
-    vts = new ResultGrid(tree, icons);
+    vts = new ResultGrid(document, icons);
+    connect(vts, &ResultGrid::sortRequested, &document, &EntryDocument::sort);
     ChartDict = new PieChart(FolderChartStyle());
     ChartDict->setObjectName(QStringLiteral("ChartDict"));
     Summary = new VolumeSummaryPage(volumes);
@@ -95,8 +96,7 @@ ReportPage::ReportPage(EntryTree& tree, TImageListEx* icons, VolumeQueries& volu
     RzPageControl1->addTab(Summary, QStringLiteral("摘要"));
     Treemap = new TreemapView;
     Treemap->setObjectName(QStringLiteral("TabTreemap"));
-    Treemap->setTree(&tree);
-    Treemap->watchTreeChanges(&vts->entryModel());
+    Treemap->setDocument(&document);
     RzPageControl1->addTab(Treemap, QStringLiteral("树图"));
     connect(Treemap, &TreemapView::entryHovered, this, &ReportPage::treemapHovered);
     connect(Treemap, &TreemapView::entryClicked, vts, &ResultGrid::showEntry);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "analysis/EntryTree.h"
+#include "analysis/EntryDocument.h"
 
 #include <QWidget>
 
@@ -31,7 +31,8 @@ class ReportPage final : public QWidget {
     Q_OBJECT
 
 public:
-    ReportPage(EntryTree& tree, TImageListEx* icons, VolumeQueries& volumes, QWidget* parent = nullptr);
+    // The grid's header sorts document.
+    ReportPage(EntryDocument& document, TImageListEx* icons, VolumeQueries& volumes, QWidget* parent = nullptr);
 
     ResultGrid& grid() { return *vts; }
 

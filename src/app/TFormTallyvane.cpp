@@ -8,8 +8,8 @@
 #include "app/OptionsPage.h"
 #include "app/Pictures.h"
 #include "app/ReportPage.h"
-#include "app/ToolbarButton.h"
-#include "presentation/Version.h"
+#include "app/MainToolbar.h"
+#include "app/RunController.h"
 #include "app/WindowRunDisplay.h"
 #include "cli/ExportCommand.h"
 #include "commands/EntryCommands.h"
@@ -26,7 +26,6 @@
 #include "views/TImageListEx.h"
 
 #include <QApplication>
-#include <QButtonGroup>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QLabel>
@@ -34,16 +33,23 @@
 #include <QMimeData>
 #include <QStackedWidget>
 #include <QStatusBar>
-#include <QToolBar>
-#include <QToolButton>
 #include <QUrl>
 
 #include <optional>
 
 namespace tallyvane {
 
-TFormTallyvane::TFormTallyvane(WindowServices services, const std::vector<std::string>& arguments, QWidget* parent)
-    : QMainWindow(parent), m_services(services)
+namespace {
+
+// Where the toolbar's 升级 and 主页 lead.
+const QString HomeUrl = QStringLiteral("https://www.tallyvane.example/");
+const QString UpdateUrl = QStringLiteral("https://www.tallyvane.example/download/");
+
+} // namespace
+
+TFormTallyvane::TFormTallyvane(WindowServices services, Settings settings, const ExportOptions& commandLine,
+                               QWidget* parent)
+    : QMainWindow(parent), m_services(services), m_options(std::move(settings))
 {
     setObjectName(QStringLiteral("FormTallyvane"));
     setWindowTitle(QStringLiteral("Tallyvane [Vantori]"));
@@ -53,7 +59,7 @@ TFormTallyvane::TFormTallyvane(WindowServices services, const std::vector<std::s
     // application's. With one font in both places the skin looks the same at start and later.
     QApplication::setFont(GridFont());
     setFont(GridFont());
-    FormCreate(arguments);
+    FormCreate(commandLine);
 }
 
 TFormTallyvane::~TFormTallyvane()
@@ -65,180 +71,144 @@ TFormTallyvane::~TFormTallyvane()
 
 ResultGrid& TFormTallyvane::grid()
 {
-    return TabReport->grid();
+    return m_reportPage->grid();
 }
 
-void TFormTallyvane::FormCreate(const std::vector<std::string>& arguments)
+void TFormTallyvane::FormCreate(const ExportOptions& commandLine)
 {
     setAcceptDrops(true);
-    StartPath.clear();
-    HomeURL = QStringLiteral("https://www.tallyvane.example/");
-    UpdateURL = QStringLiteral("https://www.tallyvane.example/download/");
-
-    IconList = std::make_unique<TImageListEx>(m_services.systemIcons);
-    buildToolbar();
-    RzPageControlMain = new QStackedWidget(this);
-    RzPageControlMain->setObjectName(QStringLiteral("RzPageControlMain"));
-    TabReport = new ReportPage(m_tree, IconList.get(), m_services.volumes);
-    TabOptions = new OptionsPage;
-    TabAbout = new AboutPage;
-    RzPageControlMain->addWidget(TabReport);
-    RzPageControlMain->addWidget(TabOptions);
-    RzPageControlMain->addWidget(TabAbout);
+    m_iconList = std::make_unique<TImageListEx>(m_services.systemIcons);
+    m_toolbar = new MainToolbar(*this);
+    m_pages = new QStackedWidget(this);
+    m_pages->setObjectName(QStringLiteral("RzPageControlMain"));
+    m_reportPage = new ReportPage(m_document, m_iconList.get(), m_services.volumes);
+    m_optionsPage = new OptionsPage;
+    m_aboutPage = new AboutPage;
+    m_pages->addWidget(m_reportPage);
+    m_pages->addWidget(m_optionsPage);
+    m_pages->addWidget(m_aboutPage);
     buildPopupMenu();
-    grid().setPopupMenu(PmTree);
-    setCentralWidget(RzPageControlMain);
-    spSkinStatusPanel1 = new ElidedLabel(this);
-    spSkinStatusPanel1->setObjectName(QStringLiteral("spSkinStatusPanel1"));
-    statusBar()->setObjectName(QStringLiteral("AppStatusBar"));
-    statusBar()->setFixedHeight(21);
-    statusBar()->setSizeGripEnabled(true);
-    spProgressPanel = new QLabel(this);
-    spProgressPanel->setObjectName(QStringLiteral("spProgressPanel"));
-    statusBar()->addWidget(spProgressPanel);
-    statusBar()->addWidget(spSkinStatusPanel1, 1);
-    connect(&grid(), &ResultGrid::statusTextChanged, spSkinStatusPanel1, &QLabel::setText);
-    connect(TabReport, &ReportPage::treemapHovered, this, [this](EntryId entry) {
-        if (entry != NoEntry)
-            spSkinStatusPanel1->setText(EntryStatusText(m_tree, entry));
-    });
+    grid().setPopupMenu(m_popupMenu);
+    setCentralWidget(m_pages);
+    buildStatusBar();
     Timer1.setInterval(1000);
     connect(&Timer1, &QTimer::timeout, this, &TFormTallyvane::Timer1Timer);
 
     m_commands = std::make_unique<EntryCommands>(
         grid(), CommandServices{m_services.desktop, m_services.fileFacts, m_services.messages, m_services.saveDialog},
         this);
-    m_runDisplay = std::make_unique<WindowRunDisplay>(*TabReport, *spSkinStatusPanel1, *spProgressPanel, Timer1,
-                                                      m_services.messages, *m_commands, m_services.memoryReserve,
-                                                      [this](bool closeNow) { runEnded(closeNow); });
-    m_run = std::make_unique<AnalysisRun>(m_tree, m_services.fileSystem, *m_runDisplay);
-    // The grid sorts the tree in its own order as the run's update block closes; a sort by the
-    // run first would be the same work twice.
-    m_run->setSortOrder(SortKey::None, SortDirection::Descending);
+    m_runDisplay = std::make_unique<WindowRunDisplay>(*m_reportPage, m_document, *m_statusPanel, *m_progressPanel,
+                                                      Timer1, m_services.messages);
+    m_run = new RunController(m_document, m_services.fileSystem, *m_runDisplay, m_services.memoryReserve, this);
+    connect(m_run, &RunController::runEnded, this, &TFormTallyvane::runEnded);
     connectPages();
 
     // A failed settings write ends the creation steps; the window still opens.
     try {
-        LoadSettings();
+        applySettings();
     } catch (const std::exception& error) {
         ShowErrorBox(m_services.messages, QString::fromStdString(error.what()));
         return;
     }
-    TabAbout->setHomeUrl(HomeURL);
+    m_aboutPage->setHomeUrl(HomeUrl);
+    takeCommandLine(commandLine);
+    m_toolbar->showVersion();
+}
 
-    const CommandLine line = ParseCommandLine(arguments);
-    if (!line.options.importFile.empty()) {
-        StartImport = line.options.importFile;
-    } else if (!arguments.empty() && isScanExport(arguments.front())) {
-        StartImport = arguments.front();
-    } else if (!arguments.empty()) {
-        const std::string folder = AbsolutePath(arguments.front());
+void TFormTallyvane::takeCommandLine(const ExportOptions& commandLine)
+{
+    m_commandLineScan = commandLine.scan;
+    m_run->setScanOptions(MergedScanOptions(m_options.scanOptions(), m_commandLineScan));
+    if (!commandLine.importFile.empty()) {
+        m_startImport = commandLine.importFile;
+    } else if (!commandLine.folder.empty() && isScanExport(commandLine.folder)) {
+        m_startImport = commandLine.folder;
+    } else if (!commandLine.folder.empty()) {
+        const std::string folder = AbsolutePath(commandLine.folder);
         if (m_services.fileSystem.isFolder(folder)) {
-            m_run->CurPath = folder;
-            StartPath = folder;
-            TabReport->showFolder(DecodeFileName(folder));
+            m_run->setFolder(folder);
+            m_startPath = folder;
+            m_reportPage->showFolder(DecodeFileName(folder));
         } else {
             m_services.messages.show(QString::fromUtf8(MsgSelectFolder), QString::fromUtf8(MsgCaption),
                                      MessageIcon::Warning);
         }
     }
-    LabVer->setText(ReplaceVersion(LabVer->text(), QString::fromLatin1(ProgramVersion)));
 }
 
-void TFormTallyvane::buildToolbar()
+void TFormTallyvane::buildStatusBar()
 {
-    RzToolbar1 = addToolBar(QStringLiteral("RzToolbar1"));
-    RzToolbar1->setObjectName(QStringLiteral("RzToolbar1"));
-    RzToolbar1->setMovable(false);
-    RzToolbar1->setFloatable(false);
-    RzToolbar1->setIconSize({32, 32});
-    RzToolbar1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    // After the icon size, which resets the toolbar's minimum size.
-    RzToolbar1->setFixedHeight(68);
-    RzToolbar1->toggleViewAction()->setVisible(false);
-
-    const auto addButton = [this](const QString& caption, const QString& name, Picture picture, auto handler) {
-        auto* created = new ToolbarButton(caption, picture, RzToolbar1);
-        created->setObjectName(name);
-        RzToolbar1->addWidget(created);
-        connect(created, &QToolButton::clicked, this, handler);
-        return created;
-    };
-    TBAnalysis = addButton(QStringLiteral("分析(&R)"), QStringLiteral("TBAnalysis"), Picture::Analysis,
-                           &TFormTallyvane::TBAnalysisClick);
-    TBOptions = addButton(QStringLiteral("选项(&A)"), QStringLiteral("TBOptions"), Picture::Options,
-                          &TFormTallyvane::TBOptionsClick);
-    TBAbout = addButton(QStringLiteral("关于(&A)"), QStringLiteral("TBAbout"), Picture::About,
-                        &TFormTallyvane::TBAboutClick);
-    // The three page buttons latch: exactly one is down.
-    auto* pages = new QButtonGroup(this);
-    pages->setExclusive(true);
-    for (QToolButton* page : {TBAnalysis, TBOptions, TBAbout}) {
-        page->setCheckable(true);
-        pages->addButton(page);
-    }
-    TBAnalysis->setChecked(true);
-    RzToolbar1->addSeparator();
-    addButton(QStringLiteral("帮助(&H)"), QStringLiteral("BTNHelp"), Picture::Help, &TFormTallyvane::BTNHelpClick);
-    addButton(QStringLiteral("升级(&U)"), QStringLiteral("BTNUpdate"), Picture::Upgrade, &TFormTallyvane::BTNUpdateClick);
-    addButton(QStringLiteral("主页(&H)"), QStringLiteral("BTNHomePage"), Picture::HomePage,
-              &TFormTallyvane::BTNHomePageClick);
-    RzToolbar1->addSeparator();
-    addButton(QStringLiteral("退出(&E)"), QStringLiteral("TBExit"), Picture::Exit, &TFormTallyvane::TBExitClick);
-
-    auto* spacer = new QWidget(RzToolbar1);
-    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    RzToolbar1->addWidget(spacer);
-    LabVer = MakeLabel(QStringLiteral("版本 $V$"), RzToolbar1, QStringLiteral("LabVer"));
-    LabVer->setFixedWidth(82);
-    LabVer->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    RzToolbar1->addWidget(LabVer);
+    m_statusPanel = new ElidedLabel(this);
+    m_statusPanel->setObjectName(QStringLiteral("spSkinStatusPanel1"));
+    statusBar()->setObjectName(QStringLiteral("AppStatusBar"));
+    statusBar()->setFixedHeight(21);
+    statusBar()->setSizeGripEnabled(true);
+    m_progressPanel = new QLabel(this);
+    m_progressPanel->setObjectName(QStringLiteral("spProgressPanel"));
+    statusBar()->addWidget(m_progressPanel);
+    statusBar()->addWidget(m_statusPanel, 1);
+    connect(&grid(), &ResultGrid::statusTextChanged, m_statusPanel, &QLabel::setText);
+    connect(m_reportPage, &ReportPage::treemapHovered, this, [this](EntryId entry) {
+        if (entry != NoEntry)
+            m_statusPanel->setText(EntryStatusText(m_document.tree(), entry));
+    });
 }
 
 void TFormTallyvane::connectPages()
 {
-    connect(TabReport, &ReportPage::chooseFolderClicked, this, &TFormTallyvane::RzBtnDirectoryClick);
-    connect(TabReport, &ReportPage::runClicked, this, &TFormTallyvane::BTNRunClick);
-    connect(TabReport, &ReportPage::cancelClicked, this, &TFormTallyvane::BTNCancelClick);
+    connect(m_toolbar, &MainToolbar::analysisClicked, this, &TFormTallyvane::TBAnalysisClick);
+    connect(m_toolbar, &MainToolbar::optionsClicked, this, &TFormTallyvane::TBOptionsClick);
+    connect(m_toolbar, &MainToolbar::aboutClicked, this, &TFormTallyvane::TBAboutClick);
+    connect(m_toolbar, &MainToolbar::helpClicked, this, &TFormTallyvane::BTNHelpClick);
+    connect(m_toolbar, &MainToolbar::updateClicked, this, &TFormTallyvane::BTNUpdateClick);
+    connect(m_toolbar, &MainToolbar::homePageClicked, this, &TFormTallyvane::BTNHomePageClick);
+    connect(m_toolbar, &MainToolbar::exitClicked, this, &TFormTallyvane::TBExitClick);
 
-    connect(TabOptions, &OptionsPage::autoAnalyzeClicked, this, [this] { guarded([this] { CBAutoClick(); }); });
-    connect(TabOptions, &OptionsPage::columnClicked, this,
+    connect(m_reportPage, &ReportPage::chooseFolderClicked, this, &TFormTallyvane::RzBtnDirectoryClick);
+    connect(m_reportPage, &ReportPage::runClicked, this, &TFormTallyvane::BTNRunClick);
+    connect(m_reportPage, &ReportPage::cancelClicked, this, &TFormTallyvane::BTNCancelClick);
+
+    connect(m_optionsPage, &OptionsPage::autoAnalyzeClicked, this, [this] { guarded([this] { CBAutoClick(); }); });
+    connect(m_optionsPage, &OptionsPage::columnClicked, this,
             [this](int column) { guarded([this, column] { CB1Click(SaveCodeOfColumn(column)); }); });
-    connect(TabOptions, &OptionsPage::oneFileSystemClicked, this, [this] { guarded([this] { CBOneFileSystemClick(); }); });
-    connect(TabOptions, &OptionsPage::hardLinksClicked, this, [this] { guarded([this] { CBHardLinksClick(); }); });
-    connect(TabOptions, &OptionsPage::excludeEdited, this, [this] { guarded([this] { EDExcludeChange(); }); });
-    connect(TabOptions, &OptionsPage::skinChosen, this,
+    connect(m_optionsPage, &OptionsPage::oneFileSystemClicked, this,
+            [this] { guarded([this] { scanOptionChanged(SaveCodeOneFileSystem); }); });
+    connect(m_optionsPage, &OptionsPage::hardLinksClicked, this,
+            [this] { guarded([this] { scanOptionChanged(SaveCodeHardLinks); }); });
+    connect(m_optionsPage, &OptionsPage::excludeEdited, this,
+            [this] { guarded([this] { scanOptionChanged(SaveCodeExclude); }); });
+    connect(m_optionsPage, &OptionsPage::skinChosen, this,
             [this](int skin) { guarded([this, skin] { RadioButton1Click(skin); }); });
-    connect(TabOptions, &OptionsPage::registerClicked, this, &TFormTallyvane::BTNAddRegClick);
-    connect(TabOptions, &OptionsPage::unregisterClicked, this, &TFormTallyvane::BTNDelRegClick);
+    connect(m_optionsPage, &OptionsPage::registerClicked, this, &TFormTallyvane::BTNAddRegClick);
+    connect(m_optionsPage, &OptionsPage::unregisterClicked, this, &TFormTallyvane::BTNDelRegClick);
 
-    connect(TabAbout, &AboutPage::linkActivated, this, [this](const QString& address) {
+    connect(m_aboutPage, &AboutPage::linkActivated, this, [this](const QString& address) {
         if (m_services.desktop.openUrl(QUrl(address)))
-            TabAbout->markVisited(address);
+            m_aboutPage->markVisited(address);
     });
 }
 
 void TFormTallyvane::buildPopupMenu()
 {
-    PmTree = new QMenu(this);
-    PmTree->setObjectName(QStringLiteral("PmTree"));
+    m_popupMenu = new QMenu(this);
+    m_popupMenu->setObjectName(QStringLiteral("PmTree"));
     const auto item = [this](QMenu* menu, const QString& caption, const QString& name, void (TFormTallyvane::*handler)()) {
         QAction* action = menu->addAction(caption);
         action->setObjectName(name);
         connect(action, &QAction::triggered, this, [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
     };
-    item(PmTree, QStringLiteral("资源管理器(&X)"), QStringLiteral("NRM"), &TFormTallyvane::NRMClick);
-    item(PmTree, QStringLiteral("打开(&O)"), QStringLiteral("NOpen"), &TFormTallyvane::NOpenClick);
-    item(PmTree, QStringLiteral("搜索(&S)..."), QStringLiteral("NSerch"), &TFormTallyvane::NSerchClick);
-    item(PmTree, QStringLiteral("属性(&R)"), QStringLiteral("NProperty"), &TFormTallyvane::NPropertyClick);
-    PmTree->addSeparator();
-    item(PmTree, QStringLiteral("当前文件夹内最大文件(&M)"), QStringLiteral("NFindMax"), &TFormTallyvane::NFindMaxClick);
-    PmTree->addSeparator();
-    item(PmTree, QStringLiteral("当前文件夹全部展开(&E)"), QStringLiteral("NExp"), &TFormTallyvane::NExpClick);
-    item(PmTree, QStringLiteral("当前文件夹全部收起(&C)"), QStringLiteral("NCollapse"), &TFormTallyvane::NCollapseClick);
-    PmTree->addSeparator();
-    item(PmTree, QStringLiteral("行数(&N)"), QStringLiteral("NCount"), &TFormTallyvane::NCountClick);
-    QMenu* exports = PmTree->addMenu(QStringLiteral("导出"));
+    item(m_popupMenu, QStringLiteral("资源管理器(&X)"), QStringLiteral("NRM"), &TFormTallyvane::NRMClick);
+    item(m_popupMenu, QStringLiteral("打开(&O)"), QStringLiteral("NOpen"), &TFormTallyvane::NOpenClick);
+    item(m_popupMenu, QStringLiteral("搜索(&S)..."), QStringLiteral("NSerch"), &TFormTallyvane::NSerchClick);
+    item(m_popupMenu, QStringLiteral("属性(&R)"), QStringLiteral("NProperty"), &TFormTallyvane::NPropertyClick);
+    m_popupMenu->addSeparator();
+    item(m_popupMenu, QStringLiteral("当前文件夹内最大文件(&M)"), QStringLiteral("NFindMax"), &TFormTallyvane::NFindMaxClick);
+    m_popupMenu->addSeparator();
+    item(m_popupMenu, QStringLiteral("当前文件夹全部展开(&E)"), QStringLiteral("NExp"), &TFormTallyvane::NExpClick);
+    item(m_popupMenu, QStringLiteral("当前文件夹全部收起(&C)"), QStringLiteral("NCollapse"), &TFormTallyvane::NCollapseClick);
+    m_popupMenu->addSeparator();
+    item(m_popupMenu, QStringLiteral("行数(&N)"), QStringLiteral("NCount"), &TFormTallyvane::NCountClick);
+    QMenu* exports = m_popupMenu->addMenu(QStringLiteral("导出"));
     exports->setObjectName(QStringLiteral("Export1"));
     item(exports, QStringLiteral("网页(html)"), QStringLiteral("Html1"), &TFormTallyvane::Html1Click);
     item(exports, QStringLiteral("富文本(RTF)"), QStringLiteral("Rtf1"), &TFormTallyvane::Rtf1Click);
@@ -262,8 +232,8 @@ void TFormTallyvane::BTNRunClick()
 
 void TFormTallyvane::runEnded(bool closeNow)
 {
-    if (RzPageControlMain->currentWidget() != TabReport)
-        RzPageControlMain->setCurrentWidget(TabReport);
+    if (m_pages->currentWidget() != m_reportPage)
+        m_pages->setCurrentWidget(m_reportPage);
     if (closeNow) {
         m_closeAfterRun = true;
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
@@ -299,15 +269,15 @@ void TFormTallyvane::closeEvent(QCloseEvent* event)
 
 void TFormTallyvane::FormActivate()
 {
-    if (!StartImport.empty()) {
-        QMetaObject::invokeMethod(this, [this, path = std::move(StartImport)] { importScan(path); },
+    if (!m_startImport.empty()) {
+        QMetaObject::invokeMethod(this, [this, path = std::move(m_startImport)] { m_run->startImport(path); },
                                   Qt::QueuedConnection);
-        StartImport.clear();
+        m_startImport.clear();
         return;
     }
-    if (StartPath.empty())
+    if (m_startPath.empty())
         return;
-    StartPath.clear();
+    m_startPath.clear();
     // Run once the window is up, not inside the event that showed it.
     QMetaObject::invokeMethod(this, &TFormTallyvane::BTNRunClick, Qt::QueuedConnection);
 }
@@ -331,16 +301,15 @@ void TFormTallyvane::showEvent(QShowEvent* event)
 
 void TFormTallyvane::RzBtnDirectoryClick()
 {
-    const std::optional<QString> chosen = m_services.folderPicker.pickFolder(this, TabReport->folderText());
+    const std::optional<QString> chosen = m_services.folderPicker.pickFolder(this, m_reportPage->folderText());
     if (!chosen)
         return;
-    QCoreApplication::processEvents();
     const std::string folder = EncodeFileName(*chosen);
     if (!folder.empty() && m_services.fileSystem.isFolder(folder)) {
-        if (Options.AutoAnalyze && m_run->refuseWhileBusy())
+        if (m_options.AutoAnalyze && m_run->refuseWhileBusy())
             return;
         chooseFolder(folder);
-        if (Options.AutoAnalyze)
+        if (m_options.AutoAnalyze)
             BTNRunClick();
     } else {
         m_services.messages.show(QString::fromUtf8(MsgSelectFolder), QString::fromUtf8(MsgCaption),
@@ -350,8 +319,8 @@ void TFormTallyvane::RzBtnDirectoryClick()
 
 void TFormTallyvane::chooseFolder(const std::string& path)
 {
-    m_run->CurPath = path;
-    TabReport->showFolder(DecodeFileName(path));
+    m_run->setFolder(path);
+    m_reportPage->showFolder(DecodeFileName(path));
 }
 
 bool TFormTallyvane::WMDropFiles(const std::vector<std::string>& droppedPaths)
@@ -362,22 +331,17 @@ bool TFormTallyvane::WMDropFiles(const std::vector<std::string>& droppedPaths)
     if (!path.empty() && isScanExport(path)) {
         if (m_run->refuseWhileBusy())
             return false;
-        QMetaObject::invokeMethod(this, [this, path] { importScan(path); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, [this, path] { m_run->startImport(path); }, Qt::QueuedConnection);
         return true;
     }
     if (path.empty() || !m_services.fileSystem.isFolder(path))
         return false;
     if (m_run->refuseWhileBusy())
         return false;
-    m_run->CurPath = path;
+    m_run->setFolder(path);
     // The drop ends before the analysis starts, so the program that dragged is not kept waiting.
     QMetaObject::invokeMethod(this, &TFormTallyvane::BTNRunClick, Qt::QueuedConnection);
     return true;
-}
-
-void TFormTallyvane::importScan(const std::string& path)
-{
-    m_run->startImport(path);
 }
 
 bool TFormTallyvane::isScanExport(const std::string& path) const
@@ -441,17 +405,17 @@ void TFormTallyvane::dropEvent(QDropEvent* event)
 
 void TFormTallyvane::TBAnalysisClick()
 {
-    RzPageControlMain->setCurrentWidget(TabReport);
+    m_pages->setCurrentWidget(m_reportPage);
 }
 
 void TFormTallyvane::TBOptionsClick()
 {
-    RzPageControlMain->setCurrentWidget(TabOptions);
+    m_pages->setCurrentWidget(m_optionsPage);
 }
 
 void TFormTallyvane::TBAboutClick()
 {
-    RzPageControlMain->setCurrentWidget(TabAbout);
+    m_pages->setCurrentWidget(m_aboutPage);
 }
 
 void TFormTallyvane::BTNHelpClick()
@@ -461,12 +425,12 @@ void TFormTallyvane::BTNHelpClick()
 
 void TFormTallyvane::BTNUpdateClick()
 {
-    m_services.desktop.openUrl(QUrl(UpdateURL));
+    m_services.desktop.openUrl(QUrl(UpdateUrl));
 }
 
 void TFormTallyvane::BTNHomePageClick()
 {
-    m_services.desktop.openUrl(QUrl(HomeURL));
+    m_services.desktop.openUrl(QUrl(HomeUrl));
 }
 
 void TFormTallyvane::TBExitClick()
@@ -551,30 +515,28 @@ IniFile TFormTallyvane::settingsFile() const
     return IniFile(m_services.settingsPath);
 }
 
-void TFormTallyvane::LoadSettings()
+void TFormTallyvane::applySettings()
 {
-    Options = Settings::load(settingsFile());
     for (int column = 1; column <= Settings::ColumnCount; ++column)
-        grid().SetColumnVisible(column, Options.ColShow[column - 1]);
-    m_skins.applySkin(Options.hasStoredSkin() ? Options.SkinNo : 1);
+        grid().SetColumnVisible(column, m_options.ColShow[column - 1]);
+    m_skins.applySkin(m_options.hasStoredSkin() ? m_options.SkinNo : 1);
 
     // The page takes the settings without running its handlers; what their runs would have
     // written back, differing from the page as created, is written here in the same order.
-    TabOptions->apply(Options);
-    m_run->setScanOptions(Options.scanOptions());
-    for (const int code : Options.startWriteBacks())
+    m_optionsPage->apply(m_options);
+    for (const int code : m_options.startWriteBacks())
         SaveSetting(code);
 }
 
 void TFormTallyvane::SaveSetting(int code)
 {
     IniFile file = settingsFile();
-    Options.save(file, code);
+    m_options.save(file, code);
 }
 
 void TFormTallyvane::CBAutoClick()
 {
-    Options.AutoAnalyze = TabOptions->autoAnalyzeChecked();
+    m_options.AutoAnalyze = m_optionsPage->autoAnalyzeChecked();
     SaveSetting(SaveCodeAuto);
 }
 
@@ -582,38 +544,26 @@ void TFormTallyvane::CB1Click(int tag)
 {
     const int column = tag - 1;
     if (column >= 1 && column <= Settings::ColumnCount) {
-        Options.ColShow[column - 1] = TabOptions->columnChecked(column);
-        grid().SetColumnVisible(column, Options.ColShow[column - 1]);
+        m_options.ColShow[column - 1] = m_optionsPage->columnChecked(column);
+        grid().SetColumnVisible(column, m_options.ColShow[column - 1]);
     }
     SaveSetting(tag);
 }
 
-void TFormTallyvane::CBOneFileSystemClick()
+void TFormTallyvane::scanOptionChanged(int code)
 {
-    Options.OneFileSystem = TabOptions->oneFileSystemChecked();
-    m_run->setScanOptions(Options.scanOptions());
-    SaveSetting(SaveCodeOneFileSystem);
-}
-
-void TFormTallyvane::CBHardLinksClick()
-{
-    Options.HardLinksOnce = TabOptions->hardLinksOnceChecked();
-    m_run->setScanOptions(Options.scanOptions());
-    SaveSetting(SaveCodeHardLinks);
-}
-
-void TFormTallyvane::EDExcludeChange()
-{
-    Options.Exclude = TabOptions->excludeText();
-    m_run->setScanOptions(Options.scanOptions());
-    SaveSetting(SaveCodeExclude);
+    m_options.OneFileSystem = m_optionsPage->oneFileSystemChecked();
+    m_options.HardLinksOnce = m_optionsPage->hardLinksOnceChecked();
+    m_options.Exclude = m_optionsPage->excludeText();
+    m_run->setScanOptions(MergedScanOptions(m_options.scanOptions(), m_commandLineScan));
+    SaveSetting(code);
 }
 
 void TFormTallyvane::RadioButton1Click(int tag)
 {
     if (SkinEngine::isSkin(tag))
         m_skins.applySkin(tag);
-    Options.SkinNo = tag;
+    m_options.SkinNo = tag;
     SaveSetting(SaveCodeSkin);
 }
 

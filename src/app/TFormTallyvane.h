@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "analysis/AnalysisRun.h"
-#include "analysis/EntryTree.h"
+#include "analysis/EntryDocument.h"
+#include "analysis/ScanOptions.h"
 #include "app/Settings.h"
 #include "app/SkinEngine.h"
 #include "app/WindowServices.h"
@@ -17,31 +17,35 @@
 class QLabel;
 class QMenu;
 class QStackedWidget;
-class QToolBar;
-class QToolButton;
 
 namespace tallyvane {
 
 class AboutPage;
 class ElidedLabel;
 class EntryCommands;
+class MainToolbar;
 class OptionsPage;
 class ReportPage;
 class ResultGrid;
+class RunController;
 class TImageListEx;
 class WindowRunDisplay;
+struct ExportOptions;
 
 // The program's one window: toolbar, the report page with the result grid, the pie chart and
 // the volume summary, the options page, the about page and the status bar.
 //
 // The handlers keep the names and the order of steps of the program's design and forward to
-// the code that does the work: the analysis run, the entry commands, the settings and the pages.
+// the code that does the work: the run controller, the entry commands, the settings and the
+// pages. The document holds the analysed tree; every view follows it.
 class TFormTallyvane final : public QMainWindow {
     Q_OBJECT
 
 public:
-    // arguments: the program's arguments after its own name, as bytes; the first may name a folder.
-    TFormTallyvane(WindowServices services, const std::vector<std::string>& arguments, QWidget* parent = nullptr);
+    // settings: as read at start. commandLine: what the program was started with; its folder
+    // (bytes) is analysed, or its ncdu export imported, once the window shows.
+    TFormTallyvane(WindowServices services, Settings settings, const ExportOptions& commandLine,
+                   QWidget* parent = nullptr);
     ~TFormTallyvane() override;
 
     // The analysis run.
@@ -56,8 +60,6 @@ public:
     // Paths as bytes; only the first counts. True when the drop was taken: its first item is a
     // folder or a scan to import, and no analysis was running.
     bool WMDropFiles(const std::vector<std::string>& droppedPaths);
-    // Shows the ncdu export at path as if its folder had been analysed here.
-    void importScan(const std::string& path);
 
     // Toolbar.
     void TBAnalysisClick();
@@ -86,24 +88,17 @@ public:
     void BTNDelRegClick();
 
     // Settings.
-    void LoadSettings();
     void SaveSetting(int code);
     void CBAutoClick();
     void CB1Click(int tag);
-    // The scan options take effect at the next scan.
-    void CBOneFileSystemClick();
-    void CBHardLinksClick();
-    void EDExcludeChange();
     void RadioButton1Click(int tag);
 
-    AnalysisRun& run() { return *m_run; }
+    RunController& run() { return *m_run; }
     ResultGrid& grid();
-
-    std::string StartPath; // the command-line folder, analysed once the window shows
-    std::string StartImport; // the command-line ncdu export, imported once the window shows
-    Settings Options;      // AutoAnalyze, ColShow1 to ColShow6, SkinNo
-    QString HomeURL;
-    QString UpdateURL;
+    const EntryDocument& document() const { return m_document; }
+    const Settings& options() const { return m_options; }
+    // Whether a command-line folder or export still waits for the window to show.
+    bool hasStartWork() const { return !m_startPath.empty() || !m_startImport.empty(); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -114,10 +109,14 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    void FormCreate(const std::vector<std::string>& arguments);
-    void buildToolbar();
+    void FormCreate(const ExportOptions& commandLine);
+    void buildStatusBar();
     void buildPopupMenu();
     void connectPages();
+    void applySettings();
+    void takeCommandLine(const ExportOptions& commandLine);
+    // A scan option changed on the options page: it takes effect at the next scan.
+    void scanOptionChanged(int code);
     void runEnded(bool closeNow);
     void chooseFolder(const std::string& path);
     // True for a file that is not a folder and is named like an ncdu export (".json").
@@ -128,27 +127,27 @@ private:
     IniFile settingsFile() const;
 
     WindowServices m_services;
+    Settings m_options;
     SkinEngine m_skins;
-    EntryTree m_tree;
-    std::unique_ptr<TImageListEx> IconList;
+    EntryDocument m_document;
+    std::unique_ptr<TImageListEx> m_iconList;
     std::unique_ptr<EntryCommands> m_commands;
     std::unique_ptr<WindowRunDisplay> m_runDisplay;
-    std::unique_ptr<AnalysisRun> m_run;
+    RunController* m_run = nullptr;
+    std::string m_startPath;       // the command-line folder, analysed once the window shows
+    std::string m_startImport;     // the command-line ncdu export, imported once the window shows
+    ScanOptions m_commandLineScan; // what the command line adds to the settings' scan options
     bool m_closeAfterRun = false;
     bool m_activated = false;
 
-    QToolBar* RzToolbar1 = nullptr;
-    QToolButton* TBAnalysis = nullptr;
-    QToolButton* TBOptions = nullptr;
-    QToolButton* TBAbout = nullptr;
-    QLabel* LabVer = nullptr;
-    QStackedWidget* RzPageControlMain = nullptr;
-    ReportPage* TabReport = nullptr;
-    OptionsPage* TabOptions = nullptr;
-    AboutPage* TabAbout = nullptr;
-    ElidedLabel* spSkinStatusPanel1 = nullptr;
-    QLabel* spProgressPanel = nullptr; // the share done and the time left, beside the folder being read
-    QMenu* PmTree = nullptr;
+    MainToolbar* m_toolbar = nullptr;
+    QStackedWidget* m_pages = nullptr;
+    ReportPage* m_reportPage = nullptr;
+    OptionsPage* m_optionsPage = nullptr;
+    AboutPage* m_aboutPage = nullptr;
+    ElidedLabel* m_statusPanel = nullptr;
+    QLabel* m_progressPanel = nullptr; // the share done and the time left, beside the folder being read
+    QMenu* m_popupMenu = nullptr;
     QTimer Timer1;
 };
 

@@ -5,6 +5,7 @@
 #include "app/Settings.h"
 #include "app/TFormTallyvane.h"
 #include "app/TallyvaneApplication.h"
+#include "cli/ExportCommand.h"
 #include "commands/MessageBoxes.h"
 #include "commands/SaveDialog.h"
 #include "platform/Desktop.h"
@@ -41,7 +42,9 @@ QString helpPagePath()
 
 } // namespace
 
-extern "C" __attribute__((visibility("default"))) int tallyvaneWindowMain(int argc, char* argv[])
+// commandLine: the program's arguments as main() read them; the window reads none itself.
+extern "C" __attribute__((visibility("default"))) int tallyvaneWindowMain(int argc, char* argv[],
+                                                                         const ExportOptions* commandLine)
 {
     TallyvaneApplication application(argc, argv);
     // The program speaks Chinese; Qt's own buttons and dialogs follow when their texts exist.
@@ -50,8 +53,10 @@ extern "C" __attribute__((visibility("default"))) int tallyvaneWindowMain(int ar
         QCoreApplication::installTranslator(&qtTexts);
     QtMessageBoxes messages;
     application.setErrorBoxes(&messages);
-    const Settings settings = Settings::load(IniFile(SettingsPath()));
-    PosixFileSystem fileSystem({.threads = static_cast<unsigned>(settings.ScanThreads)});
+    Settings settings = Settings::load(IniFile(SettingsPath()));
+    // The command line's thread count for this session, else the settings'.
+    const unsigned threads = commandLine->threads ? commandLine->threads : static_cast<unsigned>(settings.ScanThreads);
+    PosixFileSystem fileSystem({.threads = threads});
     PosixFileFacts fileFacts;
     PosixVolumeQueries volumes;
     QtFolderPicker folderPicker;
@@ -61,8 +66,7 @@ extern "C" __attribute__((visibility("default"))) int tallyvaneWindowMain(int ar
     WindowServices services{fileSystem, fileFacts, volumes, SystemIcons(), messages, folderPicker, saveDialog, desktop,
                             memoryReserve, SettingsPath(), helpPagePath(), UserDataHome()};
 
-    // The folder's bytes as the system gave them: a name that is not valid UTF-8 still names it.
-    TFormTallyvane form(services, std::vector<std::string>(argv + 1, argv + argc));
+    TFormTallyvane form(services, std::move(settings), *commandLine);
     messages.setOwner(&form);
     form.resize(848, 605);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {

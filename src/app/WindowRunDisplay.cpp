@@ -1,44 +1,31 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/WindowRunDisplay.h"
 
+#include "analysis/EntryDocument.h"
 #include "app/ReportPage.h"
-#include "commands/EntryCommands.h"
 #include "commands/MessageBoxes.h"
 #include "platform/FileNames.h"
-#include "platform/MemoryReserve.h"
 #include "presentation/ElapsedTime.h"
 #include "presentation/MessageTexts.h"
 #include "presentation/ScanTexts.h"
 #include "presentation/VolumeSummary.h"
 #include "views/ResultGrid.h"
 
-#include <QCoreApplication>
 #include <QLabel>
 #include <QTimer>
 
-#include <new>
-
 namespace tallyvane {
 
-WindowRunDisplay::WindowRunDisplay(ReportPage& page, QLabel& statusPanel, QLabel& progressPanel, QTimer& timer,
-                                   MessageBoxes& messages, EntryCommands& commands, MemoryReserve& reserve,
-                                   std::function<void(bool)> runEnded)
-    : m_page(page), m_statusPanel(statusPanel), m_progressPanel(progressPanel), m_timer(timer),
-      m_messages(messages), m_commands(commands), m_reserve(reserve), m_runEnded(std::move(runEnded))
+WindowRunDisplay::WindowRunDisplay(ReportPage& page, const EntryDocument& document, QLabel& statusPanel,
+                                   QLabel& progressPanel, QTimer& timer, MessageBoxes& messages)
+    : m_page(page), m_document(document), m_statusPanel(statusPanel), m_progressPanel(progressPanel),
+      m_timer(timer), m_messages(messages)
 {
-    m_sincePump.start();
     m_progressPanel.hide();
-}
-
-void WindowRunDisplay::holdReserve()
-{
-    if (!m_reserve.hold())
-        throw std::bad_alloc();
 }
 
 void WindowRunDisplay::showMessage(RunMessage message, const std::string& path)
 {
-    m_reserve.release();
     const QString caption = QString::fromUtf8(MsgCaption);
     switch (message) {
     case RunMessage::Busy:
@@ -57,47 +44,6 @@ void WindowRunDisplay::showMessage(RunMessage message, const std::string& path)
     }
 }
 
-void WindowRunDisplay::pumpMessages(AnalysisRun& run)
-{
-    if (m_sincePump.elapsed() < PumpInterval)
-        return;
-    m_reserve.release();
-    publish(run);
-    QCoreApplication::processEvents();
-    m_sincePump.restart();
-    holdReserve();
-}
-
-void WindowRunDisplay::showScanFinished(AnalysisRun& run)
-{
-    m_reserve.release();
-    publish(run);
-    showProgress({});
-}
-
-void WindowRunDisplay::showProgress(const QString& text)
-{
-    if (text == m_progressPanel.text())
-        return;
-    m_progressPanel.setText(text);
-    m_progressPanel.setVisible(!text.isEmpty());
-}
-
-void WindowRunDisplay::publish(AnalysisRun& run)
-{
-    const std::optional<ScanProgress> progress = run.progress();
-    showProgress(progress ? ScanProgressText(*progress) : QString());
-    if (run.ScanCount != m_shownCount) {
-        m_shownCount = run.ScanCount;
-        m_page.showCount(m_shownCount);
-    }
-    const EntryId folder = run.currentFolder();
-    if (folder != NoEntry && folder != m_shownFolder) {
-        m_shownFolder = folder;
-        m_statusPanel.setText(DecodeFileName(run.tree().EntryPath(folder)));
-    }
-}
-
 bool WindowRunDisplay::confirmExit()
 {
     return m_messages.askYesNo(QString::fromUtf8(MsgExit), QString::fromUtf8(ProgramCaption));
@@ -109,61 +55,74 @@ void WindowRunDisplay::showRunStarted()
     m_page.showVolume({});
     m_page.setScanning(true);
     m_shownCount = 0;
-    m_shownFolder = NoEntry;
-    showProgress({});
+    m_shownFolder.clear();
+    showEstimate({});
     m_page.showCount(0);
     m_page.showElapsed(QStringLiteral("0"));
-    QCoreApplication::processEvents();
     m_timer.start();
 }
 
 void WindowRunDisplay::showVolume(const std::string& path)
 {
-    // A run begins only with the room it will hold back while it scans.
-    holdReserve();
-    m_reserve.release();
-    m_commands.setImportedScan(false);
     m_page.showVolume(path);
-}
-
-void WindowRunDisplay::showImportedScan(const ImportedScan& scan)
-{
-    m_reserve.release();
-    m_commands.setImportedScan(true);
-    m_page.showImportSummary(SummariseImport(scan));
-}
-
-void WindowRunDisplay::showImportFailed(const std::string& path, const std::string& reason)
-{
-    m_reserve.release();
-    m_messages.show(QString::fromUtf8(MsgImportError) + DecodeFileName(path) + QLatin1Char('\r')
-                        + QString::fromStdString(reason),
-                    QString::fromUtf8(MsgCaption), MessageIcon::Error);
 }
 
 void WindowRunDisplay::showTreeEmptying()
 {
-    // The search window's results name entries of the tree about to go.
-    m_commands.forgetEntries();
     m_page.setTreemapScanning(true);
-    ResultGrid& grid = m_page.grid();
-    grid.BeginGridUpdate();
-    grid.ClearEntries();
-    holdReserve();
+    m_page.grid().BeginGridUpdate();
 }
 
-void WindowRunDisplay::showTreeFilled(EntryId root)
+void WindowRunDisplay::showProgress(const RunProgress& progress)
 {
-    m_reserve.release();
+    showEstimate(progress.estimate ? ScanProgressText(*progress.estimate) : QString());
+    if (progress.entries != m_shownCount) {
+        m_shownCount = progress.entries;
+        m_page.showCount(static_cast<std::int32_t>(m_shownCount));
+    }
+    if (!progress.folder.empty() && progress.folder != m_shownFolder) {
+        m_shownFolder = progress.folder;
+        m_statusPanel.setText(DecodeFileName(m_shownFolder));
+    }
+}
+
+void WindowRunDisplay::showEstimate(const QString& text)
+{
+    if (text == m_progressPanel.text())
+        return;
+    m_progressPanel.setText(text);
+    m_progressPanel.setVisible(!text.isEmpty());
+}
+
+void WindowRunDisplay::stopElapsed()
+{
+    m_timer.stop();
+    showEstimate({});
+}
+
+void WindowRunDisplay::showTreeFilled()
+{
     ResultGrid& grid = m_page.grid();
-    if (root != NoEntry) {
-        m_page.showFolderChart(grid.tree(), root);
+    if (const EntryId root = m_document.root(); root != NoEntry) {
+        m_page.showFolderChart(m_document.tree(), root);
         grid.SelectEntry(root);
         grid.ExpandEntry(root);
         grid.FocusEntry(root);
     }
     grid.EndGridUpdate();
     m_page.setTreemapScanning(false);
+}
+
+void WindowRunDisplay::showImportedScan(const ImportedScan& scan)
+{
+    m_page.showImportSummary(SummariseImport(scan));
+}
+
+void WindowRunDisplay::showImportFailed(const std::string& path, const std::string& reason)
+{
+    m_messages.show(QString::fromUtf8(MsgImportError) + DecodeFileName(path) + QLatin1Char('\r')
+                        + QString::fromStdString(reason),
+                    QString::fromUtf8(MsgCaption), MessageIcon::Error);
 }
 
 void WindowRunDisplay::showRunOutcome(bool cancelled)
@@ -180,12 +139,6 @@ void WindowRunDisplay::showStopped()
 void WindowRunDisplay::showElapsed(std::int32_t seconds)
 {
     m_page.showElapsed(ElapsedTimeText(seconds, QString::fromUtf8(MsgMinutes), QString::fromUtf8(MsgSeconds)));
-}
-
-void WindowRunDisplay::showRunEnded(bool closeNow)
-{
-    m_reserve.release();
-    m_runEnded(closeNow);
 }
 
 } // namespace tallyvane

@@ -3,74 +3,74 @@
 
 #include "analysis/AnalysisRun.h"
 
-#include <QElapsedTimer>
+#include <QString>
 
-#include <functional>
+#include <cstdint>
+#include <string>
 
 class QLabel;
 class QTimer;
 
 namespace tallyvane {
 
-class EntryCommands;
-class MemoryReserve;
+class EntryDocument;
 class MessageBoxes;
 class ReportPage;
 
-// The window's side of an analysis run: the report page's controls and texts, the grid, the
-// status panel, the elapsed-time timer and the message boxes.
-//
-// The scan calls the pump once per record; the pump processes the window's events when it last
-// did so more than a moment ago, then shows the entries found and the folder being read as they
-// are at that moment. What the user sees is the same as one update per record, at a fraction of
-// the cost.
-//
-// While the scan fills the tree it holds a memory reserve, which the window gets back whenever
-// it works: when memory runs short, the scan fails for want of it (and the run says so) before
-// the toolkit does, halfway through drawing something.
-class WindowRunDisplay final : public AnalysisDisplay {
-public:
-    static constexpr int PumpInterval = 15; // milliseconds
+// Why a run did not start, or what went wrong in it.
+enum class RunMessage {
+    Busy,         // a run is going on; it must be cancelled first
+    SelectFolder, // no folder was chosen
+    OpenError,    // the folder cannot be opened (path: the folder)
+    ScanError,    // the scan failed, in practice for want of memory (path: the folder, with a separator)
+};
 
-    // runEnded: called when a run is over, with true when the window is to close now.
+// What the window shows of a run: the report page's controls and texts, the grid's update
+// block and the root it shows at the end, the status panel, the elapsed-time timer and the
+// message boxes. It decides nothing; RunController tells it what to show when.
+class WindowRunDisplay final {
+public:
     // progressPanel shows how far a scan of a file system's top has come, beside statusPanel's
     // folder being read, and is hidden whenever there is nothing to tell.
-    WindowRunDisplay(ReportPage& page, QLabel& statusPanel, QLabel& progressPanel, QTimer& timer,
-                     MessageBoxes& messages, EntryCommands& commands, MemoryReserve& reserve,
-                     std::function<void(bool)> runEnded);
+    WindowRunDisplay(ReportPage& page, const EntryDocument& document, QLabel& statusPanel, QLabel& progressPanel,
+                     QTimer& timer, MessageBoxes& messages);
 
-    void showMessage(RunMessage message, const std::string& path) override;
-    void pumpMessages(AnalysisRun& run) override;
-    void showScanFinished(AnalysisRun& run) override;
-    bool confirmExit() override;
-    void showRunStarted() override;
-    void showVolume(const std::string& path) override;
-    void showImportedScan(const ImportedScan& scan) override;
-    void showImportFailed(const std::string& path, const std::string& reason) override;
-    void showTreeEmptying() override;
-    void showTreeFilled(EntryId root) override;
-    void showRunOutcome(bool cancelled) override;
-    void showStopped() override;
-    void showElapsed(std::int32_t seconds) override;
-    void showRunEnded(bool closeNow) override;
+    void showMessage(RunMessage message, const std::string& path);
+    // Asked before the program closes while no scan needs cancelling first; true to close.
+    bool confirmExit();
+    // A run begins: the controls switch to scanning, the counts read 0 and the elapsed time
+    // starts.
+    void showRunStarted();
+    // The volume holding path is about to be scanned; empty clears the summary.
+    void showVolume(const std::string& path);
+    // The tree is about to be replaced: the grid holds its updates and the treemap waits.
+    void showTreeEmptying();
+    void showProgress(const RunProgress& progress);
+    // The elapsed time stops: the work is over.
+    void stopElapsed();
+    // The new tree is in place: its root is shown selected, expanded and focused, with its
+    // chart, and the grid's update block closes.
+    void showTreeFilled();
+    // The tree shown comes from an import of this scan, not from this machine's files.
+    void showImportedScan(const ImportedScan& scan);
+    // The import of the file at path failed for the reason given.
+    void showImportFailed(const std::string& path, const std::string& reason);
+    void showRunOutcome(bool cancelled);
+    // The controls are back at rest and the elapsed time stops.
+    void showStopped();
+    void showElapsed(std::int32_t seconds);
 
 private:
-    void publish(AnalysisRun& run);
-    void showProgress(const QString& text);
-    // Throws std::bad_alloc when the reserve cannot be had: the scan fails as if it had run out.
-    void holdReserve();
+    void showEstimate(const QString& text);
 
     ReportPage& m_page;
+    const EntryDocument& m_document;
     QLabel& m_statusPanel;
     QLabel& m_progressPanel;
     QTimer& m_timer;
     MessageBoxes& m_messages;
-    EntryCommands& m_commands;
-    MemoryReserve& m_reserve;
-    std::function<void(bool)> m_runEnded;
-    QElapsedTimer m_sincePump;
-    EntryId m_shownFolder = NoEntry;
-    std::int32_t m_shownCount = 0;
+    std::uint32_t m_shownCount = 0;
+    std::string m_shownFolder;
 };
 
 } // namespace tallyvane

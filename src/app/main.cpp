@@ -16,9 +16,9 @@ using namespace tallyvane;
 namespace {
 
 // The window lives in a module of its own (see WindowProgram.cpp), loaded only here.
-int runWindow(int argc, char* argv[])
+int runWindow(char* argv[], const ExportOptions& commandLine)
 {
-    using WindowMain = int (*)(int, char*[]);
+    using WindowMain = int (*)(int, char*[], const ExportOptions*);
     std::string error;
     const auto windowMain = reinterpret_cast<WindowMain>(LoadModuleFunction(
         ModuleCandidates(ExecutableFolder(), "tallyvane-window.so"), "tallyvaneWindowMain", error));
@@ -26,7 +26,9 @@ int runWindow(int argc, char* argv[])
         std::fprintf(stderr, "tallyvane: cannot start the window: %s\n", TerminalText(error).c_str());
         return 1;
     }
-    return windowMain(argc, argv);
+    // Only the program's name reaches the toolkit: the arguments are read, once, here.
+    int windowArgc = 1;
+    return windowMain(windowArgc, argv, &commandLine);
 }
 
 } // namespace
@@ -54,5 +56,5 @@ int main(int argc, char* argv[])
     case CommandLine::Action::Window:
         break;
     }
-    return runWindow(argc, argv);
+    return runWindow(argv, line.options);
 }

@@ -1,15 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/ExportCommand.h"
 
+#include "cli/TerminalProgress.h"
 #include "cli/TerminalText.h"
+
+#include "analysis/AnalysisThread.h"
 
 #include "platform/AtomicFile.h"
 #include "report/GridReport.h"
 
 #include <charconv>
+#include <chrono>
+#include <condition_variable>
 #include <fstream>
 #include <memory>
+#include <mutex>
 #include <new>
+#include <optional>
 
 namespace tallyvane {
 namespace {
@@ -50,12 +57,38 @@ bool readExcludeFile(const std::string& path, std::vector<std::string>& patterns
 }
 
 // A scan nobody watches and nobody stops.
-class QuietDisplay final : public AnalysisDisplay {
-public:
-    void showMessage(RunMessage, const std::string&) override {}
-    void pumpMessages(AnalysisRun&) override {}
-    void showScanFinished(AnalysisRun&) override {}
-};
+// Runs request on a thread of its own while this one draws the progress every tenth of a second
+// and stops the run as soon as the user interrupts the program.
+RunResult runWatched(FileSystem& fileSystem, RunRequest request, ExportEnvironment& environment)
+{
+    using Clock = std::chrono::steady_clock;
+    static constexpr auto Poll = std::chrono::milliseconds(20);
+    static constexpr int PollsPerDraw = 5;
+
+    std::mutex lock;
+    std::condition_variable finishedSignal;
+    std::optional<RunResult> finished;
+    AnalysisThread thread(fileSystem);
+    thread.start(std::move(request), [&](RunResult result) {
+        const std::lock_guard guard(lock);
+        finished = std::move(result);
+        finishedSignal.notify_one();
+    });
+    const Clock::time_point start = Clock::now();
+    std::unique_lock guard(lock);
+    for (int polls = 1; !finishedSignal.wait_for(guard, Poll, [&] { return finished.has_value(); }); ++polls) {
+        if (environment.interrupted && environment.interrupted())
+            thread.stop();
+        if (environment.progress && polls % PollsPerDraw == 0)
+            environment.progress->draw(thread.progress(),
+                                       std::chrono::duration<double>(Clock::now() - start).count());
+    }
+    guard.unlock();
+    thread.reap();
+    if (environment.progress)
+        environment.progress->clear();
+    return std::move(*finished);
+}
 
 class StreamSink final : public ReportSink {
 public:
@@ -251,10 +284,10 @@ int RunExport(const ExportOptions& options, ExportEnvironment& environment)
     };
     FileSystem& fileSystem = environment.fileSystem;
     const bool importing = !options.importFile.empty();
-    std::unique_ptr<FileImportInput> input;
+    std::shared_ptr<ImportInput> input;
     if (importing) {
         try {
-            input = std::make_unique<FileImportInput>(options.importFile);
+            input = std::make_shared<FileImportInput>(options.importFile);
         } catch (const ImportError& error) {
             return fail("cannot import '" + options.importFile + "': " + error.reason());
         }
@@ -273,24 +306,24 @@ int RunExport(const ExportOptions& options, ExportEnvironment& environment)
         return fail(error.what());
     }
 
-    QuietDisplay quiet;
-    EntryTree tree;
-    AnalysisRun run(tree, fileSystem, environment.progress ? *environment.progress : quiet);
-    run.setScanOptions(options.scan);
+    RunRequest request;
+    request.source = importing ? RunRequest::Source::Import : RunRequest::Source::Folder;
+    request.path = importing ? options.importFile : options.folder;
+    request.input = std::move(input);
+    request.options = options.scan;
     // The report shows no folder below the depth limit: their children need no order.
-    run.setSortOrder(SortKey::Size, SortDirection::Descending, options.maxDepth);
-    ImportResult imported;
-    if (importing)
-        imported = run.ImportScan(*input);
-    switch (importing ? imported.outcome : run.AnalyzeFolder(options.folder)) {
+    request.sortDepthLimit = options.maxDepth;
+    const RunResult result = runWatched(fileSystem, std::move(request), environment);
+    const EntryTree& tree = *result.tree;
+    switch (result.outcome) {
     case ScanOutcome::Complete:
         break;
     case ScanOutcome::Cancelled:
         return 130;
     case ScanOutcome::Failed:
         if (importing)
-            return fail("cannot import '" + options.importFile + "': " + imported.error);
-        return fail("cannot analyse '" + options.folder + "': out of memory");
+            return fail("cannot import '" + options.importFile + "': " + result.error);
+        return fail("cannot analyse '" + options.folder + "': " + result.error);
     case ScanOutcome::NotAFolder:
         return fail("cannot analyse '" + options.folder + "': not a folder");
     }

@@ -14,6 +14,8 @@
 
 namespace tallyvane {
 
+class TerminalProgress;
+
 // tallyvane --export html|rtf|text|ncdu [--separator S] [--max-depth N] [--threads N]
 //           [-x] [--count-links once|each] [--exclude PATTERN]... [--exclude-from FILE]...
 //           [--output FILE] FOLDER|--import FILE
@@ -47,9 +49,10 @@ struct ExportEnvironment {
     FileSystem& fileSystem;
     std::FILE* output;     // standard output
     std::FILE* messages;   // standard error
-    AnalysisDisplay* progress; // shows progress and may stop the scan; none: a quiet, unstoppable scan
-    // Asked between the pieces of the report: true once the user interrupted the program, which
-    // then stops writing, leaves an output file as it was and exits with 130. None: never.
+    TerminalProgress* progress; // shows how the scan goes; none: nothing is shown
+    // Asked while the scan runs and between the pieces of the report: true once the user
+    // interrupted the program, which then stops, leaves an output file as it was and exits with
+    // 130. None: never.
     std::function<bool()> interrupted = {};
 };
 

@@ -32,29 +32,16 @@ TerminalProgress::~TerminalProgress()
     std::signal(SIGTERM, SIG_DFL);
 }
 
-void TerminalProgress::pumpMessages(AnalysisRun& run)
-{
-    if (interrupted() && run.StopFlag == 0)
-        run.cancel();
-    // Reading the clock for every record would cost more than the rest of this function.
-    if (!m_show || (++m_pumps & 1023) != 0)
-        return;
-    const Clock::time_point now = Clock::now();
-    if (now - m_lastDraw < std::chrono::milliseconds(100))
-        return;
-    m_lastDraw = now;
-    draw(run);
-}
-
 bool TerminalProgress::interrupted() const
 {
     return interruptSignal != 0;
 }
 
-void TerminalProgress::draw(AnalysisRun& run)
+void TerminalProgress::draw(const RunProgress& progress, double seconds)
 {
-    const EntryId folder = run.currentFolder();
-    std::string path = folder != NoEntry ? run.tree().EntryPath(folder) : std::string();
+    if (!m_show)
+        return;
+    std::string path = progress.folder;
     if (path.size() > PathColumns) {
         // Keep the end of the path; never cut a UTF-8 sequence in two.
         std::size_t cut = path.size() - PathColumns + 3;
@@ -62,21 +49,20 @@ void TerminalProgress::draw(AnalysisRun& run)
             ++cut;
         path = "..." + path.substr(cut);
     }
-    const double seconds = std::chrono::duration<double>(Clock::now() - m_start).count();
     std::string estimate;
-    if (const std::optional<ScanProgress> progress = run.progress()) {
-        estimate = std::to_string(progress->percent) + "%";
-        if (progress->secondsLeft)
-            estimate += ", " + std::to_string(*progress->secondsLeft) + " s left";
+    if (progress.estimate) {
+        estimate = std::to_string(progress.estimate->percent) + "%";
+        if (progress.estimate->secondsLeft)
+            estimate += ", " + std::to_string(*progress.estimate->secondsLeft) + " s left";
         estimate += "  ";
     }
-    std::fprintf(m_stream, "\r\033[K%d entries  %.1f s  %s%s", run.ScanCount, seconds, estimate.c_str(),
+    std::fprintf(m_stream, "\r\033[K%u entries  %.1f s  %s%s", progress.entries, seconds, estimate.c_str(),
                  TerminalText(path).c_str());
     std::fflush(m_stream);
     m_drawn = true;
 }
 
-void TerminalProgress::showScanFinished(AnalysisRun&)
+void TerminalProgress::clear()
 {
     if (m_drawn) {
         std::fputs("\r\033[K", m_stream);

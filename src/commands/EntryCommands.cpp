@@ -21,7 +21,7 @@ EntryCommands::EntryCommands(ResultGrid& grid, CommandServices services, QWidget
 
 bool EntryCommands::refuseImported()
 {
-    if (!m_importedScan)
+    if (!m_grid.document().isImported())
         return false;
     m_services.messages.show(QString::fromUtf8(MsgImportedEntry), QString::fromUtf8(MsgCaption),
                              MessageIcon::Information);
@@ -52,7 +52,7 @@ void EntryCommands::search()
     if (entry == NoEntry)
         return;
     if (!m_searchWindow) {
-        m_searchWindow = new SearchWindow(m_grid.tree(), m_owner);
+        m_searchWindow = new SearchWindow(m_grid.document(), m_owner);
         m_searchWindow->setObjectName(QStringLiteral("SearchWindow"));
         QObject::connect(m_searchWindow, &SearchWindow::entryChosen, m_searchWindow, [this](EntryId found) {
             m_grid.RevealEntry(found);
@@ -119,12 +119,6 @@ void EntryCommands::SaveReport(ReportFormat format)
         return;
     // The window's text export separates its fields with tabs.
     SaveReportFile(EncodeFileName(*path), format, m_grid.reportDescription(), m_grid.tree(), DefaultSeparator);
-}
-
-void EntryCommands::forgetEntries()
-{
-    if (m_searchWindow)
-        m_searchWindow->clearResults();
 }
 
 } // namespace tallyvane

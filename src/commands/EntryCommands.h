@@ -43,20 +43,14 @@ public:
     // the report is complete. Errors go up to the application's error box.
     void SaveReport(ReportFormat format);
 
-    // The tree is about to be emptied: the search window lets go of its results.
-    void forgetEntries();
-    // Whether the tree comes from an imported scan: then its entries name no files here, and
-    // the commands that would open or show them say so instead.
-    void setImportedScan(bool imported) { m_importedScan = imported; }
-
 private:
     ResultGrid& m_grid;
     CommandServices m_services;
     QWidget* m_owner;
     SearchWindow* m_searchWindow = nullptr; // made on first use, owned by m_owner
-    bool m_importedScan = false;
 
-    // True, after telling the user, when the entries are not files of this machine.
+    // True, after telling the user, when the entries come from an imported scan: they name no
+    // files of this machine.
     bool refuseImported();
 };
 

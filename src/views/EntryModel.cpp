@@ -8,9 +8,21 @@
 
 namespace tallyvane {
 
-EntryModel::EntryModel(EntryTree& tree, TImageListEx* icons, QObject* parent)
-    : QAbstractTableModel(parent), m_tree(tree), m_icons(icons)
+EntryModel::EntryModel(const EntryDocument& document, TImageListEx* icons, QObject* parent)
+    : QAbstractTableModel(parent), m_tree(document.tree()), m_icons(icons)
 {
+    connect(&document, &EntryDocument::treeAboutToBeReplaced, this, [this] {
+        beginResetModel();
+        forgetRows();
+    });
+    connect(&document, &EntryDocument::treeReplaced, this, [this] {
+        layOutRows();
+        endResetModel();
+    });
+    connect(&document, &EntryDocument::treeAboutToBeSorted, this,
+            [this] { emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint); });
+    connect(&document, &EntryDocument::treeSorted, this, [this] { finishLayout(); });
+    layOutRows();
 }
 
 QModelIndex EntryModel::index(int row, int column, const QModelIndex& parent) const
@@ -207,32 +219,25 @@ void EntryModel::layOutRows()
     numberRowsFrom(0);
 }
 
-void EntryModel::clearEntries(bool freeze)
+void EntryModel::forgetRows()
 {
-    beginResetModel();
-    m_tree.ClearEntries();
+    // A new tree's entries share no ids' meaning with the old one's.
     m_expanded.clear();
     m_expanded.shrink_to_fit();
     m_rows.clear();
     m_rows.shrink_to_fit();
     m_rowOf.clear();
     m_rowOf.shrink_to_fit();
-    m_frozen = freeze;
-    endResetModel();
 }
 
-void EntryModel::sortEntries(SortState sort)
+void EntryModel::layOut()
 {
-    if (m_frozen) {
-        beginResetModel();
-        SortEntries(m_tree, SortKeyOf(sort.column), sort.direction);
-        m_frozen = false;
-        layOutRows();
-        endResetModel();
-        return;
-    }
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    SortEntries(m_tree, SortKeyOf(sort.column), sort.direction);
+    finishLayout();
+}
+
+void EntryModel::finishLayout()
+{
     layOutRows();
     // Each index knows its entry: its new row is one lookup away.
     const QModelIndexList before = persistentIndexList();

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "analysis/EntryTree.h"
+#include "analysis/EntryDocument.h"
 #include "presentation/GridColumns.h"
 
 #include <QAbstractTableModel>
@@ -25,8 +25,8 @@ class TImageListEx;
 // shown entries in order and each entry's row (4 bytes per entry each at most). An entry a scan
 // marked (Attribute::ScanMarks) shows its name and cells in grey, its reason as a tooltip.
 //
-// While a scan fills a tree that was cleared inside an update block, the model is frozen: it
-// shows no rows, and the entries added meanwhile appear at once when it thaws.
+// The model follows the document: a new tree resets it, a sort moves its rows in one layout
+// change.
 class EntryModel final : public QAbstractTableModel {
     Q_OBJECT
 
@@ -35,9 +35,8 @@ public:
     // reads on every skin's grid, yet apart from the black of counted entries.
     static constexpr QRgb LeftOutTextColor = 0xFF808080;
 
-    EntryModel(EntryTree& tree, TImageListEx* icons, QObject* parent = nullptr);
+    EntryModel(const EntryDocument& document, TImageListEx* icons, QObject* parent = nullptr);
 
-    EntryTree& tree() { return m_tree; }
     const EntryTree& tree() const { return m_tree; }
 
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
@@ -61,17 +60,12 @@ public:
     // Expands or collapses a folder; when it is shown, its shown descendants are inserted or
     // removed as rows at once.
     void setExpanded(EntryId entry, bool expanded);
-    // Only records the state: the rows follow at the next sortEntries(), as in an update block.
+    // Only records the state: the rows follow at the next layOut(), as in an update block.
     void markExpanded(EntryId entry, bool expanded);
-
-    // Empties the tree; the rows vanish at once. With freeze, the model stays empty until
-    // thawed, so that a scan may fill the tree without telling anyone.
-    void clearEntries(bool freeze);
-    bool isFrozen() const { return m_frozen; }
-    // Sorts every folder's children and lays the rows out anew from the expanded state, in one
-    // layout change that keeps every persistent index on its entry (or invalidates it when the
-    // entry is no longer shown); thaws a frozen model.
-    void sortEntries(SortState sort);
+    // Lays the rows out anew from the tree's order and the expanded state, in one layout change
+    // that keeps every persistent index on its entry (or invalidates it when the entry is no
+    // longer shown).
+    void layOut();
 
 private:
     static constexpr std::uint32_t NotShown = UINT32_MAX;
@@ -83,10 +77,12 @@ private:
     std::uint32_t rowAfterSubtree(EntryId entry) const;
     void layOutRows();
     void numberRowsFrom(std::size_t first);
+    void forgetRows();
+    // The second half of a layout change: the rows laid out anew, the persistent indexes moved.
+    void finishLayout();
 
-    EntryTree& m_tree;
+    const EntryTree& m_tree;
     TImageListEx* m_icons;
-    bool m_frozen = false;
     std::vector<bool> m_expanded;
     std::vector<EntryId> m_rows;        // the shown entries in display order
     std::vector<std::uint32_t> m_rowOf; // by entry: its row, or NotShown

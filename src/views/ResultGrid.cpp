@@ -34,8 +34,9 @@ Rgb rgbOf(const QColor& color)
 
 } // namespace
 
-ResultGrid::ResultGrid(EntryTree& tree, TImageListEx* icons, QWidget* parent)
-    : QTreeView(parent), m_tree(&tree), m_model(new EntryModel(tree, icons, this)), m_header(new GridHeader(this))
+ResultGrid::ResultGrid(const EntryDocument& document, TImageListEx* icons, QWidget* parent)
+    : QTreeView(parent), m_document(document), m_model(new EntryModel(document, icons, this)),
+      m_header(new GridHeader(this))
 {
     setObjectName(QStringLiteral("vts"));
     setHeader(m_header);
@@ -76,6 +77,16 @@ ResultGrid::ResultGrid(EntryTree& tree, TImageListEx* icons, QWidget* parent)
     showSortMark();
 
     connect(m_header, &GridHeader::headerClicked, this, &ResultGrid::vtsHeaderClick);
+    connect(&document, &EntryDocument::treeAboutToBeReplaced, this, &ResultGrid::forgetEntries);
+    connect(&document, &EntryDocument::treeReplaced, this, [this] {
+        scrollToTop();
+        horizontalScrollBar()->setValue(0);
+    });
+    // The view's own reaction to the model's reset and layout changes is not the user's.
+    for (const auto change : {&EntryDocument::treeAboutToBeReplaced, &EntryDocument::treeAboutToBeSorted})
+        connect(&document, change, this, [this] { m_syncing = true; });
+    for (const auto change : {&EntryDocument::treeReplaced, &EntryDocument::treeSorted})
+        connect(&document, change, this, [this] { m_syncing = false; });
     // A double-click on a name opens or closes the folder.
     connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
         const EntryId entry = EntryModel::entryOf(index);
@@ -97,7 +108,7 @@ void ResultGrid::EndGridUpdate()
     if (m_updateDepth == 0 || --m_updateDepth > 0)
         return;
     m_syncing = true;
-    m_model->sortEntries(m_sort);
+    m_model->layOut();
     m_syncing = false;
     // The rows were laid out anew from the recorded state: focus and selection follow it.
     m_pendingFocus = true;
@@ -110,16 +121,11 @@ void ResultGrid::EndGridUpdate()
     setUpdatesEnabled(true);
 }
 
-void ResultGrid::ClearEntries()
+void ResultGrid::forgetEntries()
 {
     m_focused = NoEntry;
     m_selected = NoEntry;
     m_pendingFocus = m_pendingSelection = m_focusReportPending = false;
-    m_syncing = true;
-    m_model->clearEntries(m_updateDepth > 0);
-    m_syncing = false;
-    scrollToTop();
-    horizontalScrollBar()->setValue(0);
 }
 
 void ResultGrid::FocusEntry(EntryId entry)
@@ -155,7 +161,7 @@ bool ResultGrid::IsExpanded(EntryId entry) const
 
 bool ResultGrid::isFolderWithChildren(EntryId entry) const
 {
-    return entry != NoEntry && m_tree->childCount(entry) > 0;
+    return entry != NoEntry && tree().childCount(entry) > 0;
 }
 
 void ResultGrid::ExpandEntry(EntryId entry)
@@ -166,32 +172,32 @@ void ResultGrid::ExpandEntry(EntryId entry)
 
 void ResultGrid::ExpandSubtree(EntryId entry)
 {
-    if (m_tree->FirstEntry() == NoEntry)
+    if (tree().FirstEntry() == NoEntry)
         return;
     BeginGridUpdate();
-    for (EntryId e = entry == NoEntry ? m_tree->FirstEntry() : entry; e != NoEntry; e = m_tree->NextEntryWithin(e, entry))
+    for (EntryId e = entry == NoEntry ? tree().FirstEntry() : entry; e != NoEntry; e = tree().NextEntryWithin(e, entry))
         ExpandEntry(e);
     EndGridUpdate();
 }
 
 EntryId ResultGrid::lastChild(EntryId entry) const
 {
-    const std::uint32_t count = m_tree->childCount(entry);
-    return count == 0 ? NoEntry : m_tree->childAt(entry, count - 1);
+    const std::uint32_t count = tree().childCount(entry);
+    return count == 0 ? NoEntry : tree().childAt(entry, count - 1);
 }
 
 void ResultGrid::CollapseSubtree(EntryId entry)
 {
-    if (m_tree->FirstEntry() == NoEntry)
+    if (tree().FirstEntry() == NoEntry)
         return;
     BeginGridUpdate();
     // The last shown entry of the subtree: down the last children while they are expanded.
     EntryId last = entry == NoEntry ? lastChild(NoEntry) : entry;
-    while (IsExpanded(last) && m_tree->childCount(last) > 0)
+    while (IsExpanded(last) && tree().childCount(last) > 0)
         last = lastChild(last);
 
     const auto collapse = [this](EntryId folder) {
-        if (IsExpanded(folder) && m_tree->childCount(folder) > 0) {
+        if (IsExpanded(folder) && tree().childCount(folder) > 0) {
             setExpanded(folder, false);
             vtsCollapsed(folder);
         }
@@ -199,13 +205,13 @@ void ResultGrid::CollapseSubtree(EntryId entry)
     // Backward in pre-order, folders inside collapsed folders included, up to entry itself.
     for (EntryId current = last; current != entry && current != NoEntry;) {
         collapse(current);
-        const EntryId parent = m_tree->ParentEntry(current);
-        const std::uint32_t row = m_tree->rowOf(current);
+        const EntryId parent = tree().ParentEntry(current);
+        const std::uint32_t row = tree().rowOf(current);
         if (row == 0) {
             current = parent;
             continue;
         }
-        current = m_tree->childAt(parent, row - 1);
+        current = tree().childAt(parent, row - 1);
         for (EntryId child = lastChild(current); child != NoEntry; child = lastChild(current))
             current = child;
     }
@@ -216,7 +222,7 @@ void ResultGrid::CollapseSubtree(EntryId entry)
 
 void ResultGrid::RevealEntry(EntryId entry)
 {
-    for (EntryId folder = m_tree->ParentEntry(entry); folder != NoEntry; folder = m_tree->ParentEntry(folder))
+    for (EntryId folder = tree().ParentEntry(entry); folder != NoEntry; folder = tree().ParentEntry(folder))
         ExpandEntry(folder);
 }
 
@@ -252,8 +258,8 @@ void ResultGrid::vtsHeaderClick(int column)
     const bool changed = next != m_sort;
     m_sort = next;
     showSortMark();
-    if (changed && m_updateDepth == 0)
-        m_model->sortEntries(m_sort);
+    if (changed)
+        emit sortRequested(SortKeyOf(m_sort.column), m_sort.direction);
 }
 
 void ResultGrid::showSortMark()
@@ -266,7 +272,7 @@ void ResultGrid::showSortMark()
 void ResultGrid::vtsAfterCellPaint(QPainter& painter, const QModelIndex& index, const QRect& cell) const
 {
     const Rect bounds{cell.left(), cell.top(), cell.left() + cell.width(), cell.top() + cell.height()};
-    const auto bar = ShareBarFor(*m_tree, EntryModel::entryOf(index), index.column(), bounds);
+    const auto bar = ShareBarFor(tree(), EntryModel::entryOf(index), index.column(), bounds);
     if (!bar)
         return;
     const Rect& r = bar->rect;
@@ -276,13 +282,13 @@ void ResultGrid::vtsAfterCellPaint(QPainter& painter, const QModelIndex& index, 
 
 void ResultGrid::vtsFocusChanged(EntryId entry)
 {
-    emit statusTextChanged(EntryPathText(*m_tree, entry));
+    emit statusTextChanged(EntryPathText(tree(), entry));
     emit focusChanged(entry);
 }
 
 void ResultGrid::vtsCollapsed(EntryId folder)
 {
-    if (m_focused != NoEntry && m_tree->IsBelow(m_focused, folder)) {
+    if (m_focused != NoEntry && tree().IsBelow(m_focused, folder)) {
         FocusEntry(folder);
         SelectEntry(folder);
     }
@@ -362,7 +368,7 @@ void ResultGrid::syncView()
 
 void ResultGrid::scrollChildrenIntoView(EntryId folder)
 {
-    const std::uint32_t children = m_tree->childCount(folder);
+    const std::uint32_t children = tree().childCount(folder);
     if (children == 0)
         return;
     const QModelIndex index = m_model->indexOf(folder);
@@ -417,7 +423,7 @@ void ResultGrid::contextMenuEvent(QContextMenuEvent* event)
 
 void ResultGrid::keyboardSearch(const QString& search)
 {
-    if (search.isEmpty() || m_tree->FirstEntry() == NoEntry)
+    if (search.isEmpty() || tree().FirstEntry() == NoEntry)
         return;
     const bool extends = m_searchClock.isValid() && m_searchClock.elapsed() < IncrementalSearchTimeout;
     m_searchText = extends ? m_searchText + search : search;
@@ -425,8 +431,8 @@ void ResultGrid::keyboardSearch(const QString& search)
 
     // A new search starts after the focused entry, a longer text may stay on it; every entry
     // takes part, also those inside collapsed folders, and the search wraps around.
-    const EntryId first = m_tree->FirstEntry();
-    EntryId start = m_focused == NoEntry ? first : extends ? m_focused : m_tree->NextEntry(m_focused);
+    const EntryId first = tree().FirstEntry();
+    EntryId start = m_focused == NoEntry ? first : extends ? m_focused : tree().NextEntry(m_focused);
     if (start == NoEntry)
         start = first;
     EntryId entry = start;
@@ -438,7 +444,7 @@ void ResultGrid::keyboardSearch(const QString& search)
             scrollTo(m_model->indexOf(entry));
             return;
         }
-        entry = m_tree->NextEntry(entry);
+        entry = tree().NextEntry(entry);
         if (entry == NoEntry)
             entry = first;
     } while (entry != start);
@@ -517,7 +523,7 @@ void ResultGrid::drawRow(QPainter* painter, const QStyleOptionViewItem& options,
 
 int ResultGrid::indentationOf(EntryId entry) const
 {
-    return entry == NoEntry ? 0 : Indentation * (m_tree->EntryLevel(entry) + 1);
+    return entry == NoEntry ? 0 : Indentation * (tree().EntryLevel(entry) + 1);
 }
 
 void ResultGrid::drawIndentation(QPainter& painter, const QStyleOptionViewItem& option, const QRect& area,
@@ -543,10 +549,10 @@ void ResultGrid::drawIndentation(QPainter& painter, const QStyleOptionViewItem& 
 
     painter.save();
     painter.setPen(TreeLineColor);
-    const EntryId parent = m_tree->ParentEntry(entry);
+    const EntryId parent = tree().ParentEntry(entry);
     if (ownSlot <= right) {
-        const bool lineFromAbove = parent != NoEntry || m_tree->rowOf(entry) > 0;
-        const bool lineBelow = m_tree->NextSiblingEntry(entry) != NoEntry;
+        const bool lineFromAbove = parent != NoEntry || tree().rowOf(entry) > 0;
+        const bool lineBelow = tree().NextSiblingEntry(entry) != NoEntry;
         const int x = centre(ownSlot);
         if (lineFromAbove || lineBelow)
             painter.drawLine(x, lineFromAbove ? top : middle, x, lineBelow ? bottom : middle);
@@ -555,8 +561,8 @@ void ResultGrid::drawIndentation(QPainter& painter, const QStyleOptionViewItem& 
 
     int slot = ownSlot - Indentation;
     for (EntryId ancestor = parent; ancestor != NoEntry && slot + Indentation > left;
-         ancestor = m_tree->ParentEntry(ancestor), slot -= Indentation) {
-        if (slot <= right && m_tree->NextSiblingEntry(ancestor) != NoEntry) {
+         ancestor = tree().ParentEntry(ancestor), slot -= Indentation) {
+        if (slot <= right && tree().NextSiblingEntry(ancestor) != NoEntry) {
             const int x = centre(slot);
             painter.drawLine(x, top, x, bottom);
         }
@@ -675,7 +681,7 @@ QModelIndex ResultGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers mo
             toggleExpanded(entry);
             return currentIndex();
         }
-        const EntryId parent = m_tree->ParentEntry(entry);
+        const EntryId parent = tree().ParentEntry(entry);
         if (intoChildren && parent != NoEntry)
             return m_model->indexOf(parent, current.column());
         bar->setValue(bar->value() - bar->singleStep());
@@ -685,7 +691,7 @@ QModelIndex ResultGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers mo
             return currentIndex();
         }
         if (intoChildren && isFolderWithChildren(entry))
-            return m_model->indexOf(m_tree->FirstChildEntry(entry), current.column());
+            return m_model->indexOf(tree().FirstChildEntry(entry), current.column());
         bar->setValue(bar->value() + bar->singleStep());
     }
     return current;

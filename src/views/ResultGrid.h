@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "analysis/EntryTree.h"
+#include "analysis/EntryDocument.h"
 #include "presentation/GridColumns.h"
 #include "report/GridReport.h"
 
@@ -19,8 +19,8 @@ class TImageListEx;
 
 // The result grid: the entry tree of the last analysis as a tree grid of seven columns, with
 // the view state (expanded folders, the one selected and the one focused entry, the sort) and
-// the operations the rest of the program uses on it. The tree is the analysis run's; the grid
-// only shows it.
+// the operations the rest of the program uses on it. The tree is the document's; the grid only
+// shows it, and asks for another order with sortRequested when its header is clicked.
 //
 // The view underneath is handed a flat list of the shown rows (EntryModel): Qt's tree view lays
 // out and draws expanded levels recursively, which a chain of some ten thousand folders turns
@@ -29,26 +29,23 @@ class TImageListEx;
 //
 // Update blocks nest. While one is open the grid neither repaints nor sorts, and what the
 // operations change (expanding, focus, selection) is only recorded; closing the outermost block
-// sorts the whole tree once, brings the view in line, reports the focus if it moved and
-// repaints. An analysis clears the tree
-// inside a block: the grid then shows no rows until the block closes.
+// lays the rows out once, brings the view in line, reports the focus if it moved and repaints.
+// When the document's tree is replaced, focus and selection go without a focus change being
+// reported, and the view scrolls back to the top left.
 class ResultGrid final : public QTreeView {
     Q_OBJECT
 
 public:
-    ResultGrid(EntryTree& tree, TImageListEx* icons, QWidget* parent = nullptr);
+    ResultGrid(const EntryDocument& document, TImageListEx* icons, QWidget* parent = nullptr);
     ~ResultGrid() override;
 
-    EntryTree& tree() { return *m_tree; }
-    const EntryTree& tree() const { return *m_tree; }
+    const EntryDocument& document() const { return m_document; }
+    const EntryTree& tree() const { return m_document.tree(); }
     EntryModel& entryModel() { return *m_model; }
     const EntryModel& entryModel() const { return *m_model; }
 
     void BeginGridUpdate();
     void EndGridUpdate();
-    // Removes every entry; focus and selection go without a focus change being reported, and
-    // the view scrolls back to the top left.
-    void ClearEntries();
     EntryId FocusedEntry() const { return m_focused; }
     void FocusEntry(EntryId entry);
     EntryId SelectedEntry() const { return m_selected; }
@@ -103,6 +100,8 @@ signals:
     // The status panel's text: the focused entry's path.
     void statusTextChanged(const QString& text);
     void focusChanged(tallyvane::EntryId entry);
+    // The header asks for the tree in another order; the sort mark already shows it.
+    void sortRequested(tallyvane::SortKey key, tallyvane::SortDirection direction);
 
 protected:
     void drawRow(QPainter* painter, const QStyleOptionViewItem& options, const QModelIndex& index) const override;
@@ -130,8 +129,9 @@ private:
     bool isFolderWithChildren(EntryId entry) const;
     void showSortMark();
     EntryId lastChild(EntryId entry) const;
+    void forgetEntries();
 
-    EntryTree* m_tree;
+    const EntryDocument& m_document;
     EntryModel* m_model;
     GridHeader* m_header;
     QMenu* m_popupMenu = nullptr;

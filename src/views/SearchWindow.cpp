@@ -22,9 +22,9 @@
 
 namespace tallyvane {
 
-SearchWindow::SearchWindow(const EntryTree& tree, QWidget* parent)
+SearchWindow::SearchWindow(const EntryDocument& document, QWidget* parent)
     : QDialog(parent),
-      m_tree(tree),
+      m_tree(document.tree()),
       m_pattern(new QLineEdit(this)),
       m_searchButton(new QPushButton(QStringLiteral("搜索"), this)),
       m_results(new QTreeView(this)),
@@ -32,6 +32,8 @@ SearchWindow::SearchWindow(const EntryTree& tree, QWidget* parent)
       m_model(new SearchResultModel(this))
 {
     setWindowTitle(QStringLiteral("搜索"));
+    // The results name entries of the tree about to go.
+    connect(&document, &EntryDocument::treeAboutToBeReplaced, this, &SearchWindow::clearResults);
     m_pattern->setObjectName(QStringLiteral("pattern"));
     m_pattern->setPlaceholderText(QStringLiteral("名称的一部分，或通配符如 *.txt"));
     m_searchButton->setObjectName(QStringLiteral("search"));

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "analysis/EntryTree.h"
+#include "analysis/EntryDocument.h"
 
 #include <QDialog>
 
@@ -33,7 +33,8 @@ public:
     // pattern.
     static constexpr std::size_t MaxResults = 10000;
 
-    explicit SearchWindow(const EntryTree& tree, QWidget* parent = nullptr);
+    // Searches the document's tree; its results go when the tree is replaced.
+    explicit SearchWindow(const EntryDocument& document, QWidget* parent = nullptr);
     ~SearchWindow() override;
 
     // Searches from now on below entry, or below a file entry's folder; earlier results go.

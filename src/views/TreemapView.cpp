@@ -56,11 +56,24 @@ QString TreemapView::scanningText()
     return QStringLiteral("正在扫描，扫描结束后显示树图");
 }
 
-void TreemapView::setTree(const EntryTree* tree)
+void TreemapView::setDocument(const EntryDocument* document)
 {
     stopWorker();
     forgetTree();
-    m_tree = tree;
+    if (m_document)
+        disconnect(m_document, nullptr, this, nullptr);
+    m_document = document;
+    m_tree = document ? &document->tree() : nullptr;
+    if (document) {
+        connect(document, &EntryDocument::treeAboutToBeReplaced, this, [this] {
+            holdTree();
+            forgetTree();
+        });
+        connect(document, &EntryDocument::treeAboutToBeSorted, this, &TreemapView::holdTree);
+        // Children are laid out by size whatever their order, so a sort keeps the picture.
+        connect(document, &EntryDocument::treeReplaced, this, &TreemapView::releaseTree);
+        connect(document, &EntryDocument::treeSorted, this, &TreemapView::releaseTree);
+    }
     startWorker();
 }
 
@@ -74,24 +87,16 @@ void TreemapView::setScanning(bool scanning)
     startWorker();
 }
 
-void TreemapView::watchTreeChanges(const QAbstractItemModel* model)
+void TreemapView::holdTree()
 {
-    const auto hold = [this] {
-        if (m_treeHeld++ == 0)
-            stopWorker();
-    };
-    connect(model, &QAbstractItemModel::layoutAboutToBeChanged, this, hold);
-    connect(model, &QAbstractItemModel::modelAboutToBeReset, this, [this, hold] {
-        hold();
-        forgetTree();
-    });
-    // Children are laid out by size whatever their order, so a sort keeps the picture.
-    const auto release = [this] {
-        if (--m_treeHeld == 0 && m_pending)
-            startWorker();
-    };
-    connect(model, &QAbstractItemModel::layoutChanged, this, release);
-    connect(model, &QAbstractItemModel::modelReset, this, release);
+    if (m_treeHeld++ == 0)
+        stopWorker();
+}
+
+void TreemapView::releaseTree()
+{
+    if (--m_treeHeld == 0 && m_pending)
+        startWorker();
 }
 
 void TreemapView::forgetTree()

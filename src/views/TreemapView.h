@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "analysis/EntryTree.h"
+#include "analysis/EntryDocument.h"
 #include "presentation/FileTypePalette.h"
 
 #include <QImage>
@@ -12,7 +12,6 @@
 #include <thread>
 #include <vector>
 
-class QAbstractItemModel;
 class QToolButton;
 
 namespace tallyvane {
@@ -21,9 +20,8 @@ namespace tallyvane {
 //
 // Layout and shading run on a thread of their own into an image; a resize, a zoom or a new
 // tree cancels the run under way and starts another, while the last image stays on screen,
-// stretched, until the new one is ready. The worker only reads the tree: whoever changes it
-// stops the worker first, through setScanning for a scan and watchTreeChanges for the model's
-// resets and sorts.
+// stretched, until the new one is ready. The worker only reads the tree: the document announces
+// every change before it makes it, and the view stops the worker then.
 //
 // Double-clicking a folder's area zooms into the innermost folder under the pointer;
 // Backspace or the button beside the legend zooms out one level.
@@ -34,15 +32,14 @@ public:
     explicit TreemapView(QWidget* parent = nullptr);
     ~TreemapView() override;
 
-    // Shows tree from its top (nullptr: nothing); the tree must outlive the view or the next call.
-    void setTree(const EntryTree* tree);
-    // While scanning, the tree is changing: the view stops reading it and shows only a short
-    // text. The end of a scan shows the new tree from its top.
+    // Shows the document's tree from its top (nullptr: nothing) and follows its changes: after
+    // a sort with the same picture, after a new tree from its top. The document must outlive
+    // the view or the next call.
+    void setDocument(const EntryDocument* document);
+    // While scanning, the view shows only a short text. The end of a scan shows the new tree
+    // from its top.
     void setScanning(bool scanning);
     bool isScanning() const { return m_scanning; }
-    // Stops the worker before model resets or reorders the tree's entries, and restarts it
-    // afterwards: after a sort with the same picture, after a reset from the top.
-    void watchTreeChanges(const QAbstractItemModel* model);
 
     // The entry outlined on the map (NoEntry: none), drawn around its tile or, when it is too
     // small to draw, around its nearest ancestor's.
@@ -106,13 +103,16 @@ private:
     void updateOutline();
     void setHovered(EntryId entry);
     void paintLegend(QPainter& painter, const QRect& area) const;
+    void holdTree();
+    void releaseTree();
 
+    const EntryDocument* m_document = nullptr;
     const EntryTree* m_tree = nullptr;
     EntryId m_root = NoEntry;
     EntryId m_focused = NoEntry;
     EntryId m_hovered = NoEntry;
     bool m_scanning = false;
-    int m_treeHeld = 0; // nested holds while the model changes the tree
+    int m_treeHeld = 0; // nested holds while the document changes the tree
     bool m_pending = false; // a picture for the current state is still to come
 
     QImage m_image;

@@ -1,15 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "analysis/AnalysisRun.h"
+#include "analysis/AnalysisThread.h"
 
 #include "support/FakeFileSystem.h"
+#include "support/FixtureTree.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <deque>
-#include <functional>
+#include <fstream>
 #include <new>
+#include <optional>
+#include <semaphore>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace tallyvane {
@@ -17,61 +21,13 @@ namespace {
 
 using test::FakeFileSystem;
 
-// Records what the run shows, as one line per call, and runs a test's action inside a pump.
-class RecordingDisplay final : public AnalysisDisplay {
-public:
-    void showMessage(RunMessage message, const std::string& path) override
-    {
-        static const char* const names[] = {"Busy", "SelectFolder", "OpenError", "ScanError"};
-        log.push_back(std::string("message ") + names[static_cast<int>(message)] + " " + path);
-    }
-    void pumpMessages(AnalysisRun& run) override
-    {
-        ++pumps;
-        if (onPump)
-            onPump(run);
-    }
-    void showScanFinished(AnalysisRun& run) override { log.push_back("finished " + std::to_string(run.ScanCount)); }
-    bool confirmExit() override
-    {
-        log.push_back("confirm");
-        const bool yes = !answers.empty() && answers.front();
-        if (!answers.empty())
-            answers.pop_front();
-        return yes;
-    }
-    void showRunStarted() override
-    {
-        log.push_back("started");
-        if (onStarted)
-            onStarted();
-    }
-    void showVolume(const std::string& path) override
-    {
-        log.push_back("volume " + path);
-        if (onVolume)
-            onVolume();
-    }
-    void showTreeEmptying() override
-    {
-        log.push_back("emptying");
-        if (onEmptying)
-            onEmptying();
-    }
-    void showTreeFilled(EntryId root) override { log.push_back(root == NoEntry ? "filled none" : "filled"); }
-    void showRunOutcome(bool cancelled) override { log.push_back(cancelled ? "cancelled" : "done"); }
-    void showStopped() override { log.push_back("stopped"); }
-    void showElapsed(std::int32_t seconds) override { log.push_back("elapsed " + std::to_string(seconds)); }
-    void showRunEnded(bool closeNow) override { log.push_back(closeNow ? "ended, close" : "ended"); }
-
-    std::vector<std::string> log;
-    int pumps = 0;
-    std::function<void(AnalysisRun&)> onPump;
-    std::function<void()> onStarted;
-    std::function<void()> onEmptying;
-    std::function<void()> onVolume;
-    std::deque<bool> answers;
-};
+std::vector<std::string> childNames(const EntryTree& tree, EntryId folder)
+{
+    std::vector<std::string> names;
+    for (EntryId e = tree.FirstChildEntry(folder); e != NoEntry; e = tree.NextSiblingEntry(e))
+        names.emplace_back(tree.name(e));
+    return names;
+}
 
 class AnalysisRunTest : public ::testing::Test {
 protected:
@@ -81,173 +37,107 @@ protected:
         fileSystem.addFolder("/data/sub/", {test::file("a", 10), test::file("b", 20)});
     }
 
-    std::vector<std::string> childNames(EntryId folder) const
+    static RunRequest scanOf(std::string path)
     {
-        std::vector<std::string> names;
-        for (EntryId e = tree.FirstChildEntry(folder); e != NoEntry; e = tree.NextSiblingEntry(e))
-            names.emplace_back(tree.name(e));
-        return names;
+        RunRequest request;
+        request.path = std::move(path);
+        return request;
     }
 
     FakeFileSystem fileSystem;
-    RecordingDisplay display;
-    EntryTree tree;
-    AnalysisRun run{tree, fileSystem, display};
+    AnalysisRun run{fileSystem};
 };
 
-TEST_F(AnalysisRunTest, ARunShowsEachStepInOrderAndSortsTheTree)
+TEST_F(AnalysisRunTest, AScanFillsATreeOfItsOwnSortedInTheOrderAskedFor)
 {
-    run.CurPath = "/data";
-    run.start();
-    EXPECT_EQ(display.log, (std::vector<std::string>{"started", "volume /data", "emptying", "finished 5", "filled",
-                                                     "done", "stopped", "ended"}));
-    EXPECT_GT(display.pumps, 0);
-    EXPECT_FALSE(run.isBusy());
-    EXPECT_EQ(run.StopFlag, 1) << "every run ends at rest";
-    EXPECT_EQ(run.ScanCount, 5);
+    const RunResult bySize = run.run(scanOf("/data"));
+    ASSERT_EQ(bySize.outcome, ScanOutcome::Complete);
+    const EntryTree& tree = *bySize.tree;
     const EntryId root = tree.FirstEntry();
     EXPECT_EQ(tree.name(root), "/data");
     EXPECT_EQ(tree.size(root), 81);
-    EXPECT_EQ(childNames(root), (std::vector<std::string>{"big", "sub", "small"})) << "largest first";
+    EXPECT_EQ(childNames(tree, root), (std::vector<std::string>{"big", "sub", "small"})) << "largest first";
+    EXPECT_FALSE(bySize.importedScan);
+    // The scan's end leaves its last word for whoever asks next.
+    const RunProgress last = run.progress();
+    EXPECT_EQ(last.entries, 5u);
+    EXPECT_FALSE(last.estimate);
 
-    // The order the grid asks for holds for the next run.
-    run.setSortOrder(SortKey::Name, SortDirection::Ascending);
-    run.start();
-    EXPECT_EQ(childNames(tree.FirstEntry()), (std::vector<std::string>{"big", "small", "sub"}));
-    EXPECT_EQ(tree.EntryCount(), 6u) << "the old tree is gone";
+    RunRequest byName = scanOf("/data/");
+    byName.sortKey = SortKey::Name;
+    byName.sortDirection = SortDirection::Ascending;
+    AnalysisRun second(fileSystem);
+    const RunResult named = second.run(byName);
+    EXPECT_EQ(childNames(*named.tree, named.tree->FirstEntry()), (std::vector<std::string>{"big", "small", "sub"}));
+    EXPECT_EQ(named.tree->name(named.tree->FirstEntry()), "/data") << "no separator kept on the root's name";
 }
 
-TEST_F(AnalysisRunTest, RefusalsLeaveEverythingAsItWas)
+TEST_F(AnalysisRunTest, APathThatNamesNoFolderScansNothing)
 {
-    run.start();
-    EXPECT_EQ(display.log, (std::vector<std::string>{"message SelectFolder "}));
-
-    display.log.clear();
-    run.CurPath = "/missing";
-    run.start();
-    EXPECT_EQ(display.log, (std::vector<std::string>{"started", "volume /missing", "message OpenError /missing", "done",
-                                                     "stopped", "ended"}));
-    EXPECT_FALSE(run.isBusy());
-
-    // A second run never starts inside the pump of a running one.
-    run.CurPath = "/data";
-    display.onPump = [this](AnalysisRun& running) {
-        EXPECT_TRUE(running.isBusy());
-        running.CurPath = "/data/sub";
-        running.start();
-        EXPECT_TRUE(running.refuseWhileBusy());
-        display.onPump = nullptr;
-    };
-    display.log.clear();
-    run.start();
-    EXPECT_EQ(std::count(display.log.begin(), display.log.end(), "message Busy "), 2);
-    EXPECT_EQ(std::count(display.log.begin(), display.log.end(), "started"), 1);
-    EXPECT_EQ(tree.name(tree.FirstEntry()), "/data") << "the running scan went on undisturbed";
-    EXPECT_EQ(tree.EntryCount(), 6u);
-}
-
-TEST_F(AnalysisRunTest, ACancelStopsAtTheNextRecordAndKeepsTheSizesAddingUp)
-{
-    run.CurPath = "/data";
-    fileSystem.beforeRecord = [this](const std::string&, const std::string& name) {
-        if (name == "b")
-            run.cancel();
-    };
-    run.start();
-    EXPECT_NE(std::find(display.log.begin(), display.log.end(), "cancelled"), display.log.end());
-    const EntryId root = tree.FirstEntry();
-    EXPECT_EQ(childNames(root), (std::vector<std::string>{"sub", "small"})) << "big was never reached";
-    EXPECT_EQ(tree.size(root), 11) << "small and a: what was found";
-    EXPECT_FALSE(run.isBusy());
-}
-
-TEST_F(AnalysisRunTest, ACancelHandledAsTheRunStartsIsNotLost)
-{
-    run.CurPath = "/data";
-    display.onStarted = [this] { run.cancel(); };
-    run.start();
-    EXPECT_NE(std::find(display.log.begin(), display.log.end(), "cancelled"), display.log.end());
-    EXPECT_EQ(tree.EntryCount(), 1u) << "only the root: the scan stopped at its first record";
-}
-
-TEST_F(AnalysisRunTest, AFailedScanDropsWhatWasFoundAndTheRunGoesOn)
-{
-    const auto outOfMemory = [] { throw std::bad_alloc(); };
-    const struct {
-        const char* failure;
-        bool whileReading;   // memory runs out as record "a" is read
-        bool whileEmptying;  // the display finds no room for the tree to come
-    } cases[] = {{"reading", true, false}, {"emptying", false, true}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.failure);
-        run.CurPath = "/data/";
-        display.onEmptying = nullptr;
-        fileSystem.beforeRecord = nullptr;
-        run.start();
-        ASSERT_GT(tree.EntryCount(), 0u) << "a tree from an earlier run";
-
-        display.log.clear();
-        fileSystem.beforeRecord = [&](const std::string&, const std::string& name) {
-            if (c.whileReading && name == "a")
-                outOfMemory();
-        };
-        if (c.whileEmptying)
-            display.onEmptying = outOfMemory;
-        run.start();
-        EXPECT_EQ(display.log, (std::vector<std::string>{"started", "volume /data/", "emptying",
-                                                         "message ScanError /data/", "filled none", "done", "stopped",
-                                                         "ended"}));
-        EXPECT_EQ(tree.EntryCount(), 0u);
-        run.StopFlag = 0;
-        EXPECT_EQ(run.AnalyzeFolder("/data"), ScanOutcome::Failed);
-        EXPECT_FALSE(run.isBusy());
+    for (const char* path : {"", "/missing", "/data/small"}) {
+        SCOPED_TRACE(path);
+        AnalysisRun missing(fileSystem);
+        const RunResult result = missing.run(scanOf(path));
+        EXPECT_EQ(result.outcome, ScanOutcome::NotAFolder);
+        EXPECT_EQ(result.tree->EntryCount(), 0u);
     }
 }
 
-TEST_F(AnalysisRunTest, WithoutRoomToBeginTheRunEndsBeforeItTouchesTheTree)
+TEST_F(AnalysisRunTest, AStopEndsTheScanAtTheNextRecordWithTheSizesAddingUp)
 {
-    run.CurPath = "/data/";
-    run.start();
-    const std::size_t entries = tree.EntryCount();
-    ASSERT_GT(entries, 0u);
-
-    display.log.clear();
-    display.onVolume = [] { throw std::bad_alloc(); };
-    run.start();
-    EXPECT_EQ(display.log, (std::vector<std::string>{"started", "volume /data/", "message ScanError /data/", "done",
-                                                     "stopped", "ended"}));
-    EXPECT_EQ(tree.EntryCount(), entries);
-    EXPECT_FALSE(run.isBusy());
-}
-
-TEST_F(AnalysisRunTest, ClosingAsksWhenAtRestAndWaitsForACancelledScanToWindDown)
-{
-    display.answers = {false, true};
-    EXPECT_FALSE(run.closeQuery());
-    EXPECT_TRUE(run.closeQuery());
-    EXPECT_EQ(display.log, (std::vector<std::string>{"confirm", "confirm"}));
-
-    run.CurPath = "/data";
-    display.onPump = [this](AnalysisRun& running) {
-        display.onPump = nullptr;
-        EXPECT_FALSE(running.closeQuery()) << "a scan going on must be cancelled first";
-        running.cancel();
-        display.answers = {true};
-        EXPECT_FALSE(running.closeQuery()) << "the scan still winds down";
+    fileSystem.beforeRecord = [this](const std::string&, const std::string& name) {
+        if (name == "b")
+            run.stop();
     };
-    display.log.clear();
-    run.start();
-    EXPECT_EQ(display.log.front(), "started");
-    EXPECT_NE(std::find(display.log.begin(), display.log.end(), "message Busy "), display.log.end());
-    EXPECT_EQ(display.log.back(), "ended, close");
+    const RunResult result = run.run(scanOf("/data"));
+    EXPECT_EQ(result.outcome, ScanOutcome::Cancelled);
+    const EntryTree& tree = *result.tree;
+    const EntryId root = tree.FirstEntry();
+    EXPECT_EQ(childNames(tree, root), (std::vector<std::string>{"sub", "small"})) << "big was never reached";
+    EXPECT_EQ(tree.size(root), 11) << "small and a: what was found";
+
+    // A stop asked for before the run begins is not lost.
+    AnalysisRun stoppedEarly(fileSystem);
+    stoppedEarly.stop();
+    fileSystem.beforeRecord = nullptr;
+    const RunResult early = stoppedEarly.run(scanOf("/data"));
+    EXPECT_EQ(early.outcome, ScanOutcome::Cancelled);
+    EXPECT_EQ(early.tree->EntryCount(), 1u) << "only the root";
 }
 
-TEST_F(AnalysisRunTest, EachTickAddsASecond)
+TEST_F(AnalysisRunTest, RunningOutOfMemoryOrRoomFailsTheRunWithAnEmptyTree)
 {
-    run.TimeCount = 59;
-    run.tick();
-    EXPECT_EQ(run.TimeCount, 60);
-    EXPECT_EQ(display.log, (std::vector<std::string>{"elapsed 60"}));
+    const struct {
+        const char* failure;
+        bool throwAtA;      // an allocation fails as record "a" is read
+        int roomForChecks;  // the room-left checks that still find room
+    } cases[] = {{"allocation", true, 1000}, {"no room at the first record", false, 0},
+                 {"no room later", false, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.failure);
+        AnalysisRun failing(fileSystem);
+        fileSystem.beforeRecord = [&](const std::string&, const std::string& name) {
+            if (c.throwAtA && name == "a")
+                throw std::bad_alloc();
+        };
+        RunRequest request = scanOf("/data");
+        int checks = 0;
+        request.roomLeft = [&] { return checks++ < c.roomForChecks; };
+        // A check at the first record, then one per RoomCheckInterval records: the second one
+        // only comes in a tree larger than this one, so give "later" a larger tree.
+        if (c.roomForChecks == 1) {
+            std::vector<FakeFileSystem::Item> many;
+            for (int i = 0; i < 5000; ++i)
+                many.push_back(test::file("f" + std::to_string(i), 1));
+            fileSystem.addFolder("/data/sub/", many);
+        }
+        const RunResult result = failing.run(request);
+        EXPECT_EQ(result.outcome, ScanOutcome::Failed);
+        EXPECT_EQ(result.error, "out of memory");
+        ASSERT_TRUE(result.tree);
+        EXPECT_EQ(result.tree->EntryCount(), 0u) << "never a partial tree shown as the scan";
+        EXPECT_GE(checks, 1);
+    }
 }
 
 // A clock the test moves by hand.
@@ -257,7 +147,7 @@ public:
     double seconds() const override { return now; }
 };
 
-TEST_F(AnalysisRunTest, ProgressOnlyForTheTopOfAFileSystemThatCountsItsFiles)
+TEST_F(AnalysisRunTest, ProgressIsASnapshotTakenAtTheRecordAfterItWasAskedFor)
 {
     struct Case {
         FolderVolume volume;
@@ -271,40 +161,139 @@ TEST_F(AnalysisRunTest, ProgressOnlyForTheTopOfAFileSystemThatCountsItsFiles)
     for (const Case& c : cases) {
         fileSystem.volume = c.volume;
         SyntheticClock clock;
-        run.setClock(clock);
-        std::vector<std::optional<ScanProgress>> seen;
-        display.onPump = [&](AnalysisRun& r) {
+        AnalysisRun watched(fileSystem, &clock);
+        std::vector<RunProgress> seen;
+        fileSystem.beforeRecord = [&](const std::string&, const std::string&) {
             clock.now += 1; // a second per record
-            seen.push_back(r.progress());
+            seen.push_back(watched.progress());
         };
-        run.AnalyzeFolder("/data");
-        ASSERT_EQ(seen.size(), 9u); // five entries and the two dot records of each folder
-        EXPECT_FALSE(seen[0]);
+        watched.run(scanOf("/data"));
+        // Five entries and the two dot records of each folder; each look sees what the record
+        // before it left.
+        ASSERT_EQ(seen.size(), 9u);
+        EXPECT_EQ(seen[0].entries, 0u);
+        EXPECT_EQ(seen[0].folder, "");
+        EXPECT_EQ(seen[5].folder, "/data/sub/");
+        EXPECT_EQ(seen[5].entries, 2u) << "small and sub; a record counts after its look";
         if (c.estimated) {
             // Eight seconds in, three of eight counted, all of them in the last five seconds.
-            ASSERT_TRUE(seen[7]);
-            EXPECT_EQ(seen[7]->percent, 37);
-            EXPECT_EQ(seen[7]->secondsLeft, 9); // five to go at 3 in 5 seconds
+            ASSERT_TRUE(seen[8].estimate);
+            EXPECT_EQ(seen[8].estimate->percent, 37);
+            EXPECT_EQ(seen[8].estimate->secondsLeft, 9); // five to go at 3 in 5 seconds
         } else {
-            EXPECT_TRUE(std::none_of(seen.begin(), seen.end(), [](const auto& p) { return p.has_value(); }));
+            EXPECT_TRUE(std::none_of(seen.begin(), seen.end(), [](const RunProgress& p) { return p.estimate; }));
         }
-        EXPECT_FALSE(run.progress()); // the scan is over
+        EXPECT_FALSE(watched.progress().estimate) << "the scan is over";
     }
 }
 
-TEST_F(AnalysisRunTest, ScanOptionsReachTheNextScan)
+TEST_F(AnalysisRunTest, ScanOptionsReachTheScan)
 {
-    EXPECT_FALSE(run.scanOptions().countLinksOnce);
-    run.setScanOptions({.exclude = {"sub"}});
-    run.AnalyzeFolder("/data");
+    RunRequest request = scanOf("/data");
+    request.options = {.exclude = {"sub"}};
+    const RunResult excluded = run.run(request);
+    const EntryTree& tree = *excluded.tree;
     const EntryId sub = tree.childAt(tree.FirstEntry(), 2); // the smallest now
     ASSERT_EQ(tree.name(sub), "sub");
     EXPECT_TRUE(tree.attributes(sub) & Attribute::Excluded);
     EXPECT_EQ(tree.size(tree.FirstEntry()), 51);
+}
 
-    run.setScanOptions({});
-    run.AnalyzeFolder("/data");
-    EXPECT_EQ(tree.size(tree.FirstEntry()), 81);
+TEST(AnalysisRunImport, AnExportIsReadInPlaceOfAScanAndABadOneLeavesNothing)
+{
+    test::FixtureTree files;
+    const std::string good = files.pathOf("good.json");
+    const std::string bad = files.pathOf("bad.json");
+    std::ofstream(good) << "[1,2,{\"progname\":\"ncdu\"},[{\"name\":\"/srv\"},{\"name\":\"a\",\"asize\":1},"
+                           "{\"name\":\"b\",\"asize\":5}]]";
+    std::ofstream(bad) << "[1,2,{},[{\"name\":\"/srv\"},{\"name\":\"a\",\"asize\":1}";
+    FakeFileSystem unused;
+
+    RunRequest request;
+    request.source = RunRequest::Source::Import;
+    request.path = good;
+    const RunResult read = AnalysisRun(unused).run(request);
+    ASSERT_EQ(read.outcome, ScanOutcome::Complete);
+    ASSERT_TRUE(read.importedScan);
+    EXPECT_EQ(read.importedScan->programName, "ncdu");
+    EXPECT_EQ(childNames(*read.tree, read.tree->FirstEntry()), (std::vector<std::string>{"b", "a"}));
+
+    request.path = bad;
+    const RunResult failed = AnalysisRun(unused).run(request);
+    EXPECT_EQ(failed.outcome, ScanOutcome::Failed);
+    EXPECT_NE(failed.error.find("byte 47"), std::string::npos) << failed.error;
+    EXPECT_FALSE(failed.importedScan);
+    EXPECT_EQ(failed.tree->EntryCount(), 0u);
+}
+
+TEST(AnalysisThreadTest, TheOwnerWatchesAndStopsARunOnAnotherThreadAndGetsItsResultOnce)
+{
+    FakeFileSystem fileSystem;
+    fileSystem.addFolder("/data/", {test::folder("sub"), test::file("x", 1)});
+    fileSystem.addFolder("/data/sub/", {test::file("a", 10), test::file("b", 20), test::file("c", 30)});
+    std::binary_semaphore reached(0);
+    std::binary_semaphore proceed(0);
+    std::thread::id scanThread;
+    fileSystem.beforeRecord = [&](const std::string&, const std::string& name) {
+        scanThread = std::this_thread::get_id();
+        if (name == "a" || name == "b") {
+            reached.release();
+            proceed.acquire();
+        }
+    };
+
+    std::binary_semaphore finished(0);
+    std::optional<RunResult> result;
+    int deliveries = 0;
+    AnalysisThread thread(fileSystem);
+    RunRequest request;
+    request.path = "/data";
+    ASSERT_TRUE(thread.start(request, [&](RunResult handed) {
+        result = std::move(handed);
+        ++deliveries;
+        finished.release();
+    }));
+    EXPECT_TRUE(thread.isRunning());
+    EXPECT_FALSE(thread.start(request, [](RunResult) {})) << "one run at a time";
+
+    reached.acquire(); // the scan waits at record a
+    thread.progress(); // asks for a snapshot, taken once the scan goes on
+    proceed.release();
+    reached.acquire(); // at record b: a was counted and the snapshot taken after it
+    const RunProgress seen = thread.progress();
+    EXPECT_EQ(seen.folder, "/data/sub/");
+    EXPECT_EQ(seen.entries, 1u) << "sub; a counts once it is added, after its record's look";
+    thread.stop();
+    proceed.release();
+    finished.acquire();
+    thread.reap();
+
+    EXPECT_NE(scanThread, std::this_thread::get_id());
+    EXPECT_FALSE(thread.isRunning());
+    ASSERT_TRUE(result);
+    EXPECT_EQ(deliveries, 1);
+    EXPECT_EQ(result->outcome, ScanOutcome::Cancelled);
+    EXPECT_EQ(result->tree->size(result->tree->FirstEntry()), 10);
+}
+
+TEST(AnalysisThreadTest, DestroyingTheThreadWaitsForTheRunToHandOverItsResult)
+{
+    FakeFileSystem fileSystem;
+    fileSystem.addFolder("/data/", {test::file("a", 1), test::file("b", 2)});
+    std::binary_semaphore reached(0);
+    fileSystem.beforeRecord = [&](const std::string&, const std::string& name) {
+        if (name == "a")
+            reached.release();
+    };
+    bool delivered = false;
+    {
+        AnalysisThread thread(fileSystem);
+        RunRequest request;
+        request.path = "/data";
+        thread.start(request, [&](RunResult) { delivered = true; });
+        reached.acquire();
+    }
+    EXPECT_TRUE(delivered) << "the thread was joined, not left running";
 }
 
 } // namespace

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Runs out of memory on purpose: the program's operator new fails where a test arms it.
 #include "analysis/AnalysisRun.h"
-#include "analysis/EntryTree.h"
 #include "platform/PosixFileSystem.h"
 #include "support/FailingAllocator.h"
 #include "support/ProcessCounts.h"
@@ -19,29 +18,9 @@ namespace {
 
 using test::FailingThreads;
 
-// Counts the scan errors shown; allocates nothing, so an armed failure lands in the scan. It
-// may hold the scan at its first record a while, so that the workers are surely reading ahead
-// however slowly they start.
-class CountingDisplay final : public AnalysisDisplay {
-public:
-    explicit CountingDisplay(std::chrono::milliseconds firstPause) : m_firstPause(firstPause) {}
-    void showMessage(RunMessage message, const std::string&) override
-    {
-        if (message == RunMessage::ScanError)
-            ++scanErrors;
-    }
-    void pumpMessages(AnalysisRun&) override { std::this_thread::sleep_for(std::exchange(m_firstPause, {})); }
-    void showScanFinished(AnalysisRun&) override {}
-
-    int scanErrors = 0;
-
-private:
-    std::chrono::milliseconds m_firstPause;
-};
-
 struct Scanned {
     ScanOutcome outcome;
-    int scanErrors;
+    std::string error;
     std::size_t entries;
     std::int64_t total;
 };
@@ -69,29 +48,35 @@ protected:
         fixture = nullptr;
     }
 
+    // firstPause: how long the scan waits at its first record, so that the workers are surely
+    // reading ahead however slowly they start. The run allocates nothing there, so an armed
+    // failure lands in the scan.
     static Scanned scan(FileSystem& fileSystem, std::chrono::milliseconds firstPause = {})
     {
-        EntryTree tree;
-        CountingDisplay display(firstPause);
-        AnalysisRun run(tree, fileSystem, display);
-        const ScanOutcome outcome = run.AnalyzeFolder(fixture->path());
+        RunRequest request;
+        request.path = fixture->path();
+        request.roomLeft = [firstPause]() mutable {
+            std::this_thread::sleep_for(std::exchange(firstPause, {}));
+            return true;
+        };
+        RunResult result = AnalysisRun(fileSystem).run(request);
         test::disarmAllocationFailure();
+        const EntryTree& tree = *result.tree;
         const EntryId root = tree.FirstEntry();
-        return {outcome, display.scanErrors, tree.EntryCount(), root == NoEntry ? -1 : tree.size(root)};
+        return {result.outcome, result.error, tree.EntryCount(), root == NoEntry ? -1 : tree.size(root)};
     }
 
-    // Either the scan failed as a whole, shown as a scan error with an empty tree, or nothing
+    // Either the scan failed as a whole, for want of memory and with an empty tree, or nothing
     // was lost; and either way no worker and no descriptor outlives it.
     static void expectSound(const Scanned& scanned, const Scanned& reference, std::size_t threads,
                             std::size_t descriptors, const std::string& where)
     {
         SCOPED_TRACE(where);
         if (scanned.outcome == ScanOutcome::Failed) {
-            EXPECT_EQ(scanned.scanErrors, 1);
+            EXPECT_EQ(scanned.error, "out of memory");
             EXPECT_EQ(scanned.entries, 0u);
         } else {
             EXPECT_EQ(scanned.outcome, ScanOutcome::Complete);
-            EXPECT_EQ(scanned.scanErrors, 0);
             EXPECT_EQ(scanned.entries, reference.entries);
             EXPECT_EQ(scanned.total, reference.total);
         }

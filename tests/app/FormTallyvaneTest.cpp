@@ -5,7 +5,9 @@
 #include "commands/MessageBoxes.h"
 #include "commands/SaveDialog.h"
 #include "app/SkinEngine.h"
+#include "app/RunController.h"
 #include "app/TFormTallyvane.h"
+#include "cli/ExportCommand.h"
 #include "app/ToolbarButton.h"
 #include "presentation/SizeText.h"
 #include "presentation/Version.h"
@@ -57,6 +59,7 @@
 #include <cstdio>
 #include <deque>
 #include <fstream>
+#include <semaphore>
 
 inline void PrintTo(const QString& text, std::ostream* out)
 {
@@ -173,12 +176,29 @@ protected:
         settings.makeFolder("config");
     }
 
+    // A window as the program makes it: the arguments read by the command line, the settings
+    // read from the file.
     std::unique_ptr<TFormTallyvane> makeForm(const std::vector<std::string>& arguments = {},
                                              FileSystem* fileSystem = nullptr)
     {
         WindowServices services{fileSystem ? *fileSystem : posix, fileFacts, volumes, icons, messages, picker, saveDialog, desktop,
                                 memoryReserve, iniPath(), QStringLiteral("/opt/help/TallyvaneHelp.html"), settings.pathOf("data")};
-        return std::make_unique<TFormTallyvane>(services, arguments);
+        const CommandLine line = ParseCommandLine(arguments);
+        EXPECT_EQ(line.error, "");
+        return std::make_unique<TFormTallyvane>(services, Settings::load(IniFile(iniPath())), line.options);
+    }
+
+    // Lets the window handle what is queued, then waits until no run is going on.
+    static void settle(TFormTallyvane& form)
+    {
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(QTest::qWaitFor([&form] { return !form.run().isBusy(); }, 20000)) << "the run never ended";
+    }
+    static void analyse(TFormTallyvane& form, const std::string& folder)
+    {
+        form.run().setFolder(folder);
+        form.BTNRunClick();
+        settle(form);
     }
 
     std::string iniPath() const { return settings.pathOf("config/Tallyvane.ini"); }
@@ -210,13 +230,12 @@ protected:
 TEST_F(FormTest, ARunShowsTheResultAndComesBackToRest)
 {
     auto form = makeForm();
-    form->run().CurPath = folders.path();
-    form->BTNRunClick();
+    analyse(*form, folders.path());
 
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(text(*form, "Label13"), "完成");
     EXPECT_EQ(text(*form, "Label9"), "5");
-    EXPECT_EQ(form->run().StopFlag, 1) << "every run ends at rest";
+    EXPECT_TRUE(form->run().stopRequested()) << "every run ends at rest";
     EXPECT_TRUE(child<QPushButton>(*form, "BTNRun")->isEnabled());
     EXPECT_TRUE(child<QPushButton>(*form, "BTNCancel")->isHidden());
     EXPECT_FALSE(form->run().isBusy());
@@ -238,16 +257,15 @@ TEST_F(FormTest, RefusedRunsSayWhy)
 {
     auto form = makeForm();
     form->BTNRunClick();
+    EXPECT_FALSE(form->run().isBusy()) << "refused at once";
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0], (Message{"请选择文件夹!", "提示信息", MessageIcon::Warning}));
     EXPECT_EQ(text(*form, "Label13"), "");
 
     // A folder gone since it was chosen: the previous result stays.
-    form->run().CurPath = folders.path();
-    form->BTNRunClick();
+    analyse(*form, folders.path());
     const std::string gone = folders.pathOf("gone");
-    form->run().CurPath = gone;
-    form->BTNRunClick();
+    analyse(*form, gone);
     ASSERT_EQ(messages.shown.size(), 2u);
     EXPECT_EQ(messages.shown[1], (Message{QString::fromStdString("打开错误！\r磁盘或文件夹：" + gone), "提示信息",
                                           MessageIcon::Warning}));
@@ -255,7 +273,31 @@ TEST_F(FormTest, RefusedRunsSayWhy)
     EXPECT_EQ(form->grid().tree().name(form->grid().tree().FirstEntry()), folders.path());
 }
 
-TEST_F(FormTest, CancelStopsTheScanAndKeepsAConsistentPartialTree)
+// Holds the scan, on its own thread, as it reaches a record of the given name, until the test
+// lets it go on; meanwhile the test works the window as a user would.
+class HeldScan {
+public:
+    HeldScan(test::FakeFileSystem& fileSystem, std::string name) : m_name(std::move(name))
+    {
+        fileSystem.beforeRecord = [this](const std::string&, const std::string& record) {
+            if (record != m_name || m_passed)
+                return;
+            m_passed = true;
+            m_reached.release();
+            m_proceed.acquire();
+        };
+    }
+    void waitUntilReached() { m_reached.acquire(); }
+    void letGo() { m_proceed.release(); }
+
+private:
+    std::string m_name;
+    bool m_passed = false; // only the first record of that name holds
+    std::binary_semaphore m_reached{0};
+    std::binary_semaphore m_proceed{0};
+};
+
+TEST_F(FormTest, CancelPutsTheControlsAtRestAtOnceAndKeepsAConsistentPartialTree)
 {
     test::FakeFileSystem fake;
     std::vector<test::FakeFileSystem::Item> files;
@@ -264,15 +306,18 @@ TEST_F(FormTest, CancelStopsTheScanAndKeepsAConsistentPartialTree)
     fake.addFolder("/big/", {test::folder("sub"), test::file("x", 1)});
     fake.addFolder("/big/sub/", files);
     auto form = makeForm({}, &fake);
-    auto* cancel = child<QPushButton>(*form, "BTNCancel");
-    int records = 0;
-    fake.beforeRecord = [&](const std::string&, const std::string&) {
-        QTest::qWait(2); // let the pump run
-        if (++records == 20)
-            QMetaObject::invokeMethod(cancel, &QPushButton::click, Qt::QueuedConnection);
-    };
-    form->run().CurPath = "/big";
+    HeldScan held(fake, "f20");
+    form->run().setFolder("/big");
     form->BTNRunClick();
+    held.waitUntilReached();
+    EXPECT_FALSE(child<QPushButton>(*form, "BTNRun")->isEnabled());
+    child<QPushButton>(*form, "BTNCancel")->click();
+    EXPECT_TRUE(child<QPushButton>(*form, "BTNRun")->isEnabled()) << "at rest before the scan has wound down";
+    EXPECT_TRUE(child<QPushButton>(*form, "BTNCancel")->isHidden());
+    EXPECT_TRUE(form->run().isBusy());
+    EXPECT_EQ(text(*form, "Label13"), "正在扫描");
+    held.letGo();
+    settle(*form);
 
     EXPECT_EQ(text(*form, "Label13"), "取消");
     const EntryTree& tree = form->grid().tree();
@@ -284,39 +329,42 @@ TEST_F(FormTest, CancelStopsTheScanAndKeepsAConsistentPartialTree)
     EXPECT_EQ(form->grid().FocusedEntry(), root);
 }
 
-TEST_F(FormTest, ACancelInTheRunsFirstPumpIsNotLost)
+TEST_F(FormTest, ACancelAsTheRunStartsIsNotLost)
 {
-    auto form = makeForm();
-    form->run().CurPath = folders.path();
-    QMetaObject::invokeMethod(form.get(), &TFormTallyvane::BTNCancelClick, Qt::QueuedConnection);
+    test::FakeFileSystem fake;
+    fake.addFolder("/a/", {test::file("x", 1), test::file("y", 2)});
+    auto form = makeForm({}, &fake);
+    HeldScan held(fake, ".");
+    form->run().setFolder("/a");
     form->BTNRunClick();
+    form->BTNCancelClick();
+    held.waitUntilReached();
+    held.letGo();
+    settle(*form);
     EXPECT_EQ(text(*form, "Label13"), "取消");
-    EXPECT_EQ(form->grid().tree().EntryCount(), 1u);
+    EXPECT_EQ(form->grid().tree().EntryCount(), 1u) << "the root alone";
 }
 
-TEST_F(FormTest, NoSecondAnalysisStartsInsideARunningOne)
+TEST_F(FormTest, NoSecondAnalysisStartsWhileOneRuns)
 {
     test::FakeFileSystem fake;
     fake.addFolder("/a/", {test::file("x", 1), test::file("y", 2)});
     fake.addFolder("/b/", {});
     auto form = makeForm({}, &fake);
-    bool tried = false;
-    fake.beforeRecord = [&](const std::string&, const std::string&) {
-        if (tried)
-            return;
-        tried = true;
-        EXPECT_FALSE(form->WMDropFiles({"/b"})) << "a drop during a scan is refused";
-        form->BTNRunClick();
-        EXPECT_FALSE(form->FormCloseQuery());
-    };
-    form->run().CurPath = "/a";
+    HeldScan held(fake, "x");
+    form->run().setFolder("/a");
     form->BTNRunClick();
-    QCoreApplication::processEvents();
+    held.waitUntilReached();
+    EXPECT_FALSE(form->WMDropFiles({"/b"})) << "a drop during a scan is refused";
+    form->BTNRunClick();
+    EXPECT_FALSE(form->FormCloseQuery());
+    held.letGo();
+    settle(*form);
 
     const Message busy{"正在扫描，请先取消!", "提示信息", MessageIcon::Error};
     EXPECT_EQ(messages.shown, (std::vector<Message>{busy, busy, busy}));
     EXPECT_EQ(form->grid().tree().name(form->grid().tree().FirstEntry()), "/a");
-    EXPECT_EQ(form->run().CurPath, "/a");
+    EXPECT_EQ(form->run().folder(), "/a");
 }
 
 TEST_F(FormTest, ClosingAsksFirstAndWaitsForACancelledScanToWindDown)
@@ -332,18 +380,20 @@ TEST_F(FormTest, ClosingAsksFirstAndWaitsForACancelledScanToWindDown)
     fake.addFolder("/a/", {test::file("x", 1), test::file("y", 2)});
     auto scanning = makeForm({}, &fake);
     scanning->show();
-    fake.beforeRecord = [&](const std::string&, const std::string& name) {
-        if (name != "x")
-            return;
-        scanning->BTNCancelClick();
-        messages.answers = {true};
-        EXPECT_FALSE(scanning->close());
-        EXPECT_TRUE(scanning->isVisible());
-    };
-    scanning->run().CurPath = "/a";
+    HeldScan held(fake, "x");
+    scanning->run().setFolder("/a");
     scanning->BTNRunClick();
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(scanning->isVisible());
+    held.waitUntilReached();
+    messages.answers = {};
+    EXPECT_FALSE(scanning->close()) << "a scan going on must be cancelled first";
+    EXPECT_EQ(messages.shown.back(), (Message{"正在扫描，请先取消!", "提示信息", MessageIcon::Error}));
+    scanning->BTNCancelClick();
+    messages.answers = {true};
+    EXPECT_FALSE(scanning->close());
+    EXPECT_TRUE(scanning->isVisible());
+    held.letGo();
+    settle(*scanning);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !scanning->isVisible(); }, 5000));
 }
 
 TEST(ElapsedTime, MinutesAndSecondsWithoutLeadingZeros)
@@ -356,18 +406,18 @@ TEST(ElapsedTime, MinutesAndSecondsWithoutLeadingZeros)
 TEST_F(FormTest, TheTimerCountsTicksIntoTheElapsedTime)
 {
     auto form = makeForm();
-    form->run().TimeCount = 3724;
-    form->Timer1Timer();
+    for (int tick = 0; tick < 3725; ++tick)
+        form->Timer1Timer();
+    EXPECT_EQ(form->run().elapsedSeconds(), 3725);
     EXPECT_EQ(text(*form, "Label10"), "62分钟5秒");
 }
 
 TEST_F(FormTest, ARunLeftWithoutRoomEndsWithTheScanErrorAndTheWindowGoesOn)
 {
     auto form = makeForm();
-    form->run().CurPath = folders.path();
-    form->BTNRunClick();
-    ASSERT_GT(memoryReserve.holds, 0) << "the scan holds the reserve";
-    EXPECT_FALSE(memoryReserve.held) << "the window at rest has the room";
+    analyse(*form, folders.path());
+    ASSERT_GT(memoryReserve.holds, 0) << "the scan makes sure of the reserve's room";
+    EXPECT_FALSE(memoryReserve.held) << "and leaves the room free for the window";
     ASSERT_EQ(form->grid().tree().EntryCount(), 6u);
 
     const struct {
@@ -377,12 +427,13 @@ TEST_F(FormTest, ARunLeftWithoutRoomEndsWithTheScanErrorAndTheWindowGoesOn)
     } cases[] = {{"before the run begins", 0, false}, {"as the scan starts", 1, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.when);
-        form->BTNRunClick();
+        analyse(*form, folders.path());
         ASSERT_EQ(form->grid().tree().EntryCount(), 6u);
         memoryReserve.holds = 0;
         memoryReserve.allowed = c.holdsAllowed;
         messages.shown.clear();
         form->BTNRunClick();
+        settle(*form);
         // The scan names the folder with its separator, the run before it as it was given.
         std::string shownPath = folders.path();
         if (c.treeDropped && shownPath.back() != '/')
@@ -408,20 +459,20 @@ TEST_F(FormTest, ACommandLineFolderIsAnalysedOnceWhenTheWindowShows)
     writeIni("[Auto]\nAct=0\n");
     const std::string folder = folders.pathOf("music");
     auto form = makeForm({folder, folders.path()});
-    EXPECT_EQ(form->run().CurPath, folder);
+    EXPECT_EQ(form->run().folder(), folder);
     EXPECT_EQ(text(*form, "LabCur"), QString::fromStdString(folder));
     EXPECT_EQ(form->grid().tree().EntryCount(), 0u);
     form->show();
-    QTest::qWait(20);
+    settle(*form);
     EXPECT_EQ(form->grid().tree().name(form->grid().tree().FirstEntry()), folders.pathOf("music"));
-    EXPECT_TRUE(form->StartPath.empty());
+    EXPECT_FALSE(form->hasStartWork());
 
     // A file instead: the warning comes before the window shows, and nothing runs.
     auto refused = makeForm({folders.pathOf("notes.txt")});
     EXPECT_EQ(messages.shown.back(), (Message{"请选择文件夹!", "提示信息", MessageIcon::Warning}));
-    EXPECT_TRUE(refused->run().CurPath.empty());
+    EXPECT_TRUE(refused->run().folder().empty());
     refused->show();
-    QTest::qWait(20);
+    settle(*refused);
     EXPECT_EQ(refused->grid().tree().EntryCount(), 0u);
 }
 
@@ -436,7 +487,7 @@ TEST_F(FormTest, AnImportedScanShowsAsIfAnalysedAndItsEntriesAreNotOpened)
                                                       std::vector<std::string>{"--import", json}}) {
         auto form = makeForm(arguments);
         form->show();
-        QTest::qWait(20);
+        settle(*form);
         const EntryTree& tree = form->grid().tree();
         ASSERT_EQ(tree.EntryCount(), 4u);
         const EntryId root = tree.FirstEntry();
@@ -461,8 +512,7 @@ TEST_F(FormTest, AnImportedScanShowsAsIfAnalysedAndItsEntriesAreNotOpened)
         EXPECT_TRUE(desktop.foldersShown.empty() && desktop.filesOpened.empty() && desktop.propertiesAsked.empty());
 
         // A scan afterwards is this machine's again.
-        form->run().CurPath = folders.path();
-        form->BTNRunClick();
+        analyse(*form, folders.path());
         EXPECT_EQ(text(*form, "lablx"), QStringLiteral("类型："));
         form->grid().FocusEntry(form->grid().tree().FirstEntry());
         form->NOpenClick();
@@ -477,7 +527,7 @@ TEST_F(FormTest, ABadImportSaysWhereAndShowsNoTree)
     std::ofstream(json) << "[1,2,{},[{\"name\":\"/srv\"},{\"name\":\"a\",\"asize\":1}";
     auto form = makeForm({"--import", json});
     form->show();
-    QTest::qWait(20);
+    settle(*form);
     EXPECT_EQ(form->grid().tree().EntryCount(), 0u);
     ASSERT_FALSE(messages.shown.empty());
     EXPECT_EQ(messages.shown.back(),
@@ -492,11 +542,11 @@ TEST_F(FormTest, DroppedFoldersRunAtOnceAndOtherDropsAreIgnored)
     auto form = makeForm();
     form->TBOptionsClick();
     form->WMDropFiles({folders.pathOf("notes.txt"), folders.path()});
-    QCoreApplication::processEvents();
+    settle(*form);
     EXPECT_EQ(form->grid().tree().EntryCount(), 0u) << "only the first item counts";
 
     form->WMDropFiles({folders.pathOf("music")});
-    QCoreApplication::processEvents();
+    settle(*form);
     EXPECT_EQ(form->grid().tree().EntryCount(), 4u);
     EXPECT_EQ(text(*form, "LabCur"), "") << "a drop leaves the path label alone";
     EXPECT_EQ(child<QStackedWidget>(*form, "RzPageControlMain")->currentWidget()->objectName(), "TabReport");
@@ -508,23 +558,27 @@ TEST_F(FormTest, TheFolderDialogRunsOnlyWithAutomaticAnalysis)
     auto form = makeForm();
     picker.choice = QString::fromStdString(folders.pathOf("music"));
     form->RzBtnDirectoryClick();
+    settle(*form);
     EXPECT_EQ(form->grid().tree().EntryCount(), 4u);
     EXPECT_EQ(picker.presets.back(), "");
 
     child<QCheckBox>(*form, "CBAuto")->click();
     picker.choice = QString::fromStdString(folders.path());
     form->RzBtnDirectoryClick();
+    settle(*form);
     EXPECT_EQ(picker.presets.back(), QString::fromStdString(folders.pathOf("music")));
-    EXPECT_EQ(form->run().CurPath, folders.path());
+    EXPECT_EQ(form->run().folder(), folders.path());
     EXPECT_EQ(form->grid().tree().EntryCount(), 4u) << "chosen, not analysed";
 
     picker.choice = QString::fromStdString(folders.pathOf("notes.txt"));
     form->RzBtnDirectoryClick();
+    settle(*form);
     EXPECT_EQ(messages.shown.back(), (Message{"请选择文件夹!", "提示信息", MessageIcon::Warning}));
-    EXPECT_EQ(form->run().CurPath, folders.path());
+    EXPECT_EQ(form->run().folder(), folders.path());
 
     picker.choice.reset();
     form->RzBtnDirectoryClick();
+    settle(*form);
     EXPECT_EQ(messages.shown.size(), 1u) << "a cancelled dialog changes nothing";
 }
 
@@ -539,8 +593,7 @@ TEST_F(FormTest, PagesToolbarAndVersion)
     EXPECT_EQ(pages->currentWidget()->objectName(), "TabAbout");
 
     // A run started elsewhere ends on the report page.
-    form->run().CurPath = folders.path();
-    form->BTNRunClick();
+    analyse(*form, folders.path());
     EXPECT_EQ(pages->currentWidget()->objectName(), "TabReport");
 
     EXPECT_EQ(text(*form, "LabVer"), "版本 3.0.5");
@@ -552,7 +605,7 @@ TEST_F(FormTest, PagesToolbarAndVersion)
     form->BTNHomePageClick();
     ASSERT_EQ(desktop.opened.size(), 2);
     EXPECT_EQ(desktop.opened[0], QUrl::fromLocalFile(QStringLiteral("/opt/help/TallyvaneHelp.html")));
-    EXPECT_EQ(desktop.opened[1], QUrl(form->HomeURL));
+    EXPECT_EQ(desktop.opened[1], QUrl(QStringLiteral("https://www.tallyvane.example/")));
 }
 
 TEST_F(FormTest, SettingsAreReadAtStartAndWrittenOneAtATime)
@@ -562,13 +615,13 @@ TEST_F(FormTest, SettingsAreReadAtStartAndWrittenOneAtATime)
     EXPECT_TRUE(form->grid().isColumnHidden(3));
     EXPECT_FALSE(child<QCheckBox>(*form, "CB3")->isChecked());
     EXPECT_TRUE(child<QRadioButton>(*form, "RadioButton3")->isChecked());
-    EXPECT_EQ(form->Options.SkinNo, 3);
+    EXPECT_EQ(form->options().SkinNo, 3);
     EXPECT_EQ(readIni(), "[Col]\nC3=0\n[Skin]\nSk=3\n");
 
     child<QCheckBox>(*form, "CB3")->click();
     EXPECT_FALSE(form->grid().isColumnHidden(3));
     child<QRadioButton>(*form, "RadioButton5")->click();
-    EXPECT_EQ(form->Options.SkinNo, 5);
+    EXPECT_EQ(form->options().SkinNo, 5);
     EXPECT_EQ(readIni(), "[Col]\nC3=1\n[Skin]\nSk=5\n");
     EXPECT_TRUE(messages.shown.empty());
 }
@@ -587,8 +640,7 @@ TEST_F(FormTest, ScanOptionsLoadAndSaveLikeTheOthersAndReachTheNextScan)
     EXPECT_EQ(exclude->text(), "*.ogg");
     EXPECT_EQ(readIni(), "[Scan]\nOneFileSystem=1\nExclude=*.ogg\n") << "nothing written back at start";
 
-    form->run().CurPath = folders.path();
-    form->BTNRunClick();
+    analyse(*form, folders.path());
     ResultGrid& grid = form->grid();
     const EntryTree& tree = grid.tree();
     EXPECT_EQ(tree.size(tree.FirstEntry()), 1000);
@@ -609,11 +661,12 @@ TEST_F(FormTest, ScanOptionsLoadAndSaveLikeTheOthersAndReachTheNextScan)
     exclude->setText(QStringLiteral("live; "));
     emit exclude->editingFinished();
     EXPECT_EQ(readIni(), "[Scan]\nOneFileSystem=0\nExclude=live; \nHardLinks=once\n");
-    EXPECT_EQ(form->Options.excludePatterns(), std::vector<std::string>{"live"});
+    EXPECT_EQ(form->options().excludePatterns(), std::vector<std::string>{"live"});
     emit exclude->editingFinished(); // nothing changed: nothing written
     EXPECT_TRUE(messages.shown.empty());
 
     form->BTNRunClick();
+    settle(*form);
     EXPECT_EQ(tree.size(tree.FirstEntry()), 4000) << "the next scan takes the changed options";
     EXPECT_TRUE(form->run().scanOptions().countLinksOnce);
     EXPECT_FALSE(form->run().scanOptions().oneFileSystem);
@@ -623,7 +676,7 @@ TEST_F(FormTest, NoSettingsFileUntilAnOptionChanges)
 {
     auto form = makeForm();
     EXPECT_FALSE(std::ifstream(iniPath()).good());
-    EXPECT_TRUE(form->Options.AutoAnalyze);
+    EXPECT_TRUE(form->options().AutoAnalyze);
     child<QCheckBox>(*form, "CBAuto")->click();
     EXPECT_EQ(readIni(), "[Auto]\nAct=0\n");
 }
@@ -648,8 +701,9 @@ TEST_F(FormTest, AFolderNamedWithInvalidUtf8ArrivesByteForByte)
 
     // On the command line, analysed, and handed on to the desktop by its own bytes.
     auto form = makeForm({path});
-    EXPECT_EQ(form->run().CurPath, path);
+    EXPECT_EQ(form->run().folder(), path);
     form->BTNRunClick();
+    settle(*form);
     const EntryTree& tree = form->grid().tree();
     ASSERT_EQ(tree.EntryCount(), 2u);
     EXPECT_EQ(tree.name(tree.FirstEntry()), path);
@@ -668,8 +722,8 @@ TEST_F(FormTest, AFolderNamedWithInvalidUtf8ArrivesByteForByte)
     data.setUrls({LocalFileUrl(path)});
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     static_cast<QObject*>(dropped.get())->event(&drop);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(dropped->run().CurPath, path);
+    settle(*dropped);
+    EXPECT_EQ(dropped->run().folder(), path);
     EXPECT_EQ(dropped->grid().tree().name(dropped->grid().tree().FirstEntry()), path);
 
     // The temporary folder's own cleanup goes by decoded names, which miss these bytes.
@@ -684,7 +738,7 @@ TEST_F(FormTest, ARelativeFolderOnTheCommandLineIsMadeAbsoluteWithoutResolvingLi
     ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(folders.path())));
     auto form = makeForm({"./linked/../linked/"});
     QDir::setCurrent(previous);
-    EXPECT_EQ(form->run().CurPath, folders.pathOf("linked"));
+    EXPECT_EQ(form->run().folder(), folders.pathOf("linked"));
     EXPECT_EQ(text(*form, "LabCur"), QString::fromStdString(folders.pathOf("linked")));
 }
 
@@ -708,7 +762,7 @@ TEST_F(FormTest, ALongPathNeverWidensTheWindowAndIsElidedInTheMiddleWithItsWhole
     form->resize(848, 605);
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-    QCoreApplication::processEvents(); // the command-line run
+    settle(*form); // the command-line run
 
     auto* label = child<ElidedLabel>(*form, "LabCur");
     auto* status = child<ElidedLabel>(*form, "spSkinStatusPanel1");
@@ -788,7 +842,7 @@ TEST_F(FormTest, DropsOnlyCopyOrLinkAndAnIgnoredDropIsRefused)
     static_cast<QObject*>(form.get())->event(&taken);
     EXPECT_TRUE(taken.isAccepted());
     EXPECT_EQ(taken.dropAction(), Qt::CopyAction);
-    QCoreApplication::processEvents();
+    settle(*form);
     EXPECT_EQ(form->grid().tree().EntryCount(), 4u);
 
 }
@@ -837,7 +891,7 @@ TEST_F(FormTest, ASharedAccessKeyMovesTheFocusAmongItsButtonsAndSpacePressesTheF
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !desktop.opened.isEmpty(); })) << "the button shows itself pressed, then acts";
     ASSERT_EQ(desktop.opened.size(), 1);
-    EXPECT_EQ(desktop.opened.front(), QUrl(form->HomeURL));
+    EXPECT_EQ(desktop.opened.front(), QUrl(QStringLiteral("https://www.tallyvane.example/")));
 
     // A key of one button alone presses it at once.
     QTest::keyClick(form.get(), Qt::Key_R, Qt::AltModifier);
@@ -939,13 +993,13 @@ TEST_F(FormTest, AboutPageLinksTakeTheVisitedColourOnceTheDesktopOpenedThem)
     EXPECT_FALSE(home->text().contains(visited));
 
     desktop.opens = false;
-    click(home, form->HomeURL);
+    click(home, QStringLiteral("https://www.tallyvane.example/"));
     EXPECT_FALSE(home->text().contains(visited)) << "a failed open leaves the link as it was";
 
     desktop.opens = true;
-    click(home, form->HomeURL);
+    click(home, QStringLiteral("https://www.tallyvane.example/"));
     EXPECT_TRUE(home->text().contains(visited)) << home->text().toStdString();
-    EXPECT_TRUE(home->text().contains(form->HomeURL));
+    EXPECT_TRUE(home->text().contains(QStringLiteral("https://www.tallyvane.example/")));
     EXPECT_FALSE(mail->text().contains(visited)) << "each link on its own";
 
     click(mail, QStringLiteral("mailto:support@tallyvane.example"));
@@ -1002,8 +1056,7 @@ class MenuTest : public FormTest {
 protected:
     MenuTest() : form(makeForm())
     {
-        form->run().CurPath = folders.path();
-        form->BTNRunClick();
+        analyse(*form, folders.path());
     }
 
     EntryId entry(const std::string& relative)
@@ -1137,8 +1190,7 @@ TEST_F(FormTest, TheMenuCommandsWorkOnAHundredThousandFoldersDeepChain)
     auto form = makeForm();
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-    form->run().CurPath = deep.path();
-    form->BTNRunClick();
+    analyse(*form, deep.path());
     ResultGrid& grid = form->grid();
     const EntryTree& tree = grid.tree();
     ASSERT_EQ(tree.EntryCount(), std::size_t{Depth} + 2);
@@ -1256,7 +1308,7 @@ TEST_F(FormTest, AFailedWriteBackAtStartEndsTheCreationStepsButTheWindowOpens)
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0], (Message{QString::fromStdString("Unable to write to " + iniPath() + "."), "Tallyvane",
                                           MessageIcon::Error}));
-    EXPECT_TRUE(form->run().CurPath.empty()) << "the later creation steps are skipped";
+    EXPECT_TRUE(form->run().folder().empty()) << "the later creation steps are skipped";
     EXPECT_EQ(text(*form, "LabVer"), "版本 $V$");
     EXPECT_EQ(readIni(), "; hand-written settings, longer than the disk will take\n[Col]\nC3=0\n");
 }

@@ -14,6 +14,7 @@
 #include <sys/wait.h>
 
 #include <csignal>
+#include <semaphore>
 #include <vector>
 #include <algorithm>
 #include <cstdlib>
@@ -307,7 +308,45 @@ TEST_F(ExportRun, AFailedWriteIsReported)
     }
 }
 
-TEST(TerminalProgress, DrawsAtMostTenTimesASecondAndStopsOnInterrupt)
+TEST(TerminalProgress, DrawsOneLineOverTheLastAndClearsIt)
+{
+    RunProgress started;
+    RunProgress estimated{1021, "/data/photos/", ScanProgress{12, 70}};
+    RunProgress deep{7, "/data/" + std::string(100, 'x') + "/\xE5\x9B\xBE\xE7\x89\x87/"};
+    const struct {
+        const RunProgress* progress;
+        double seconds;
+        const char* line;
+    } cases[] = {
+        {&started, 0, "0 entries  0.0 s  "},
+        {&estimated, 10.24, "1021 entries  10.2 s  12%, 70 s left  /data/photos/"},
+        // The end of a long path, never a UTF-8 sequence cut in two.
+        {&deep, 1, "7 entries  1.0 s  ...xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx/\xE5\x9B\xBE\xE7\x89\x87/"},
+    };
+    for (const auto& c : cases) {
+        std::FILE* stream = std::tmpfile();
+        {
+            TerminalProgress progress(stream, true);
+            progress.draw(*c.progress, c.seconds);
+            EXPECT_EQ(readStream(stream), std::string("\r\033[K") + c.line);
+            progress.clear();
+            EXPECT_TRUE(readStream(stream).ends_with("\r\033[K")) << "the line is cleared";
+        }
+        std::fclose(stream);
+    }
+
+    // Away from a terminal nothing is drawn, and nothing needs clearing.
+    std::FILE* quiet = std::tmpfile();
+    {
+        TerminalProgress progress(quiet, false);
+        progress.draw(estimated, 1);
+        progress.clear();
+    }
+    EXPECT_EQ(readStream(quiet), "");
+    std::fclose(quiet);
+}
+
+TEST(TerminalProgress, AnInterruptStopsTheScanAtTheNextLook)
 {
     FakeFileSystem fileSystem;
     std::vector<FakeFileSystem::Item> photos;
@@ -317,67 +356,34 @@ TEST(TerminalProgress, DrawsAtMostTenTimesASecondAndStopsOnInterrupt)
     fileSystem.addFolder("/data/photos/", photos);
 
     std::FILE* stream = std::tmpfile();
+    std::FILE* output = std::tmpfile();
     {
-        TerminalProgress progress(stream, true);
-        EntryTree tree;
-        AnalysisRun run(tree, fileSystem, progress);
+        TerminalProgress progress(stream, false);
+        // The scan holds at a record until the interrupt has been seen by the command.
+        std::binary_semaphore seen(0);
         bool interruptedMidway = false;
         fileSystem.beforeRecord = [&](const std::string&, const std::string& name) {
-            if (name == "p3000" && !interruptedMidway) {
-                interruptedMidway = true;
-                const std::string drawn = readStream(stream);
-                EXPECT_NE(drawn.find(" entries  "), std::string::npos) << drawn;
-                EXPECT_NE(drawn.find("/data/photos/"), std::string::npos) << drawn;
-                EXPECT_EQ(drawn.find("\r\033[K", 1), std::string::npos) << "drawn twice within 100 ms";
-                EXPECT_FALSE(progress.interrupted());
-                std::raise(SIGINT);
-                EXPECT_TRUE(progress.interrupted());
-            }
+            if (name != "p3000")
+                return;
+            EXPECT_FALSE(progress.interrupted());
+            std::raise(SIGINT);
+            interruptedMidway = progress.interrupted();
+            seen.acquire();
         };
-        EXPECT_EQ(run.AnalyzeFolder("/data"), ScanOutcome::Cancelled);
+        ExportEnvironment environment{fileSystem, output, stream, &progress, [&] {
+                                          const bool interrupted = progress.interrupted();
+                                          if (interrupted)
+                                              seen.release();
+                                          return interrupted;
+                                      }};
+        ExportOptions options;
+        options.folder = "/data";
+        EXPECT_EQ(RunExport(options, environment), 130);
         EXPECT_TRUE(interruptedMidway);
-        EXPECT_LT(run.tree().EntryCount(), 3200u) << "the scan stops at the next record";
-        EXPECT_TRUE(readStream(stream).ends_with("\r\033[K")) << "the line is cleared";
     }
+    EXPECT_EQ(readStream(output), "") << "no report after an interrupt";
     std::fclose(stream);
-}
-
-// A clock the test moves by hand.
-class SyntheticClock final : public ScanClock {
-public:
-    double now = 0;
-    double seconds() const override { return now; }
-};
-
-TEST(TerminalProgress, ShowsTheShareAndTheTimeLeftForTheTopOfAFileSystem)
-{
-    FakeFileSystem fileSystem;
-    std::vector<FakeFileSystem::Item> photos;
-    for (int i = 0; i < 4000; ++i)
-        photos.push_back(test::file("p" + std::to_string(i), 1));
-    fileSystem.addFolder("/data/", photos);
-    fileSystem.volume = {1, true, 8000};
-
-    std::FILE* stream = std::tmpfile();
-    {
-        TerminalProgress progress(stream, true);
-        EntryTree tree;
-        AnalysisRun run(tree, fileSystem, progress);
-        SyntheticClock clock;
-        run.setClock(clock);
-        std::string drawn;
-        fileSystem.beforeRecord = [&](const std::string&, const std::string& name) {
-            clock.now += 0.01; // a hundred entries a second
-            if (name == "p3000")
-                drawn = readStream(stream);
-        };
-        EXPECT_EQ(run.AnalyzeFolder("/data"), ScanOutcome::Complete);
-        // Drawn at the 1024th record, the two dot records among them: 10.24 s in, 1021 of 8000
-        // counted, 6979 to go at 100 a second.
-        EXPECT_NE(drawn.find("1021 entries  "), std::string::npos) << drawn;
-        EXPECT_NE(drawn.find("  12%, 70 s left  /data/"), std::string::npos) << drawn;
-    }
-    std::fclose(stream);
+    std::fclose(output);
 }
 
 // A shell command's exit status, with what it wrote to its output.

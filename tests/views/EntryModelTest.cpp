@@ -5,6 +5,8 @@
 
 #include <QAbstractItemModelTester>
 
+#include <QSignalSpy>
+
 #include <gtest/gtest.h>
 
 namespace tallyvane {
@@ -81,22 +83,41 @@ TEST(EntryModel, StaysConsistentThroughAnalysesSortsExpandsAndClears)
     EXPECT_EQ(f.grid.entryModel().rowCount(), 0);
 }
 
-TEST(EntryModel, ShowsNothingWhileAScanFillsAClearedTree)
+TEST(EntryModel, FollowsTheDocumentThroughAClearAReplacementAndASort)
 {
     GridFixture f;
     f.analyse(fillSample);
     EntryModel& model = f.grid.entryModel();
     ASSERT_EQ(model.rowCount(), 5) << "the root and its children";
+    const QPersistentModelIndex docs = model.indexOf(f["docs"]);
+    ASSERT_TRUE(docs.isValid());
 
+    // A sort moves the rows in one layout change; a persistent index stays on its entry.
+    QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+    QSignalSpy layouts(&model, &QAbstractItemModel::layoutChanged);
+    f.document.sort(SortKey::Name, SortDirection::Ascending);
+    EXPECT_EQ(layouts.count(), 1);
+    EXPECT_EQ(resets.count(), 0);
+    EXPECT_EQ(EntryModel::entryOf(docs), f["docs"]);
+    EXPECT_EQ(docs.row(), static_cast<int>(model.indexOf(f["docs"]).row()));
+    EXPECT_EQ(model.index(1, 0).data().toString(), "big.iso") << "by name now";
+
+    // While a scan fills a tree of its own, the cleared document shows nothing.
     f.grid.BeginGridUpdate();
-    f.grid.ClearEntries();
-    f.add("", "/new/");
-    f.add("/new", "file", 1);
+    f.document.clear();
+    EXPECT_EQ(resets.count(), 1);
     EXPECT_EQ(model.rowCount(), 0);
     EXPECT_FALSE(model.index(0, 0).isValid());
+    EXPECT_FALSE(docs.isValid()) << "no index outlives its tree";
+
+    EntryTree scanned;
+    const EntryId root = scanned.addEntry(NoEntry, Attribute::Directory, 1, "/new");
+    scanned.addEntry(root, Attribute::Normal, 1, "file");
+    EXPECT_EQ(model.rowCount(), 0);
+    f.document.replaceTree(scanned, SortKey::Name, SortDirection::Ascending, std::nullopt);
+    EXPECT_EQ(model.rowCount(), 1) << "the new top level";
+    f.grid.ExpandEntry(root);
     f.grid.EndGridUpdate();
-    EXPECT_EQ(model.rowCount(), 1);
-    f.grid.ExpandEntry(f["/new"]);
     ASSERT_EQ(model.rowCount(), 2);
     EXPECT_EQ(model.index(1, 0).data().toString(), "file");
 }

@@ -36,11 +36,16 @@ public:
     }
 };
 
-// A grid filled the way an analysis fills it: inside an update block, the tree cleared, the
-// entries added, the root selected, expanded and focused.
+// A grid filled the way an analysis fills it: inside an update block, a new tree handed to the
+// document, the root selected, expanded and focused. Its header sorts the document, as in the
+// window.
 class GridFixture {
 public:
-    GridFixture() : icons(systemIcons), grid(tree, &icons) { grid.resize(1200, 600); }
+    GridFixture() : icons(systemIcons), grid(document, &icons)
+    {
+        grid.resize(1200, 600);
+        QObject::connect(&grid, &ResultGrid::sortRequested, &document, &EntryDocument::sort);
+    }
 
     // Adds a file or (with a trailing '/') a folder below the entry called parentName.
     EntryId add(const std::string& parentName, const std::string& name, std::int64_t size = 0)
@@ -48,7 +53,7 @@ public:
         const bool folder = name.ends_with('/');
         const std::string plain = folder ? name.substr(0, name.size() - 1) : name;
         const EntryId parent = parentName.empty() ? NoEntry : entries.at(parentName);
-        const EntryId entry = grid.tree().addEntry(parent, folder ? Attribute::Directory : Attribute::Normal, size, plain);
+        const EntryId entry = building.addEntry(parent, folder ? Attribute::Directory : Attribute::Normal, size, plain);
         entries[plain] = entry;
         return entry;
     }
@@ -57,7 +62,7 @@ public:
     // come after their folder, so one backward pass adds every folder up, however deep.
     void sumSizes()
     {
-        EntryTree& tree = grid.tree();
+        EntryTree& tree = building;
         for (auto entry = static_cast<EntryId>(tree.EntryCount()); entry != NoEntry; --entry) {
             if (tree.isFolder(entry))
                 tree.setSize(entry, 0);
@@ -72,12 +77,15 @@ public:
     void analyse(Fill fill)
     {
         grid.BeginGridUpdate();
-        grid.ClearEntries();
+        document.clear();
         entries.clear();
+        building.ClearEntries();
         fill(*this);
-        const EntryId root = grid.tree().FirstEntry();
+        sumSizes();
+        // Handed over unsorted: the document puts it in its order.
+        document.replaceTree(building, SortKey::None, SortDirection::Descending, std::nullopt);
+        const EntryId root = document.root();
         if (root != NoEntry) {
-            sumSizes();
             grid.SelectEntry(root);
             grid.ExpandEntry(root);
             grid.FocusEntry(root);
@@ -89,7 +97,8 @@ public:
 
     SolidIcons systemIcons;
     TImageListEx icons;
-    EntryTree tree;
+    EntryDocument document;
+    EntryTree building; // the tree being filled, before the document takes it
     ResultGrid grid;
     std::map<std::string, EntryId> entries;
 };

@@ -24,7 +24,7 @@ using test::GridFixture;
 // The grid sorts every folder by size, largest first: other, docs, readme; sub, Report.txt.
 class SearchWindowTest : public testing::Test {
 protected:
-    SearchWindowTest() : window(f.grid.tree())
+    SearchWindowTest() : window(f.document)
     {
         f.analyse([](GridFixture& g) {
             g.add("", "/data/");

@@ -5,7 +5,6 @@
 
 #include <QContextMenuEvent>
 #include <QSignalSpy>
-#include <QStandardItemModel>
 #include <QTest>
 #include <QToolButton>
 
@@ -15,7 +14,8 @@ using namespace tallyvane;
 
 namespace {
 
-// "/data" (400): a.mp4 (300) beside "sub" (100), which holds b.txt (60) above c.txt (40).
+// "/data" (400): a.mp4 (300) beside "sub" (100), which holds b.txt (60) above c.txt (40) and
+// speck.txt, too small to draw.
 // On a map twice as wide as it is high, a.mp4 takes the left three quarters.
 class TreemapViewTest : public ::testing::Test {
 protected:
@@ -26,6 +26,9 @@ protected:
         sub = tree.addEntry(data, Attribute::Directory, 100, "sub");
         big = tree.addEntry(sub, Attribute::Normal, 60, "b.txt");
         small = tree.addEntry(sub, Attribute::Normal, 40, "c.txt");
+        speck = tree.addEntry(sub, Attribute::Normal, 0, "speck.txt");
+        // Already in the document's order: the ids stay as made.
+        document.replaceTree(tree, SortKey::Size, SortDirection::Descending, std::nullopt);
         view.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
     }
@@ -48,17 +51,19 @@ protected:
     }
 
     EntryTree tree;
+    EntryDocument document;
     EntryId data = NoEntry;
     EntryId video = NoEntry;
     EntryId sub = NoEntry;
     EntryId big = NoEntry;
     EntryId small = NoEntry;
+    EntryId speck = NoEntry; // too small to draw
     TreemapView view;
 };
 
 TEST_F(TreemapViewTest, PointerMapsToTheEntriesUnderIt)
 {
-    view.setTree(&tree);
+    view.setDocument(&document);
     showMap(400, 200);
     QSignalSpy hovered(&view, &TreemapView::entryHovered);
     QSignalSpy clicked(&view, &TreemapView::entryClicked);
@@ -92,7 +97,7 @@ TEST_F(TreemapViewTest, PointerMapsToTheEntriesUnderIt)
 
 TEST_F(TreemapViewTest, DoubleClickZoomsIntoTheFolderAndBackspaceOrTheButtonZoomsOut)
 {
-    view.setTree(&tree);
+    view.setDocument(&document);
     showMap(400, 200);
     QSignalSpy rendered(&view, &TreemapView::rendered);
     QSignalSpy zoomed(&view, &TreemapView::zoomChanged);
@@ -126,7 +131,7 @@ TEST_F(TreemapViewTest, DoubleClickZoomsIntoTheFolderAndBackspaceOrTheButtonZoom
 
 TEST_F(TreemapViewTest, FocusedEntryIsOutlinedAroundItsTile)
 {
-    view.setTree(&tree);
+    view.setDocument(&document);
     showMap(400, 200);
     view.setFocusedEntry(small);
     const auto outline = view.outlineRect(small);
@@ -143,7 +148,6 @@ TEST_F(TreemapViewTest, FocusedEntryIsOutlinedAroundItsTile)
     EXPECT_NEAR(larger->left(), 600, 0.01);
 
     // An entry too small to draw is shown by its folder's tile.
-    const EntryId speck = tree.addEntry(sub, Attribute::Normal, 0, "speck.txt");
     view.setFocusedEntry(speck);
     const auto folder = view.outlineRect(speck);
     ASSERT_TRUE(folder);
@@ -154,7 +158,7 @@ TEST_F(TreemapViewTest, FocusedEntryIsOutlinedAroundItsTile)
 
 TEST_F(TreemapViewTest, ResizeRendersAnewAtTheNewSize)
 {
-    view.setTree(&tree);
+    view.setDocument(&document);
     showMap(400, 200);
     const QImage small = view.grab().toImage();
     showMap(300, 300);
@@ -168,7 +172,7 @@ TEST_F(TreemapViewTest, ResizeRendersAnewAtTheNewSize)
 
 TEST_F(TreemapViewTest, ScanningShowsOnlyTextAndStopsReadingTheTree)
 {
-    view.setTree(&tree);
+    view.setDocument(&document);
     showMap(400, 200);
     view.setFocusedEntry(video);
 
@@ -176,10 +180,11 @@ TEST_F(TreemapViewTest, ScanningShowsOnlyTextAndStopsReadingTheTree)
     EXPECT_TRUE(view.isScanning());
     EXPECT_EQ(view.entryAt(at(0.3, 0.5)), NoEntry);
     EXPECT_FALSE(view.outlineRect(video));
-    // The scan rebuilds the tree; the view must not be reading it meanwhile.
-    tree.ClearEntries();
-    const EntryId top = tree.addEntry(NoEntry, Attribute::Directory, 10, "/new");
-    const EntryId only = tree.addEntry(top, Attribute::Normal, 10, "only.iso");
+    // The scan ends with a new tree in the document.
+    EntryTree scanned;
+    const EntryId top = scanned.addEntry(NoEntry, Attribute::Directory, 10, "/new");
+    const EntryId only = scanned.addEntry(top, Attribute::Normal, 10, "only.iso");
+    document.replaceTree(scanned, SortKey::Size, SortDirection::Descending, std::nullopt);
     const QImage during = view.grab().toImage();
     const QColor background = view.palette().window().color();
     EXPECT_EQ(during.pixelColor(5, 5), background);
@@ -192,23 +197,32 @@ TEST_F(TreemapViewTest, ScanningShowsOnlyTextAndStopsReadingTheTree)
     EXPECT_EQ(view.entryAt(at(0.5, 0.5)), only);
 }
 
-TEST_F(TreemapViewTest, ModelChangesHoldTheWorkerAndResetsStartAfresh)
+TEST_F(TreemapViewTest, DocumentChangesHoldTheWorkerAndANewTreeStartsAfresh)
 {
-    QStandardItemModel model;
-    view.watchTreeChanges(&model);
-    view.setTree(&tree);
+    view.setDocument(&document);
     showMap(400, 200);
 
-    emit model.layoutAboutToBeChanged();
-    EXPECT_EQ(view.entryAt(at(0.3, 0.5)), NoEntry) << "no hit testing while the tree changes";
-    emit model.layoutChanged();
+    // Told after the view: the view has stopped reading by then.
+    int checked = 0;
+    const auto duringAChange = [&] {
+        EXPECT_EQ(view.entryAt(at(0.3, 0.5)), NoEntry) << "no hit testing while the tree changes";
+        ++checked;
+    };
+    QObject::connect(&document, &EntryDocument::treeAboutToBeSorted, &view, duringAChange);
+    QObject::connect(&document, &EntryDocument::treeAboutToBeReplaced, &view, duringAChange);
+    document.sort(SortKey::Name, SortDirection::Ascending);
     EXPECT_EQ(view.entryAt(at(0.3, 0.5)), video) << "a sort keeps the picture";
 
     QSignalSpy rendered(&view, &TreemapView::rendered);
-    model.clear(); // a reset
+    EntryTree again;
+    const EntryId top = again.addEntry(NoEntry, Attribute::Directory, 400, "/data");
+    const EntryId movie = again.addEntry(top, Attribute::Normal, 300, "a.mp4");
+    again.addEntry(top, Attribute::Normal, 100, "b.txt");
+    document.replaceTree(again, SortKey::Name, SortDirection::Ascending, std::nullopt);
     EXPECT_TRUE(view.isRendering());
     ASSERT_TRUE(rendered.wait(5000));
-    EXPECT_EQ(view.entryAt(at(0.3, 0.5)), video);
+    EXPECT_EQ(view.entryAt(at(0.3, 0.5)), movie);
+    EXPECT_EQ(checked, 2);
 }
 
 } // namespace
