@@ -71,8 +71,9 @@ int main(int argc, char* argv[])
     QElapsedTimer run;
     run.start();
     QObject::connect(&form.run(), &RunController::runEnded, &application, [&] {
-        // The result is on screen once the events the end of the run posted are handled.
-        QTimer::singleShot(0, &application, &QApplication::quit);
+        // The result is on screen once the events the end of the run posted are handled. Not
+        // quit(), which would ask every window to close, and the window would ask first.
+        QTimer::singleShot(0, &application, [] { QCoreApplication::exit(0); });
     });
     form.BTNRunClick();
     if (form.run().isBusy())

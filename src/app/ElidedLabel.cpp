@@ -6,6 +6,8 @@
 #include <QStyle>
 #include <QToolTip>
 
+#include <algorithm>
+
 namespace tallyvane {
 
 ElidedLabel::ElidedLabel(QWidget* parent) : QLabel(parent)
@@ -16,10 +18,13 @@ ElidedLabel::ElidedLabel(QWidget* parent) : QLabel(parent)
 
 QSize ElidedLabel::minimumSizeHint() const
 {
-    // Room for the ellipsis alone; the layout gives the label whatever width is left.
+    // Room for the ellipsis alone; the layout gives the label whatever width is left. One line
+    // high whatever the text: it is drawn on one line, and laying all of it out for its height
+    // would cost as much as it is long.
     const QMargins margins = contentsMargins();
-    return {fontMetrics().horizontalAdvance(QStringLiteral("…")) + margins.left() + margins.right(),
-            QLabel::minimumSizeHint().height()};
+    const int margin = 2 * this->margin();
+    return {fontMetrics().horizontalAdvance(QStringLiteral("…")) + margins.left() + margins.right() + margin,
+            fontMetrics().height() + margins.top() + margins.bottom() + margin};
 }
 
 QSize ElidedLabel::sizeHint() const
@@ -29,7 +34,22 @@ QSize ElidedLabel::sizeHint() const
 
 QString ElidedLabel::shownText() const
 {
-    return fontMetrics().elidedText(text(), Qt::ElideMiddle, contentsRect().width());
+    // Shaping costs as much as the text is long, and a path can be hundreds of thousands of
+    // characters. No character is narrower than a pixel, so the start and the end of that many
+    // characters are all the elision can ever show.
+    const int width = contentsRect().width();
+    const QString& full = text();
+    const qsizetype keep = std::max(width, 1) + 1;
+    if (full.size() <= 2 * keep)
+        return fontMetrics().elidedText(full, Qt::ElideMiddle, width);
+    qsizetype headEnd = keep;
+    if (full.at(headEnd - 1).isHighSurrogate())
+        --headEnd;
+    qsizetype tailStart = full.size() - keep;
+    if (full.at(tailStart).isLowSurrogate())
+        ++tailStart;
+    return fontMetrics().elidedText(full.left(headEnd) + QStringLiteral("…") + full.mid(tailStart), Qt::ElideMiddle,
+                                    width);
 }
 
 bool ElidedLabel::event(QEvent* event)
