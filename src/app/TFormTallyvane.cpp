@@ -3,10 +3,13 @@
 
 #include "app/AboutPage.h"
 #include "app/ElidedLabel.h"
+#include "app/EntryMenu.h"
 #include "app/FolderPicker.h"
 #include "app/FormWidgets.h"
+#include "app/OptionsController.h"
 #include "app/OptionsPage.h"
 #include "app/Pictures.h"
+#include "app/ReadingDrop.h"
 #include "app/ReportPage.h"
 #include "app/MainToolbar.h"
 #include "app/RunController.h"
@@ -30,12 +33,12 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QMenu>
-#include <QMimeData>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QUrl>
 
 #include <optional>
+#include <utility>
 
 namespace tallyvane {
 
@@ -49,7 +52,7 @@ const QString UpdateUrl = QStringLiteral("https://www.tallyvane.example/download
 
 TFormTallyvane::TFormTallyvane(WindowServices services, Settings settings, const ExportOptions& commandLine,
                                QWidget* parent)
-    : QMainWindow(parent), m_services(services), m_options(std::move(settings))
+    : QMainWindow(parent), m_services(services)
 {
     setObjectName(QStringLiteral("FormTallyvane"));
     setWindowTitle(QStringLiteral("Tallyvane [Vantori]"));
@@ -59,7 +62,7 @@ TFormTallyvane::TFormTallyvane(WindowServices services, Settings settings, const
     // application's. With one font in both places the skin looks the same at start and later.
     QApplication::setFont(GridFont());
     setFont(GridFont());
-    FormCreate(commandLine);
+    FormCreate(std::move(settings), commandLine);
 }
 
 TFormTallyvane::~TFormTallyvane()
@@ -74,7 +77,12 @@ ResultGrid& TFormTallyvane::grid()
     return m_reportPage->grid();
 }
 
-void TFormTallyvane::FormCreate(const ExportOptions& commandLine)
+const Settings& TFormTallyvane::options() const
+{
+    return m_options->settings();
+}
+
+void TFormTallyvane::FormCreate(Settings settings, const ExportOptions& commandLine)
 {
     setAcceptDrops(true);
     m_iconList = std::make_unique<TImageListEx>(m_services.systemIcons);
@@ -87,7 +95,7 @@ void TFormTallyvane::FormCreate(const ExportOptions& commandLine)
     m_pages->addWidget(m_reportPage);
     m_pages->addWidget(m_optionsPage);
     m_pages->addWidget(m_aboutPage);
-    buildPopupMenu();
+    m_popupMenu = MakeEntryMenu(this, [this](EntryMenuItem item) { runMenuItem(item); });
     grid().setPopupMenu(m_popupMenu);
     setCentralWidget(m_pages);
     buildStatusBar();
@@ -101,11 +109,13 @@ void TFormTallyvane::FormCreate(const ExportOptions& commandLine)
                                                       Timer1, m_services.messages);
     m_run = new RunController(m_document, m_services.fileSystem, *m_runDisplay, m_services.memoryReserve, this);
     connect(m_run, &RunController::runEnded, this, &TFormTallyvane::runEnded);
+    m_options = std::make_unique<OptionsController>(std::move(settings), m_services.settingsPath, *m_optionsPage,
+                                                    grid(), *m_run);
     connectPages();
 
     // A failed settings write ends the creation steps; the window still opens.
     try {
-        applySettings();
+        m_options->apply();
     } catch (const std::exception& error) {
         ShowErrorBox(m_services.messages, QString::fromStdString(error.what()));
         return;
@@ -117,8 +127,7 @@ void TFormTallyvane::FormCreate(const ExportOptions& commandLine)
 
 void TFormTallyvane::takeCommandLine(const ExportOptions& commandLine)
 {
-    m_commandLineScan = commandLine.scan;
-    m_run->setScanOptions(MergedScanOptions(m_options.scanOptions(), m_commandLineScan));
+    m_options->addCommandLineScanOptions(commandLine.scan);
     if (!commandLine.importFile.empty()) {
         m_startImport = commandLine.importFile;
     } else if (!commandLine.folder.empty() && isScanExport(commandLine.folder)) {
@@ -168,17 +177,18 @@ void TFormTallyvane::connectPages()
     connect(m_reportPage, &ReportPage::runClicked, this, &TFormTallyvane::BTNRunClick);
     connect(m_reportPage, &ReportPage::cancelClicked, this, &TFormTallyvane::BTNCancelClick);
 
-    connect(m_optionsPage, &OptionsPage::autoAnalyzeClicked, this, [this] { guarded([this] { CBAutoClick(); }); });
+    OptionsController* options = m_options.get();
+    connect(m_optionsPage, &OptionsPage::autoAnalyzeClicked, this, [=, this] { guarded([&] { options->CBAutoClick(); }); });
     connect(m_optionsPage, &OptionsPage::columnClicked, this,
-            [this](int column) { guarded([this, column] { CB1Click(SaveCodeOfColumn(column)); }); });
-    connect(m_optionsPage, &OptionsPage::oneFileSystemClicked, this,
-            [this] { guarded([this] { scanOptionChanged(SaveCodeOneFileSystem); }); });
-    connect(m_optionsPage, &OptionsPage::hardLinksClicked, this,
-            [this] { guarded([this] { scanOptionChanged(SaveCodeHardLinks); }); });
-    connect(m_optionsPage, &OptionsPage::excludeEdited, this,
-            [this] { guarded([this] { scanOptionChanged(SaveCodeExclude); }); });
+            [=, this](int column) { guarded([&] { options->CB1Click(SaveCodeOfColumn(column)); }); });
+    for (const auto& [changed, code] : {std::pair{&OptionsPage::oneFileSystemClicked, SaveCodeOneFileSystem},
+                                        std::pair{&OptionsPage::hardLinksClicked, SaveCodeHardLinks},
+                                        std::pair{&OptionsPage::excludeEdited, SaveCodeExclude}}) {
+        connect(m_optionsPage, changed, this,
+                [=, this, code = code] { guarded([&] { options->scanOptionChanged(code); }); });
+    }
     connect(m_optionsPage, &OptionsPage::skinChosen, this,
-            [this](int skin) { guarded([this, skin] { RadioButton1Click(skin); }); });
+            [=, this](int skin) { guarded([&] { options->RadioButton1Click(skin); }); });
     connect(m_optionsPage, &OptionsPage::registerClicked, this, &TFormTallyvane::BTNAddRegClick);
     connect(m_optionsPage, &OptionsPage::unregisterClicked, this, &TFormTallyvane::BTNDelRegClick);
 
@@ -188,31 +198,21 @@ void TFormTallyvane::connectPages()
     });
 }
 
-void TFormTallyvane::buildPopupMenu()
+void TFormTallyvane::runMenuItem(EntryMenuItem item)
 {
-    m_popupMenu = new QMenu(this);
-    m_popupMenu->setObjectName(QStringLiteral("PmTree"));
-    const auto item = [this](QMenu* menu, const QString& caption, const QString& name, void (TFormTallyvane::*handler)()) {
-        QAction* action = menu->addAction(caption);
-        action->setObjectName(name);
-        connect(action, &QAction::triggered, this, [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
+    using enum EntryMenuItem;
+    static constexpr std::pair<EntryMenuItem, void (TFormTallyvane::*)()> handlers[] = {
+        {ShowInFileManager, &TFormTallyvane::NRMClick}, {Open, &TFormTallyvane::NOpenClick},
+        {Search, &TFormTallyvane::NSerchClick},         {Properties, &TFormTallyvane::NPropertyClick},
+        {LargestFile, &TFormTallyvane::NFindMaxClick},  {ExpandAll, &TFormTallyvane::NExpClick},
+        {CollapseAll, &TFormTallyvane::NCollapseClick}, {CountRows, &TFormTallyvane::NCountClick},
+        {ExportHtml, &TFormTallyvane::Html1Click},      {ExportRtf, &TFormTallyvane::Rtf1Click},
+        {ExportText, &TFormTallyvane::Text1Click},
     };
-    item(m_popupMenu, QStringLiteral("资源管理器(&X)"), QStringLiteral("NRM"), &TFormTallyvane::NRMClick);
-    item(m_popupMenu, QStringLiteral("打开(&O)"), QStringLiteral("NOpen"), &TFormTallyvane::NOpenClick);
-    item(m_popupMenu, QStringLiteral("搜索(&S)..."), QStringLiteral("NSerch"), &TFormTallyvane::NSerchClick);
-    item(m_popupMenu, QStringLiteral("属性(&R)"), QStringLiteral("NProperty"), &TFormTallyvane::NPropertyClick);
-    m_popupMenu->addSeparator();
-    item(m_popupMenu, QStringLiteral("当前文件夹内最大文件(&M)"), QStringLiteral("NFindMax"), &TFormTallyvane::NFindMaxClick);
-    m_popupMenu->addSeparator();
-    item(m_popupMenu, QStringLiteral("当前文件夹全部展开(&E)"), QStringLiteral("NExp"), &TFormTallyvane::NExpClick);
-    item(m_popupMenu, QStringLiteral("当前文件夹全部收起(&C)"), QStringLiteral("NCollapse"), &TFormTallyvane::NCollapseClick);
-    m_popupMenu->addSeparator();
-    item(m_popupMenu, QStringLiteral("行数(&N)"), QStringLiteral("NCount"), &TFormTallyvane::NCountClick);
-    QMenu* exports = m_popupMenu->addMenu(QStringLiteral("导出"));
-    exports->setObjectName(QStringLiteral("Export1"));
-    item(exports, QStringLiteral("网页(html)"), QStringLiteral("Html1"), &TFormTallyvane::Html1Click);
-    item(exports, QStringLiteral("富文本(RTF)"), QStringLiteral("Rtf1"), &TFormTallyvane::Rtf1Click);
-    item(exports, QStringLiteral("文本(Text)"), QStringLiteral("Text1"), &TFormTallyvane::Text1Click);
+    for (const auto& [which, handler] : handlers) {
+        if (which == item)
+            guarded([this, handler] { (this->*handler)(); });
+    }
 }
 
 template <typename Handler>
@@ -306,10 +306,10 @@ void TFormTallyvane::RzBtnDirectoryClick()
         return;
     const std::string folder = EncodeFileName(*chosen);
     if (!folder.empty() && m_services.fileSystem.isFolder(folder)) {
-        if (m_options.AutoAnalyze && m_run->refuseWhileBusy())
+        if (m_options->settings().AutoAnalyze && m_run->refuseWhileBusy())
             return;
         chooseFolder(folder);
-        if (m_options.AutoAnalyze)
+        if (m_options->settings().AutoAnalyze)
             BTNRunClick();
     } else {
         m_services.messages.show(QString::fromUtf8(MsgSelectFolder), QString::fromUtf8(MsgCaption),
@@ -353,54 +353,19 @@ bool TFormTallyvane::isScanExport(const std::string& path) const
     return QLatin1StringView(end.data(), static_cast<qsizetype>(end.size())).compare(QLatin1StringView(".json"), Qt::CaseInsensitive) == 0;
 }
 
-namespace {
-
-// Analysing a folder only reads it: a drop may copy or link, never move, or the program that
-// dragged would take the item as gone and might delete it. Copy when offered, else link.
-std::optional<Qt::DropAction> readingDropAction(const QDropEvent& event)
-{
-    if (!event.mimeData()->hasUrls())
-        return std::nullopt;
-    if (event.proposedAction() == Qt::CopyAction || event.proposedAction() == Qt::LinkAction)
-        return event.proposedAction();
-    if (event.possibleActions() & Qt::CopyAction)
-        return Qt::CopyAction;
-    if (event.possibleActions() & Qt::LinkAction)
-        return Qt::LinkAction;
-    return std::nullopt;
-}
-
-} // namespace
-
 void TFormTallyvane::dragEnterEvent(QDragEnterEvent* event)
 {
-    dragMoveEvent(event);
+    OfferReadingDrop(*event);
 }
 
 void TFormTallyvane::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (const std::optional<Qt::DropAction> action = readingDropAction(*event)) {
-        event->setDropAction(*action);
-        event->accept();
-    } else {
-        event->ignore();
-    }
+    OfferReadingDrop(*event);
 }
 
 void TFormTallyvane::dropEvent(QDropEvent* event)
 {
-    const std::optional<Qt::DropAction> action = readingDropAction(*event);
-    std::vector<std::string> paths;
-    for (const QUrl& url : event->mimeData()->urls())
-        paths.push_back(LocalFilePath(url).value_or(std::string()));
-    // An ignored drop is refused, so the source is not told that anything happened to its item.
-    if (action && WMDropFiles(paths)) {
-        event->setDropAction(*action);
-        event->accept();
-    } else {
-        event->setDropAction(Qt::IgnoreAction);
-        event->ignore();
-    }
+    TakeReadingDrop(*event, [this](const std::vector<std::string>& paths) { return WMDropFiles(paths); });
 }
 
 void TFormTallyvane::TBAnalysisClick()
@@ -508,63 +473,6 @@ void TFormTallyvane::BTNDelRegClick()
     const RegistrationMessage message = UnregisterFileManagerEntries(integration);
     m_services.messages.show(message.text, QString::fromUtf8(MsgCaption),
                              message.failure ? MessageIcon::Error : MessageIcon::Information);
-}
-
-IniFile TFormTallyvane::settingsFile() const
-{
-    return IniFile(m_services.settingsPath);
-}
-
-void TFormTallyvane::applySettings()
-{
-    for (int column = 1; column <= Settings::ColumnCount; ++column)
-        grid().SetColumnVisible(column, m_options.ColShow[column - 1]);
-    m_skins.applySkin(m_options.hasStoredSkin() ? m_options.SkinNo : 1);
-
-    // The page takes the settings without running its handlers; what their runs would have
-    // written back, differing from the page as created, is written here in the same order.
-    m_optionsPage->apply(m_options);
-    for (const int code : m_options.startWriteBacks())
-        SaveSetting(code);
-}
-
-void TFormTallyvane::SaveSetting(int code)
-{
-    IniFile file = settingsFile();
-    m_options.save(file, code);
-}
-
-void TFormTallyvane::CBAutoClick()
-{
-    m_options.AutoAnalyze = m_optionsPage->autoAnalyzeChecked();
-    SaveSetting(SaveCodeAuto);
-}
-
-void TFormTallyvane::CB1Click(int tag)
-{
-    const int column = tag - 1;
-    if (column >= 1 && column <= Settings::ColumnCount) {
-        m_options.ColShow[column - 1] = m_optionsPage->columnChecked(column);
-        grid().SetColumnVisible(column, m_options.ColShow[column - 1]);
-    }
-    SaveSetting(tag);
-}
-
-void TFormTallyvane::scanOptionChanged(int code)
-{
-    m_options.OneFileSystem = m_optionsPage->oneFileSystemChecked();
-    m_options.HardLinksOnce = m_optionsPage->hardLinksOnceChecked();
-    m_options.Exclude = m_optionsPage->excludeText();
-    m_run->setScanOptions(MergedScanOptions(m_options.scanOptions(), m_commandLineScan));
-    SaveSetting(code);
-}
-
-void TFormTallyvane::RadioButton1Click(int tag)
-{
-    if (SkinEngine::isSkin(tag))
-        m_skins.applySkin(tag);
-    m_options.SkinNo = tag;
-    SaveSetting(SaveCodeSkin);
 }
 
 } // namespace tallyvane

@@ -2,9 +2,8 @@
 #pragma once
 
 #include "analysis/EntryDocument.h"
-#include "analysis/ScanOptions.h"
 #include "app/Settings.h"
-#include "app/SkinEngine.h"
+#include "app/EntryMenu.h"
 #include "app/WindowServices.h"
 
 #include <QMainWindow>
@@ -24,6 +23,7 @@ class AboutPage;
 class ElidedLabel;
 class EntryCommands;
 class MainToolbar;
+class OptionsController;
 class OptionsPage;
 class ReportPage;
 class ResultGrid;
@@ -87,16 +87,10 @@ public:
     void BTNAddRegClick();
     void BTNDelRegClick();
 
-    // Settings.
-    void SaveSetting(int code);
-    void CBAutoClick();
-    void CB1Click(int tag);
-    void RadioButton1Click(int tag);
-
     RunController& run() { return *m_run; }
     ResultGrid& grid();
     const EntryDocument& document() const { return m_document; }
-    const Settings& options() const { return m_options; }
+    const Settings& options() const;
     // Whether a command-line folder or export still waits for the window to show.
     bool hasStartWork() const { return !m_startPath.empty() || !m_startImport.empty(); }
 
@@ -109,14 +103,11 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    void FormCreate(const ExportOptions& commandLine);
+    void FormCreate(Settings settings, const ExportOptions& commandLine);
     void buildStatusBar();
-    void buildPopupMenu();
+    void runMenuItem(EntryMenuItem item);
     void connectPages();
-    void applySettings();
     void takeCommandLine(const ExportOptions& commandLine);
-    // A scan option changed on the options page: it takes effect at the next scan.
-    void scanOptionChanged(int code);
     void runEnded(bool closeNow);
     void chooseFolder(const std::string& path);
     // True for a file that is not a folder and is named like an ncdu export (".json").
@@ -124,19 +115,16 @@ private:
     // Runs a handler the user started; an error it raises goes to the application's error box.
     template <typename Handler>
     void guarded(Handler handler);
-    IniFile settingsFile() const;
 
     WindowServices m_services;
-    Settings m_options;
-    SkinEngine m_skins;
     EntryDocument m_document;
     std::unique_ptr<TImageListEx> m_iconList;
     std::unique_ptr<EntryCommands> m_commands;
     std::unique_ptr<WindowRunDisplay> m_runDisplay;
+    std::unique_ptr<OptionsController> m_options;
     RunController* m_run = nullptr;
     std::string m_startPath;       // the command-line folder, analysed once the window shows
     std::string m_startImport;     // the command-line ncdu export, imported once the window shows
-    ScanOptions m_commandLineScan; // what the command line adds to the settings' scan options
     bool m_closeAfterRun = false;
     bool m_activated = false;
 
