@@ -35,22 +35,22 @@ AboutPage::AboutPage(QWidget* parent) : QWidget(parent)
         connect(created, &QLabel::linkActivated, this, &AboutPage::linkActivated);
         return created;
     };
-    RzURLLabel4 = link(QStringLiteral("RzURLLabel4"));
-    RzURLLabel1 = link(QStringLiteral("RzURLLabel1"));
+    m_homeLink = link(QStringLiteral("RzURLLabel4"));
+    m_mailLink = link(QStringLiteral("RzURLLabel1"));
     const QString mail = QString::fromLatin1(MailAddress);
-    showLink(RzURLLabel1, QStringLiteral("mailto:") + mail, mail);
+    showLink(m_mailLink, QStringLiteral("mailto:") + mail, mail);
     layout->addWidget(MakeLabel(QStringLiteral("主页:"), this), 2, 1);
-    layout->addWidget(RzURLLabel4, 2, 2);
+    layout->addWidget(m_homeLink, 2, 2);
     layout->addWidget(MakeLabel(QStringLiteral("邮件:"), this), 3, 1);
-    layout->addWidget(RzURLLabel1, 3, 2);
+    layout->addWidget(m_mailLink, 3, 2);
     layout->setColumnStretch(2, 1);
     layout->setRowStretch(4, 1);
 }
 
 void AboutPage::setHomeUrl(const QString& address)
 {
-    showLink(RzURLLabel4, address, address);
-    RzURLLabel4->setToolTip(address);
+    showLink(m_homeLink, address, address);
+    m_homeLink->setToolTip(address);
 }
 
 void AboutPage::markVisited(const QString& address)
@@ -58,10 +58,10 @@ void AboutPage::markVisited(const QString& address)
     if (m_visited.contains(address))
         return;
     m_visited.append(address);
-    if (RzURLLabel4->property("address").toString() == address)
-        showLink(RzURLLabel4, address, address);
-    if (RzURLLabel1->property("address").toString() == address)
-        showLink(RzURLLabel1, address, address.mid(int(std::char_traits<char>::length("mailto:"))));
+    if (m_homeLink->property("address").toString() == address)
+        showLink(m_homeLink, address, address);
+    if (m_mailLink->property("address").toString() == address)
+        showLink(m_mailLink, address, address.mid(int(std::char_traits<char>::length("mailto:"))));
 }
 
 void AboutPage::showLink(QLabel* label, const QString& address, const QString& shown)

@@ -26,8 +26,8 @@ signals:
 private:
     void showLink(QLabel* label, const QString& address, const QString& shown);
 
-    QLabel* RzURLLabel4; // the home page
-    QLabel* RzURLLabel1; // the mail address
+    QLabel* m_homeLink; // the home page
+    QLabel* m_mailLink; // the mail address
     QStringList m_visited;
 };
 

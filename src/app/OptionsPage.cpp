@@ -45,43 +45,43 @@ OptionsPage::OptionsPage(QWidget* parent) : QWidget(parent)
     general->setFixedHeight(184);
     auto* generalLayout = new QVBoxLayout(general);
     generalLayout->setSpacing(4);
-    CBAuto = new QCheckBox(QStringLiteral("目录选中后自动进行分析"), general);
-    CBAuto->setObjectName(QStringLiteral("CBAuto"));
-    CBAuto->setChecked(true);
-    generalLayout->addWidget(CBAuto);
+    m_autoAnalyze = new QCheckBox(QStringLiteral("目录选中后自动进行分析"), general);
+    m_autoAnalyze->setObjectName(QStringLiteral("CBAuto"));
+    m_autoAnalyze->setChecked(true);
+    generalLayout->addWidget(m_autoAnalyze);
     auto* columns = new QGroupBox(QStringLiteral("表格显示的列"), general);
     auto* columnsLayout = new QGridLayout(columns);
     const QString captions[] = {QStringLiteral("大小(字节)"), QStringLiteral("大小"), QStringLiteral("文件夹内%"),
                                 QStringLiteral("文件夹内比例图"), QStringLiteral("总%"), QStringLiteral("总比例图")};
     for (int k = 0; k < Settings::ColumnCount; ++k) {
-        CB[k] = new QCheckBox(captions[k], columns);
-        CB[k]->setObjectName(QStringLiteral("CB%1").arg(k + 1));
-        CB[k]->setChecked(true);
-        columnsLayout->addWidget(CB[k], k / 3, k % 3);
+        m_columnBoxes[k] = new QCheckBox(captions[k], columns);
+        m_columnBoxes[k]->setObjectName(QStringLiteral("CB%1").arg(k + 1));
+        m_columnBoxes[k]->setChecked(true);
+        columnsLayout->addWidget(m_columnBoxes[k], k / 3, k % 3);
     }
     generalLayout->addWidget(columns);
     // What scans leave out: under the column boxes, on one line.
     auto* scanning = new QHBoxLayout;
-    CBOneFileSystem = new QCheckBox(QStringLiteral("不跨越文件系统"), general);
-    CBOneFileSystem->setObjectName(QStringLiteral("CBOneFileSystem"));
-    CBHardLinks = new QCheckBox(QStringLiteral("硬链接只计一次"), general);
-    CBHardLinks->setObjectName(QStringLiteral("CBHardLinks"));
+    m_oneFileSystem = new QCheckBox(QStringLiteral("不跨越文件系统"), general);
+    m_oneFileSystem->setObjectName(QStringLiteral("CBOneFileSystem"));
+    m_hardLinksOnce = new QCheckBox(QStringLiteral("硬链接只计一次"), general);
+    m_hardLinksOnce->setObjectName(QStringLiteral("CBHardLinks"));
     auto* excludeLabel = new QLabel(QStringLiteral("排除的名称"), general);
-    EDExclude = new QLineEdit(general);
-    EDExclude->setObjectName(QStringLiteral("EDExclude"));
-    EDExclude->setPlaceholderText(QStringLiteral("*.tmp;node_modules;.cache"));
-    excludeLabel->setBuddy(EDExclude);
-    scanning->addWidget(CBOneFileSystem);
-    scanning->addWidget(CBHardLinks);
+    m_exclude = new QLineEdit(general);
+    m_exclude->setObjectName(QStringLiteral("EDExclude"));
+    m_exclude->setPlaceholderText(QStringLiteral("*.tmp;node_modules;.cache"));
+    excludeLabel->setBuddy(m_exclude);
+    scanning->addWidget(m_oneFileSystem);
+    scanning->addWidget(m_hardLinksOnce);
     scanning->addSpacing(12);
     scanning->addWidget(excludeLabel);
-    scanning->addWidget(EDExclude, 1);
+    scanning->addWidget(m_exclude, 1);
     generalLayout->addLayout(scanning);
     auto* registration = new QHBoxLayout;
-    BTNAddReg = MakeButton(QStringLiteral("注册系统右键"), QStringLiteral("BTNAddReg"), general);
-    BTNDelReg = MakeButton(QStringLiteral("删除系统右键"), QStringLiteral("BTNDelReg"), general);
-    registration->addWidget(BTNAddReg);
-    registration->addWidget(BTNDelReg);
+    m_registerButton = MakeButton(QStringLiteral("注册系统右键"), QStringLiteral("BTNAddReg"), general);
+    m_unregisterButton = MakeButton(QStringLiteral("删除系统右键"), QStringLiteral("BTNDelReg"), general);
+    registration->addWidget(m_registerButton);
+    registration->addWidget(m_unregisterButton);
     registration->addStretch();
     generalLayout->addLayout(registration);
     page->addWidget(general);
@@ -95,79 +95,79 @@ OptionsPage::OptionsPage(QWidget* parent) : QWidget(parent)
         preview->setObjectName(QStringLiteral("SkinPreview%1").arg(k + 1));
         preview->setFixedSize(SkinEngine::PreviewSize);
         preview->setPixmap(SkinEngine::renderPreview(k + 1));
-        RadioButton[k] = new QRadioButton(SkinEngine::skinName(k + 1), skins);
-        RadioButton[k]->setObjectName(QStringLiteral("RadioButton%1").arg(k + 1));
-        skinGroup->addButton(RadioButton[k], k + 1);
+        m_skinButtons[k] = new QRadioButton(SkinEngine::skinName(k + 1), skins);
+        m_skinButtons[k]->setObjectName(QStringLiteral("RadioButton%1").arg(k + 1));
+        skinGroup->addButton(m_skinButtons[k], k + 1);
         skinsLayout->addWidget(preview, (k / 3) * 2, k % 3, Qt::AlignCenter);
-        skinsLayout->addWidget(RadioButton[k], (k / 3) * 2 + 1, k % 3, Qt::AlignCenter);
+        skinsLayout->addWidget(m_skinButtons[k], (k / 3) * 2 + 1, k % 3, Qt::AlignCenter);
     }
-    RadioButton[0]->setChecked(true);
+    m_skinButtons[0]->setChecked(true);
     page->addWidget(skins, 1);
 
-    connect(CBAuto, &QCheckBox::clicked, this, &OptionsPage::autoAnalyzeClicked);
+    connect(m_autoAnalyze, &QCheckBox::clicked, this, &OptionsPage::autoAnalyzeClicked);
     for (int k = 0; k < Settings::ColumnCount; ++k)
-        connect(CB[k], &QCheckBox::clicked, this, [this, k] { emit columnClicked(k + 1); });
+        connect(m_columnBoxes[k], &QCheckBox::clicked, this, [this, k] { emit columnClicked(k + 1); });
     for (int k = 0; k < Settings::SkinCount; ++k) {
-        connect(RadioButton[k], &QRadioButton::toggled, this, [this, k](bool on) {
+        connect(m_skinButtons[k], &QRadioButton::toggled, this, [this, k](bool on) {
             if (on)
                 emit skinChosen(k + 1);
         });
     }
-    connect(CBOneFileSystem, &QCheckBox::clicked, this, &OptionsPage::oneFileSystemClicked);
-    connect(CBHardLinks, &QCheckBox::clicked, this, &OptionsPage::hardLinksClicked);
-    connect(EDExclude, &QLineEdit::editingFinished, this, [this] {
-        if (EDExclude->text() == m_reportedExclude)
+    connect(m_oneFileSystem, &QCheckBox::clicked, this, &OptionsPage::oneFileSystemClicked);
+    connect(m_hardLinksOnce, &QCheckBox::clicked, this, &OptionsPage::hardLinksClicked);
+    connect(m_exclude, &QLineEdit::editingFinished, this, [this] {
+        if (m_exclude->text() == m_reportedExclude)
             return;
-        m_reportedExclude = EDExclude->text();
+        m_reportedExclude = m_exclude->text();
         emit excludeEdited();
     });
-    connect(BTNAddReg, &QPushButton::clicked, this, &OptionsPage::registerClicked);
-    connect(BTNDelReg, &QPushButton::clicked, this, &OptionsPage::unregisterClicked);
+    connect(m_registerButton, &QPushButton::clicked, this, &OptionsPage::registerClicked);
+    connect(m_unregisterButton, &QPushButton::clicked, this, &OptionsPage::unregisterClicked);
 }
 
 void OptionsPage::apply(const Settings& settings)
 {
-    const QSignalBlocker blockAuto(CBAuto);
-    CBAuto->setChecked(settings.AutoAnalyze);
+    const QSignalBlocker blockAuto(m_autoAnalyze);
+    m_autoAnalyze->setChecked(settings.AutoAnalyze);
     for (int k = 0; k < Settings::ColumnCount; ++k) {
-        const QSignalBlocker blockColumn(CB[k]);
-        CB[k]->setChecked(settings.ColShow[k]);
+        const QSignalBlocker blockColumn(m_columnBoxes[k]);
+        m_columnBoxes[k]->setChecked(settings.ColShow[k]);
     }
-    const QSignalBlocker blockOneFileSystem(CBOneFileSystem);
-    CBOneFileSystem->setChecked(settings.OneFileSystem);
-    const QSignalBlocker blockHardLinks(CBHardLinks);
-    CBHardLinks->setChecked(settings.HardLinksOnce);
+    const QSignalBlocker blockOneFileSystem(m_oneFileSystem);
+    m_oneFileSystem->setChecked(settings.OneFileSystem);
+    const QSignalBlocker blockHardLinks(m_hardLinksOnce);
+    m_hardLinksOnce->setChecked(settings.HardLinksOnce);
     m_reportedExclude = QString::fromStdString(settings.Exclude);
-    EDExclude->setText(m_reportedExclude);
+    m_exclude->setText(m_reportedExclude);
     if (settings.hasStoredSkin()) {
-        const QSignalBlocker blockSkin(RadioButton[settings.SkinNo - 1]);
-        RadioButton[settings.SkinNo - 1]->setChecked(true);
+        const QSignalBlocker blockSkin(m_skinButtons[settings.SkinNo - 1]);
+        m_skinButtons[settings.SkinNo - 1]->setChecked(true);
     }
 }
 
 bool OptionsPage::autoAnalyzeChecked() const
 {
-    return CBAuto->isChecked();
+    return m_autoAnalyze->isChecked();
 }
 
 bool OptionsPage::columnChecked(int column) const
 {
-    return column >= 1 && column <= Settings::ColumnCount && CB[column - 1]->isChecked();
+    return column >= 1 && column <= Settings::ColumnCount && m_columnBoxes[column - 1]->isChecked();
 }
 
 bool OptionsPage::oneFileSystemChecked() const
 {
-    return CBOneFileSystem->isChecked();
+    return m_oneFileSystem->isChecked();
 }
 
 bool OptionsPage::hardLinksOnceChecked() const
 {
-    return CBHardLinks->isChecked();
+    return m_hardLinksOnce->isChecked();
 }
 
 std::string OptionsPage::excludeText() const
 {
-    return EDExclude->text().toStdString();
+    return m_exclude->text().toStdString();
 }
 
 } // namespace tallyvane

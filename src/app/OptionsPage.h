@@ -49,15 +49,15 @@ signals:
     void unregisterClicked();
 
 private:
-    QCheckBox* CBAuto;
-    std::array<QCheckBox*, Settings::ColumnCount> CB{};      // columns 1 to 6
-    QCheckBox* CBOneFileSystem;
-    QCheckBox* CBHardLinks;
-    QLineEdit* EDExclude;
+    QCheckBox* m_autoAnalyze;
+    std::array<QCheckBox*, Settings::ColumnCount> m_columnBoxes{};      // columns 1 to 6
+    QCheckBox* m_oneFileSystem;
+    QCheckBox* m_hardLinksOnce;
+    QLineEdit* m_exclude;
     QString m_reportedExclude; // the patterns last put on the page or reported
-    QPushButton* BTNAddReg;
-    QPushButton* BTNDelReg;
-    std::array<QRadioButton*, Settings::SkinCount> RadioButton{}; // skins 1 to 6
+    QPushButton* m_registerButton;
+    QPushButton* m_unregisterButton;
+    std::array<QRadioButton*, Settings::SkinCount> m_skinButtons{}; // skins 1 to 6
 };
 
 } // namespace tallyvane

@@ -34,7 +34,7 @@ public:
     // The grid's header sorts document.
     ReportPage(EntryDocument& document, TImageListEx* icons, VolumeQueries& volumes, QWidget* parent = nullptr);
 
-    ResultGrid& grid() { return *vts; }
+    ResultGrid& grid() { return *m_grid; }
 
     // The path shown as the folder to analyse.
     void showFolder(const QString& path);
@@ -52,7 +52,7 @@ public:
     // While a scan runs the treemap shows a short text; it draws the tree once it is filled.
     void setTreemapScanning(bool scanning);
     // The pie chart of folder's largest parts.
-    void showFolderChart(const EntryTree& tree, EntryId folder);
+    void showChartOf(const EntryTree& tree, EntryId folder);
 
 signals:
     // The treemap's pointer is over entry (NoEntry: over none).
@@ -62,20 +62,20 @@ signals:
     void cancelClicked();
 
 private:
-    QLabel* ImageScan;
-    ScanAnimation* cxImgScan;
-    ElidedLabel* LabCur;
-    QLabel* Label9;  // entries found
-    QLabel* Label10; // elapsed time
-    QLabel* Label13; // scan state
-    QPushButton* RzBtnDirectory;
-    QPushButton* BTNRun;
-    QPushButton* BTNCancel;
-    QTabWidget* RzPageControl1;
-    ResultGrid* vts;
-    PieChart* ChartDict;
-    VolumeSummaryPage* Summary;
-    TreemapView* Treemap;
+    QLabel* m_stillPicture;
+    ScanAnimation* m_scanAnimation;
+    ElidedLabel* m_folderLabel;
+    QLabel* m_countLabel; // entries found
+    QLabel* m_elapsedLabel;
+    QLabel* m_stateLabel;
+    QPushButton* m_chooseFolderButton;
+    QPushButton* m_runButton;
+    QPushButton* m_cancelButton;
+    QTabWidget* m_views;
+    ResultGrid* m_grid;
+    PieChart* m_chart;
+    VolumeSummaryPage* m_summary;
+    TreemapView* m_treemap;
 };
 
 } // namespace tallyvane

@@ -104,7 +104,7 @@ void WindowRunDisplay::showTreeFilled()
 {
     ResultGrid& grid = m_page.grid();
     if (const EntryId root = m_document.root(); root != NoEntry) {
-        m_page.showFolderChart(m_document.tree(), root);
+        m_page.showChartOf(m_document.tree(), root);
         grid.SelectEntry(root);
         grid.ExpandEntry(root);
         grid.FocusEntry(root);

@@ -114,11 +114,11 @@ int EntryModel::vtsGetImageIndex(EntryId entry, int column) const
     if (column != ColumnName || entry == NoEntry || !m_icons)
         return -1;
     if (m_tree.isFolder(entry))
-        return isExpanded(entry) ? m_icons->OpenFolderIconIndex() : m_icons->FolderIconIndex();
+        return isFolderExpanded(entry) ? m_icons->OpenFolderIconIndex() : m_icons->FolderIconIndex();
     return m_icons->FileIconIndex(m_tree.name(entry));
 }
 
-bool EntryModel::isExpanded(EntryId entry) const
+bool EntryModel::isFolderExpanded(EntryId entry) const
 {
     return entry < m_expanded.size() && m_expanded[entry];
 }
@@ -137,7 +137,7 @@ void EntryModel::markExpanded(EntryId entry, bool expanded)
 
 void EntryModel::setExpanded(EntryId entry, bool expanded)
 {
-    if (expanded == isExpanded(entry))
+    if (expanded == isFolderExpanded(entry))
         return;
     if (!isShown(entry)) {
         markExpanded(entry, expanded);
@@ -175,7 +175,7 @@ void EntryModel::setExpanded(EntryId entry, bool expanded)
 
 EntryId EntryModel::nextShown(EntryId entry, EntryId top) const
 {
-    if (isExpanded(entry) && m_tree.childCount(entry) > 0)
+    if (isFolderExpanded(entry) && m_tree.childCount(entry) > 0)
         return m_tree.childAt(entry, 0);
     for (EntryId e = entry; e != top && e != NoEntry; e = m_tree.ParentEntry(e)) {
         const EntryId parent = m_tree.ParentEntry(e);
@@ -230,7 +230,7 @@ void EntryModel::forgetRows()
     m_rowOf.shrink_to_fit();
 }
 
-void EntryModel::layOut()
+void EntryModel::arrangeRows()
 {
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     finishLayout();

@@ -56,16 +56,16 @@ public:
     // The own index of the row's icon in the icon list, or -1.
     int vtsGetImageIndex(EntryId entry, int column) const;
 
-    bool isExpanded(EntryId entry) const;
+    bool isFolderExpanded(EntryId entry) const;
     // Expands or collapses a folder; when it is shown, its shown descendants are inserted or
     // removed as rows at once.
     void setExpanded(EntryId entry, bool expanded);
-    // Only records the state: the rows follow at the next layOut(), as in an update block.
+    // Only records the state: the rows follow at the next arrangeRows(), as in an update block.
     void markExpanded(EntryId entry, bool expanded);
     // Lays the rows out anew from the tree's order and the expanded state, in one layout change
     // that keeps every persistent index on its entry (or invalidates it when the entry is no
     // longer shown).
-    void layOut();
+    void arrangeRows();
 
 private:
     static constexpr std::uint32_t NotShown = UINT32_MAX;

@@ -72,7 +72,7 @@ void PieChart::addSlice(const PieSlice& slice)
     updateSlices();
 }
 
-QString PieChart::markText(std::size_t i) const
+QString PieChart::markOf(std::size_t i) const
 {
     return MarkText(m_slices[i].label, std::abs(m_slices[i].value), m_series->sum(), m_style.markDecimals);
 }
@@ -113,7 +113,7 @@ PieChart::MarkLayout PieChart::markLayout(std::size_t i) const
     MarkLayout layout;
     const QList<QPieSlice*> items = m_series->slices();
     const QPieSlice* item = items[static_cast<qsizetype>(i)];
-    const QString mark = markText(i);
+    const QString mark = markOf(i);
     const qsizetype lastBreak = mark.lastIndexOf(QLatin1Char('\r'));
     QString name = lastBreak < 0 ? QString() : mark.left(lastBreak);
     name.replace(QLatin1Char('\r'), QLatin1Char(' '));

@@ -42,7 +42,7 @@ public:
     // The slices as they were added.
     const std::vector<PieSlice>& slices() const { return m_slices; }
     // The mark of slice i as the user reads it, the label's carriage returns kept.
-    QString markText(std::size_t i) const;
+    QString markOf(std::size_t i) const;
     QPieSeries* series() const { return m_series; }
 
     // Where and how slice i's mark is drawn, in the view's coordinates.

@@ -108,7 +108,7 @@ void ResultGrid::EndGridUpdate()
     if (m_updateDepth == 0 || --m_updateDepth > 0)
         return;
     m_syncing = true;
-    m_model->layOut();
+    m_model->arrangeRows();
     m_syncing = false;
     // The rows were laid out anew from the recorded state: focus and selection follow it.
     m_pendingFocus = true;
@@ -156,7 +156,7 @@ void ResultGrid::SelectEntry(EntryId entry)
 
 bool ResultGrid::IsExpanded(EntryId entry) const
 {
-    return m_model->isExpanded(entry);
+    return m_model->isFolderExpanded(entry);
 }
 
 bool ResultGrid::isFolderWithChildren(EntryId entry) const

@@ -114,7 +114,7 @@ void TreemapView::forgetTree()
     update();
 }
 
-void TreemapView::setFocusedEntry(EntryId entry)
+void TreemapView::setOutlinedEntry(EntryId entry)
 {
     m_focused = entry;
     updateOutline();

@@ -43,8 +43,8 @@ public:
 
     // The entry outlined on the map (NoEntry: none), drawn around its tile or, when it is too
     // small to draw, around its nearest ancestor's.
-    void setFocusedEntry(EntryId entry);
-    EntryId focusedEntry() const { return m_focused; }
+    void setOutlinedEntry(EntryId entry);
+    EntryId outlinedEntry() const { return m_focused; }
 
     // Fills the map with folder's subtree; NoEntry shows the whole tree.
     void zoomTo(EntryId folder);

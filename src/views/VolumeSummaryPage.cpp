@@ -19,7 +19,7 @@ namespace {
 
 constexpr int SwatchSide = 12;
 
-QLabel* makeLabel(const char* objectName, const QString& text, QWidget* parent)
+QLabel* namedLabel(const char* objectName, const QString& text, QWidget* parent)
 {
     auto* label = new QLabel(text, parent);
     label->setObjectName(QLatin1String(objectName));
@@ -30,7 +30,7 @@ QLabel* makeSwatch(const char* objectName, QRgb colour, QWidget* parent)
 {
     QPixmap square(SwatchSide, SwatchSide);
     square.fill(QColor::fromRgb(colour));
-    QLabel* swatch = makeLabel(objectName, QString(), parent);
+    QLabel* swatch = namedLabel(objectName, QString(), parent);
     swatch->setPixmap(square);
     swatch->setFixedSize(SwatchSide, SwatchSide);
     return swatch;
@@ -71,9 +71,9 @@ VolumeSummaryPage::VolumeSummaryPage(VolumeQueries& queries, QWidget* parent)
         const Row& row = rows[i];
         if (row.swatch)
             facts->addWidget(makeSwatch(row.swatch, row.swatchColour, box), i, 0);
-        captions[i] = makeLabel(row.caption, QString::fromUtf8(row.captionText), box);
+        captions[i] = namedLabel(row.caption, QString::fromUtf8(row.captionText), box);
         facts->addWidget(captions[i], i, 1);
-        values[i] = makeLabel(row.value, QString(), box);
+        values[i] = namedLabel(row.value, QString(), box);
         values[i]->setTextInteractionFlags(Qt::TextSelectableByMouse);
         facts->addWidget(values[i], i, 2);
     }

@@ -1110,7 +1110,7 @@ TEST_F(MenuTest, TheTreemapPageFollowsTheGridAndLeadsBackToIt)
     auto* treemap = child<TreemapView>(*form, "TabTreemap");
 
     form->grid().FocusEntry(entry("music/live"));
-    EXPECT_EQ(treemap->focusedEntry(), entry("music/live")) << "the grid's focus is outlined";
+    EXPECT_EQ(treemap->outlinedEntry(), entry("music/live")) << "the grid's focus is outlined";
 
     emit treemap->entryClicked(entry("music"));
     EXPECT_EQ(form->grid().FocusedEntry(), entry("music"));

@@ -36,7 +36,7 @@ void expectRowsMatchTheTree(const EntryModel& model, const EntryTree& tree)
     for (EntryId entry = tree.FirstEntry(); entry != NoEntry; entry = tree.NextEntry(entry)) {
         bool shown = true;
         for (EntryId folder = tree.ParentEntry(entry); folder != NoEntry; folder = tree.ParentEntry(folder))
-            shown = shown && model.isExpanded(folder);
+            shown = shown && model.isFolderExpanded(folder);
         const QModelIndex index = model.indexOf(entry);
         ASSERT_EQ(index.isValid(), shown) << tree.name(entry);
         if (!shown)

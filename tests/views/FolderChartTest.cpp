@@ -45,7 +45,7 @@ QStringList marksOf(const PieChart& chart)
 {
     QStringList marks;
     for (std::size_t i = 0; i < chart.slices().size(); ++i)
-        marks << chart.markText(i);
+        marks << chart.markOf(i);
     return marks;
 }
 

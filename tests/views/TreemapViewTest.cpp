@@ -133,7 +133,7 @@ TEST_F(TreemapViewTest, FocusedEntryIsOutlinedAroundItsTile)
 {
     view.setDocument(&document);
     showMap(400, 200);
-    view.setFocusedEntry(small);
+    view.setOutlinedEntry(small);
     const auto outline = view.outlineRect(small);
     ASSERT_TRUE(outline);
     EXPECT_NEAR(outline->left(), 300, 0.01);
@@ -148,7 +148,7 @@ TEST_F(TreemapViewTest, FocusedEntryIsOutlinedAroundItsTile)
     EXPECT_NEAR(larger->left(), 600, 0.01);
 
     // An entry too small to draw is shown by its folder's tile.
-    view.setFocusedEntry(speck);
+    view.setOutlinedEntry(speck);
     const auto folder = view.outlineRect(speck);
     ASSERT_TRUE(folder);
     EXPECT_NEAR(folder->left(), 600, 0.01);
@@ -174,7 +174,7 @@ TEST_F(TreemapViewTest, ScanningShowsOnlyTextAndStopsReadingTheTree)
 {
     view.setDocument(&document);
     showMap(400, 200);
-    view.setFocusedEntry(video);
+    view.setOutlinedEntry(video);
 
     view.setScanning(true);
     EXPECT_TRUE(view.isScanning());
@@ -193,7 +193,7 @@ TEST_F(TreemapViewTest, ScanningShowsOnlyTextAndStopsReadingTheTree)
     view.setScanning(false);
     ASSERT_TRUE(rendered.wait(5000));
     EXPECT_EQ(view.zoomRoot(), NoEntry);
-    EXPECT_EQ(view.focusedEntry(), NoEntry);
+    EXPECT_EQ(view.outlinedEntry(), NoEntry);
     EXPECT_EQ(view.entryAt(at(0.5, 0.5)), only);
 }
 

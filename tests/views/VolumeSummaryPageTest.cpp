@@ -45,7 +45,7 @@ protected:
     {
         QStringList texts;
         for (std::size_t i = 0; i < chart().slices().size(); ++i)
-            texts << chart().markText(i);
+            texts << chart().markOf(i);
         return texts;
     }
 
@@ -146,8 +146,8 @@ TEST(VolumeSummaryPageOnARealMountTest, ShowsTheMountHoldingTheFolder)
     ASSERT_EQ(chart.slices().size(), 2u);
     EXPECT_EQ(chart.slices()[0].value + chart.slices()[1].value, static_cast<double>(capacity));
     const QRegularExpression wholePercent("^[0-9]{1,3} %$");
-    EXPECT_TRUE(wholePercent.match(chart.markText(0)).hasMatch()) << chart.markText(0).toStdString();
-    EXPECT_TRUE(wholePercent.match(chart.markText(1)).hasMatch()) << chart.markText(1).toStdString();
+    EXPECT_TRUE(wholePercent.match(chart.markOf(0)).hasMatch()) << chart.markOf(0).toStdString();
+    EXPECT_TRUE(wholePercent.match(chart.markOf(1)).hasMatch()) << chart.markOf(1).toStdString();
 }
 
 } // namespace
