@@ -78,13 +78,11 @@ void SortEntries(EntryTree& tree, SortKey key, SortDirection direction, int dept
             folders = std::move(below);
         }
     };
-    if (key == SortKey::Size) {
-        sortWith([&tree, sign](EntryId a, EntryId b) {
-            return sign > 0 ? tree.size(a) < tree.size(b) : tree.size(a) > tree.size(b);
-        });
-    } else {
-        sortWith([&tree, sign](EntryId a, EntryId b) { return sign * compareNames(tree.name(a), tree.name(b)) < 0; });
-    }
+    // One comparator per key, so that the key is a constant where the comparison inlines.
+    if (key == SortKey::Size)
+        sortWith([&tree, sign](EntryId a, EntryId b) { return sign * CompareEntries(tree, a, b, SortKey::Size) < 0; });
+    else
+        sortWith([&tree, sign](EntryId a, EntryId b) { return sign * CompareEntries(tree, a, b, SortKey::Name) < 0; });
 }
 
 } // namespace tallyvane
