@@ -3,8 +3,8 @@
 // paint), expanding a folder of 100,000 children, expanding a whole tree of 100,000 entries,
 // painting near the top and the bottom of a long list, and the memory the model and view add.
 // Run offscreen: QT_QPA_PLATFORM=offscreen grid_benchmark
+#include "desktop/SystemIcons.h"
 #include "platform/FileAttributes.h"
-#include "platform/SystemIcons.h"
 #include "views/ResultGrid.h"
 #include "views/TImageListEx.h"
 

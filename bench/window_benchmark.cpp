@@ -9,12 +9,12 @@
 #include "app/RunController.h"
 #include "app/TFormTallyvane.h"
 #include "cli/ExportCommand.h"
-#include "platform/Desktop.h"
+#include "desktop/Desktop.h"
 #include "platform/FileFacts.h"
 #include "platform/MemoryReserve.h"
 #include "platform/PosixFileSystem.h"
 #include "platform/PosixVolumeQueries.h"
-#include "platform/SystemIcons.h"
+#include "desktop/SystemIcons.h"
 #include "views/ResultGrid.h"
 
 #include <QApplication>

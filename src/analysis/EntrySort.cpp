@@ -29,32 +29,36 @@ int compareNames(std::string_view first, std::string_view second)
     return 0;
 }
 
-} // namespace
-
-int CompareEntries(const EntryTree& tree, EntryId first, EntryId second, SortKey key)
+// What CompareEntries tells of two entries that are both there. The sort calls it with a
+// constant key, so that it inlines to a single comparison of names or of sizes.
+int compareFields(const EntryTree& tree, EntryId first, EntryId second, SortKey key)
 {
-    if (first == NoEntry || second == NoEntry)
-        return 0;
     switch (key) {
     case SortKey::Name:
         return compareNames(tree.name(first), tree.name(second));
     case SortKey::Size: {
         const std::int64_t a = tree.size(first);
         const std::int64_t b = tree.size(second);
-        return (a > b) - (a < b);
+        return a < b ? -1 : a > b;
     }
     default:
         return 0;
     }
 }
 
+} // namespace
+
+int CompareEntries(const EntryTree& tree, EntryId first, EntryId second, SortKey key)
+{
+    if (first == NoEntry || second == NoEntry)
+        return 0;
+    return compareFields(tree, first, second, key);
+}
+
 void SortEntries(EntryTree& tree, SortKey key, SortDirection direction, int depthLimit)
 {
     if (key == SortKey::None)
         return;
-    // Ascending, a later entry moves before an earlier one only when the earlier compares
-    // greater; descending, only when it compares less.
-    const int sign = direction == SortDirection::Ascending ? 1 : -1;
     const auto sortWith = [&tree, depthLimit](auto comesBefore) {
         if (depthLimit < 0) {
             tree.sortChildren(comesBefore);
@@ -78,13 +82,18 @@ void SortEntries(EntryTree& tree, SortKey key, SortDirection direction, int dept
             folders = std::move(below);
         }
     };
-    if (key == SortKey::Size) {
-        sortWith([&tree, sign](EntryId a, EntryId b) {
-            return sign > 0 ? tree.size(a) < tree.size(b) : tree.size(a) > tree.size(b);
-        });
-    } else {
-        sortWith([&tree, sign](EntryId a, EntryId b) { return sign * compareNames(tree.name(a), tree.name(b)) < 0; });
-    }
+    // Ascending, a later entry moves before an earlier one only when the earlier compares
+    // greater; descending, only when it compares less. One comparator per key and direction, so
+    // that both are constants where the comparison inlines.
+    const bool ascending = direction == SortDirection::Ascending;
+    if (key == SortKey::Size && ascending)
+        sortWith([&tree](EntryId a, EntryId b) { return compareFields(tree, a, b, SortKey::Size) < 0; });
+    else if (key == SortKey::Size)
+        sortWith([&tree](EntryId a, EntryId b) { return compareFields(tree, b, a, SortKey::Size) < 0; });
+    else if (ascending)
+        sortWith([&tree](EntryId a, EntryId b) { return compareFields(tree, a, b, SortKey::Name) < 0; });
+    else
+        sortWith([&tree](EntryId a, EntryId b) { return compareFields(tree, b, a, SortKey::Name) < 0; });
 }
 
 } // namespace tallyvane

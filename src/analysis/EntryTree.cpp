@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "analysis/EntryTree.h"
 
-#include "analysis/EntryRecord.h"
-
 #include "platform/PathSeparator.h"
 
 #include <algorithm>
@@ -31,11 +29,6 @@ void EntryTree::swap(EntryTree& other) noexcept
     swap(m_linkFacts, other.m_linkFacts);
 }
 
-EntryId EntryTree::AddEntry(EntryId parent)
-{
-    return addEntry(parent, 0, 0, {});
-}
-
 EntryId EntryTree::addEntry(EntryId parent, std::uint32_t attributes, std::int64_t size,
                             std::string_view name)
 {
@@ -58,22 +51,6 @@ EntryId EntryTree::addEntry(EntryId parent, std::uint32_t attributes, std::int64
     added.row = folder.childCount++;
     m_rowIndexCurrent = false;
     return id;
-}
-
-std::optional<TEntryRecord> EntryTree::EntryRecord(EntryId entry) const
-{
-    if (entry == NoEntry)
-        return std::nullopt;
-    const Node& n = node(entry);
-    return MakeEntryRecord(n.attributes, n.size(), m_names.view(n.nameRef()));
-}
-
-void EntryTree::SetEntryRecord(EntryId entry, const TEntryRecord& record)
-{
-    Node& n = node(entry);
-    n.attributes = record.attributes;
-    n.setSize(EntrySize(record.sizeHigh, record.sizeLow));
-    n.setNameRef(m_names.store(RecordName(record)));
 }
 
 EntryId EntryTree::NextEntry(EntryId entry) const

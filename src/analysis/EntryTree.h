@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "analysis/EntryRecord.h"
 #include "analysis/NameArena.h"
+#include "platform/FileAttributes.h"
 
 #include <cstdint>
 #include <algorithm>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -20,9 +19,8 @@ namespace tallyvane {
 using EntryId = std::uint32_t;
 inline constexpr EntryId NoEntry = 0;
 
-// The ordered tree of entries a scan produces: one entry per file and folder, each with the
-// fields of its 320-byte record. Only what the record needs is kept per entry (attributes, size,
-// name) plus the tree links; the record itself is made on demand. Names live in an arena.
+// The ordered tree of entries a scan produces: one entry per file and folder. Only its
+// attributes, size and name are kept per entry, plus the tree links. Names live in an arena.
 //
 // Children keep the order in which they were added until sortChildren() reorders them. Each
 // entry knows its row among its siblings; a folder's children are found through one index that
@@ -41,16 +39,9 @@ public:
     // place of a shown one this way, while every reference to either tree stays valid.
     void swap(EntryTree& other) noexcept;
 
-    // Appends an entry with an all-zero record as the last child of parent (NoEntry: as a new
-    // top-level entry) and returns it.
-    EntryId AddEntry(EntryId parent);
-    // The same, with the record's fields given.
+    // Appends an entry as the last child of parent (NoEntry: as a new top-level entry) and
+    // returns it.
     EntryId addEntry(EntryId parent, std::uint32_t attributes, std::int64_t size, std::string_view name);
-
-    // The entry's record, made from its fields; none for NoEntry.
-    std::optional<TEntryRecord> EntryRecord(EntryId entry) const;
-    // Takes the attributes, the size words and the name from record.
-    void SetEntryRecord(EntryId entry, const TEntryRecord& record);
 
     EntryId ParentEntry(EntryId entry) const { return node(entry).parent; }
     EntryId FirstChildEntry(EntryId entry) const { return childAt(entry, 0); }

@@ -8,15 +8,15 @@
 #include "cli/ExportCommand.h"
 #include "commands/MessageBoxes.h"
 #include "commands/SaveDialog.h"
-#include "platform/Desktop.h"
+#include "desktop/Desktop.h"
 #include "platform/FileFacts.h"
-#include "platform/FileManagerIntegration.h"
+#include "desktop/FileManagerIntegration.h"
 #include "platform/FileNames.h"
 #include "platform/MemoryReserve.h"
 #include "platform/PosixFileSystem.h"
 #include "platform/PosixVolumeQueries.h"
 #include "platform/SettingsLocation.h"
-#include "platform/SystemIcons.h"
+#include "desktop/SystemIcons.h"
 
 #include <QDir>
 #include <QFileInfo>

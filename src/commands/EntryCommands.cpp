@@ -4,7 +4,7 @@
 #include "analysis/EntryTargets.h"
 #include "commands/MessageBoxes.h"
 #include "commands/SaveDialog.h"
-#include "platform/Desktop.h"
+#include "desktop/Desktop.h"
 #include "platform/FileNames.h"
 #include "presentation/MessageTexts.h"
 #include "views/EntryModel.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "commands/FileDialogs.h"
 
-#include "platform/SystemIcons.h"
+#include "desktop/SystemIcons.h"
 #include "presentation/SizeText.h"
 
 #include <QDateTime>

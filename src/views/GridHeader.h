@@ -19,9 +19,6 @@ class GridHeader final : public QHeaderView {
 public:
     explicit GridHeader(QWidget* parent = nullptr);
 
-    // The column under the mouse, -1 when none.
-    int hoveredColumn() const { return m_hovered; }
-
     // Room the sort mark takes at a caption's right end.
     static constexpr int SortMarkRoom = 14;
     // Blank left of a caption.

@@ -97,7 +97,6 @@ private:
     // Cancels the worker and waits for it; the next start begins afresh.
     void stopWorker();
     void startWorker();
-    void showPicture(unsigned generation, Picture picture);
     // Forgets the picture and everything that points into the tree.
     void forgetTree();
     void updateOutline();

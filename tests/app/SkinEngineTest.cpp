@@ -4,6 +4,7 @@
 #include "views/GridLook.h"
 
 #include <QApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QImage>
 #include <QLineEdit>
@@ -16,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <climits>
 
 namespace tallyvane {
@@ -200,6 +202,27 @@ TEST(StoredSkins, AreZlibCompressedResources)
     for (const QString& name : stored) {
         const QResource resource(QStringLiteral(":/skins/") + name);
         EXPECT_EQ(resource.compressionAlgorithm(), QResource::ZlibCompression) << name.toStdString();
+    }
+}
+
+// The sheets are one template filled with a palette per skin. Each must come out byte for byte
+// as the sheet that skin has always had, so that a slip in a palette or the template shows here
+// and not in the user's window.
+TEST(StoredSkins, TemplateAndPaletteGiveEachSkinItsSheet)
+{
+    const std::array<QByteArray, Settings::SkinCount> sha256{
+        "4ebde4c91d631af06ab125b89a2b06c9c4db47d0359e080893bd060dd1ee8a6f", // sky
+        "616840dc7c1730f05d117df9415a8339531f006007889b26a3587403d911597b", // graphite
+        "55358700dc79acd74a7efabe55643f2b6cafa60ac67bc7a7006ee3b5c056c11d", // ember
+        "668050f16112d7a7d919890d217909ab9aa1e1236a89b9a362b9a00079b868c9", // jade
+        "3694d3795cc808abb05b248a777beae9104452f9a4931dc2097bc0cf2e58498e", // classic
+        "5216686116480b44a91bf02f3479a45cbdff766a3f41dd3c02f8a14679ab0631", // ocean
+    };
+    for (int skin = 1; skin <= Settings::SkinCount; ++skin) {
+        const QByteArray sheet = SkinEngine::styleSheet(skin).toUtf8();
+        EXPECT_EQ(QCryptographicHash::hash(sheet, QCryptographicHash::Sha256).toHex(),
+                  sha256[static_cast<std::size_t>(skin - 1)])
+            << "skin " << skin;
     }
 }
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "desktop/SystemIcons.h"
 #include "platform/FileAttributes.h"
-#include "platform/SystemIcons.h"
 #include "views/ResultGrid.h"
 #include "views/TImageListEx.h"
 

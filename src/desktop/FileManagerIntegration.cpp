@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/FileManagerIntegration.h"
+#include "desktop/FileManagerIntegration.h"
 
 #include "platform/AtomicFile.h"
 #include "platform/FileNames.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/Desktop.h"
+#include "desktop/Desktop.h"
 
 #include "platform/FileNames.h"
 

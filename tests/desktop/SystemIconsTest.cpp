@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/SystemIcons.h"
+#include "desktop/SystemIcons.h"
 #include "support/FixtureTree.h"
 
 #include <QDir>
