@@ -4,6 +4,7 @@
 #include "platform/EmptyListing.h"
 #include "platform/FolderFileSystem.h"
 #include "platform/ReadAheadListing.h"
+#include "platform/ReadAheadWatcher.h"
 
 #include <fcntl.h>
 #include <malloc.h>
@@ -17,7 +18,7 @@
 namespace tallyvane {
 
 ReadAheadSession::ReadAheadSession(const FolderReading& reading, unsigned threads, const ListingOptions& options)
-    : m_options(options), m_descriptors(reading.descriptorBudget),
+    : m_options(options), m_watcher(reading.watcher), m_descriptors(reading.descriptorBudget),
       m_records(reading.recordBudget),
       m_scanBuffer(std::make_unique_for_overwrite<char[]>(ListingBufferSize))
 {
@@ -201,8 +202,12 @@ void ReadAheadSession::work()
     try {
         buffer = std::make_unique_for_overwrite<char[]>(ListingBufferSize);
     } catch (...) {
-        const Lock lock(m_mutex);
-        fail(std::current_exception());
+        {
+            const Lock lock(m_mutex);
+            fail(std::current_exception());
+        }
+        if (m_watcher)
+            m_watcher->workerEnds();
         return;
     }
     Lock lock(m_mutex);
@@ -212,6 +217,9 @@ void ReadAheadSession::work()
         else
             m_workAvailable.wait(lock);
     }
+    lock.unlock();
+    if (m_watcher)
+        m_watcher->workerEnds();
 }
 
 void ReadAheadSession::serve(ReadAheadFolder& folder, Lock& lock, char* buffer, bool oneBatch)
@@ -237,6 +245,8 @@ void ReadAheadSession::serve(ReadAheadFolder& folder, Lock& lock, char* buffer, 
         lock.unlock();
         try {
             ListingBatch batch = readListingBatch(folder, buffer, m_stop);
+            if (m_watcher)
+                m_watcher->batchRead(folder);
             lock.lock();
             // Abandoned after readBatch last looked: the scan has already gathered the
             // folders below it to free them once no worker is in them, so the ones this

@@ -82,6 +82,7 @@ private:
     void throwIfFailed() const;
 
     const ListingOptions m_options;
+    ReadAheadWatcher* const m_watcher;
 
     SpinningMutex m_mutex;
     SpinningCondition m_workAvailable; // workers wait here

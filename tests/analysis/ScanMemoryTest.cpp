@@ -3,15 +3,15 @@
 #include "analysis/AnalysisRun.h"
 #include "analysis/EntryTree.h"
 #include "platform/PosixFileSystem.h"
+#include "platform/ReadAheadWatcher.h"
 #include "support/FailingAllocator.h"
 #include "support/ProcessCounts.h"
 #include "support/FixtureTree.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
+#include <atomic>
 #include <string>
-#include <thread>
 #include <utility>
 
 namespace tallyvane {
@@ -19,24 +19,49 @@ namespace {
 
 using test::FailingThreads;
 
+// Tells once that the workers of a scan are at work: one has read a batch ahead, or has ended
+// because the read-ahead failed before any could. Allocates nothing.
+class WorkersBegun final : public ReadAheadWatcher {
+public:
+    void batchRead(const ReadAheadFolder&) override { tell(); }
+    void workerEnds() override { tell(); }
+
+    // Before a scan: the workers of the one before have all ended.
+    void rearm() { m_begun = false; }
+    void wait() { m_begun.wait(false); }
+
+private:
+    void tell()
+    {
+        if (!m_begun.exchange(true))
+            m_begun.notify_all();
+    }
+
+    std::atomic<bool> m_begun{false};
+};
+
 // Counts the scan errors shown; allocates nothing, so an armed failure lands in the scan. It
-// may hold the scan at its first record a while, so that the workers are surely reading ahead
-// however slowly they start.
+// may hold the scan at its first record until the workers are at work, so that a worker's
+// failure lands while they read ahead however late they start.
 class CountingDisplay final : public AnalysisDisplay {
 public:
-    explicit CountingDisplay(std::chrono::milliseconds firstPause) : m_firstPause(firstPause) {}
+    explicit CountingDisplay(WorkersBegun* holdFirstRecordFor) : m_holdFirstRecordFor(holdFirstRecordFor) {}
     void showMessage(RunMessage message, const std::string&) override
     {
         if (message == RunMessage::ScanError)
             ++scanErrors;
     }
-    void pumpMessages(AnalysisRun&) override { std::this_thread::sleep_for(std::exchange(m_firstPause, {})); }
+    void pumpMessages(AnalysisRun&) override
+    {
+        if (WorkersBegun* workers = std::exchange(m_holdFirstRecordFor, nullptr))
+            workers->wait();
+    }
     void showScanFinished(AnalysisRun&) override {}
 
     int scanErrors = 0;
 
 private:
-    std::chrono::milliseconds m_firstPause;
+    WorkersBegun* m_holdFirstRecordFor;
 };
 
 struct Scanned {
@@ -69,10 +94,12 @@ protected:
         fixture = nullptr;
     }
 
-    static Scanned scan(FileSystem& fileSystem, std::chrono::milliseconds firstPause = {})
+    static Scanned scan(FileSystem& fileSystem, WorkersBegun* holdFirstRecordFor = nullptr)
     {
+        if (holdFirstRecordFor)
+            holdFirstRecordFor->rearm();
         EntryTree tree;
-        CountingDisplay display(firstPause);
+        CountingDisplay display(holdFirstRecordFor);
         AnalysisRun run(tree, fileSystem, display);
         const ScanOutcome outcome = run.AnalyzeFolder(fixture->path());
         test::disarmAllocationFailure();
@@ -106,7 +133,8 @@ test::FixtureTree* ScanMemory::fixture = nullptr;
 
 TEST_F(ScanMemory, AWorkerOutOfMemoryFailsTheScanAndLeavesNothingBehind)
 {
-    PosixFileSystem fileSystem({.threads = 4, .recordBudget = 64});
+    WorkersBegun workers;
+    PosixFileSystem fileSystem({.threads = 4, .recordBudget = 64, .watcher = &workers});
     const Scanned reference = scan(fileSystem);
     ASSERT_EQ(reference.outcome, ScanOutcome::Complete);
     ASSERT_EQ(reference.entries, 8u * 9u + 8u * 8u * 30u + 1u);
@@ -116,7 +144,7 @@ TEST_F(ScanMemory, AWorkerOutOfMemoryFailsTheScanAndLeavesNothingBehind)
     int failed = 0;
     for (std::size_t nth : {1, 2, 3, 5, 8, 13, 21, 34, 55, 89, 144}) {
         test::armAllocationFailure(nth, FailingThreads::Others);
-        const Scanned scanned = scan(fileSystem, std::chrono::milliseconds(50));
+        const Scanned scanned = scan(fileSystem, &workers);
         expectSound(scanned, reference, threads, descriptors, "worker allocation " + std::to_string(nth));
         failed += scanned.outcome == ScanOutcome::Failed;
     }
