@@ -8,7 +8,9 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstring>
 #include <memory>
+#include <new>
 #include <string_view>
 
 namespace tallyvane {
@@ -23,7 +25,14 @@ enum class FolderOwner { None, Worker, Scan };
 // except that whoever owns the folder reads its descriptor and writes fd and id while opening it.
 struct ReadAheadFolder {
     // The folder and its name take one allocation: the scan frees what the workers allocate.
-    static std::unique_ptr<ReadAheadFolder> make(ReadAheadFolder* parent, std::string_view name, FileId id);
+    static std::unique_ptr<ReadAheadFolder> make(ReadAheadFolder* parent, std::string_view name, FileId id)
+    {
+        void* memory = ::operator new(sizeof(ReadAheadFolder) + name.size() + 1);
+        char* text = static_cast<char*>(memory) + sizeof(ReadAheadFolder);
+        std::memcpy(text, name.data(), name.size());
+        text[name.size()] = 0;
+        return std::unique_ptr<ReadAheadFolder>(new (memory) ReadAheadFolder(parent, text, id));
+    }
     static void operator delete(void* memory) { ::operator delete(memory); }
 
     ReadAheadFolder* const parent;
@@ -63,7 +72,19 @@ private:
 };
 
 // Chains top and the folders read ahead below it through `swept`, top first.
-ReadAheadFolder* sweep(ReadAheadFolder& top);
+inline ReadAheadFolder* sweep(ReadAheadFolder& top)
+{
+    top.swept = nullptr;
+    ReadAheadFolder* last = &top;
+    for (ReadAheadFolder* folder = &top; folder; folder = folder->swept) {
+        folder->children.forEach([&last](std::unique_ptr<ReadAheadFolder>& child) {
+            child->swept = nullptr;
+            last->swept = child.get();
+            last = child.get();
+        });
+    }
+    return &top;
+}
 
 // Frees a tree of folders without recursing, however deep the read-ahead went, and without
 // allocating.

@@ -2,7 +2,6 @@
 #include "platform/ReadAheadListing.h"
 
 #include "platform/EmptyListing.h"
-#include "platform/ReadAheadFolder.h"
 #include "platform/ReadAheadSession.h"
 
 #include <cstring>
@@ -10,11 +9,6 @@
 #include <utility>
 
 namespace tallyvane {
-
-ReadAheadListing::ReadAheadListing(std::shared_ptr<ReadAheadSession> session, std::unique_ptr<ReadAheadFolder> folder)
-    : m_session(std::move(session)), m_folder(std::move(folder))
-{
-}
 
 ReadAheadListing::~ReadAheadListing()
 {

@@ -2,20 +2,24 @@
 #pragma once
 
 #include "platform/FileSystem.h"
+#include "platform/ReadAheadFolder.h"
 #include "platform/RecordBlock.h"
 
 #include <cstddef>
 #include <memory>
+#include <utility>
 
 namespace tallyvane {
 
 class ReadAheadSession;
-struct ReadAheadFolder;
 
 // The scan's view of one folder: the records of the blocks it takes from the folder in turn.
 class ReadAheadListing final : public FolderListing {
 public:
-    ReadAheadListing(std::shared_ptr<ReadAheadSession> session, std::unique_ptr<ReadAheadFolder> folder);
+    ReadAheadListing(std::shared_ptr<ReadAheadSession> session, std::unique_ptr<ReadAheadFolder> folder)
+        : m_session(std::move(session)), m_folder(std::move(folder))
+    {
+    }
     ~ReadAheadListing() override;
 
     bool next(FolderItem& item) override;

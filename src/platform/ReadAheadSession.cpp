@@ -159,7 +159,9 @@ void ReadAheadSession::fail(std::exception_ptr failure)
     wakeScan();
 }
 
-void ReadAheadSession::throwIfFailed() const
+// Inline, like closeIfDone and descriptorOf: called for every folder the scan enters or leaves,
+// where a call costs more than their work.
+inline void ReadAheadSession::throwIfFailed() const
 {
     if (m_failure)
         std::rethrow_exception(m_failure);
@@ -302,7 +304,7 @@ bool ReadAheadSession::nextBlock(ReadAheadFolder& folder, RecordBlock& block)
     }
 }
 
-void ReadAheadSession::closeIfDone(ReadAheadFolder& folder)
+inline void ReadAheadSession::closeIfDone(ReadAheadFolder& folder)
 {
     // While the scan stays above this depth, the budget leaves every folder it is in open.
     if (folder.fd.valid() && folder.depth < m_descriptors.scanReserve() && folder.stage == FolderStage::Listed
@@ -344,7 +346,7 @@ void ReadAheadSession::keepWithinBudget(Lock& lock)
     }
 }
 
-int ReadAheadSession::descriptorOf(ReadAheadFolder& folder)
+inline int ReadAheadSession::descriptorOf(ReadAheadFolder& folder)
 {
     if (folder.fd.valid())
         return folder.fd.get();
