@@ -113,6 +113,7 @@ if [[ -z $results ]]; then
   results=$work/results/$(basename "$tree")-$(date +%Y%m%d-%H%M%S)
 fi
 mkdir -p "$results"
+mkdir -p "$work"
 empty=$(mktemp -d "$work/empty.XXXXXX")
 
 # hyperfine -N splits a command line by POSIX shell rules; single quotes keep any path whole.

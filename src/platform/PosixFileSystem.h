@@ -7,6 +7,8 @@
 
 namespace tallyvane {
 
+class ReadAheadWatcher;
+
 // How a PosixFileSystem reads folders.
 struct FolderReading {
     // Threads that read the file system: 1 is the scan's own thread alone; N > 1 starts N
@@ -16,6 +18,8 @@ struct FolderReading {
     std::size_t descriptorBudget = 256;
     // Records listed ahead of the scan and not yet delivered, beyond which the threads wait.
     std::size_t recordBudget = 32 * 1024;
+    // Told what the workers do, for tests that hold them or the scan at a known point.
+    ReadAheadWatcher* watcher = nullptr;
 };
 
 // Folder enumeration on POSIX systems: each folder is opened relative to its parent's

@@ -2,21 +2,42 @@
 // Runs out of memory on purpose: the program's operator new fails where a test arms it.
 #include "analysis/AnalysisRun.h"
 #include "platform/PosixFileSystem.h"
+#include "platform/ReadAheadWatcher.h"
 #include "support/FailingAllocator.h"
 #include "support/ProcessCounts.h"
 #include "support/FixtureTree.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
+#include <atomic>
 #include <string>
-#include <thread>
 #include <utility>
 
 namespace tallyvane {
 namespace {
 
 using test::FailingThreads;
+
+// Tells once that the workers of a scan are at work: one has read a batch ahead, or has ended
+// because the read-ahead failed before any could. Allocates nothing.
+class WorkersBegun final : public ReadAheadWatcher {
+public:
+    void batchRead(const ReadAheadFolder&) override { tell(); }
+    void workerEnds() override { tell(); }
+
+    // Before a scan: the workers of the one before have all ended.
+    void rearm() { m_begun = false; }
+    void wait() { m_begun.wait(false); }
+
+private:
+    void tell()
+    {
+        if (!m_begun.exchange(true))
+            m_begun.notify_all();
+    }
+
+    std::atomic<bool> m_begun{false};
+};
 
 struct Scanned {
     ScanOutcome outcome;
@@ -48,15 +69,18 @@ protected:
         fixture = nullptr;
     }
 
-    // firstPause: how long the scan waits at its first record, so that the workers are surely
-    // reading ahead however slowly they start. The run allocates nothing there, so an armed
-    // failure lands in the scan.
-    static Scanned scan(FileSystem& fileSystem, std::chrono::milliseconds firstPause = {})
+    // holdFirstRecordFor: the scan waits at its first record until the workers are at work, so
+    // that a worker's failure lands while they read ahead however late they start. The run
+    // allocates nothing there, so an armed failure lands in the scan.
+    static Scanned scan(FileSystem& fileSystem, WorkersBegun* holdFirstRecordFor = nullptr)
     {
+        if (holdFirstRecordFor)
+            holdFirstRecordFor->rearm();
         RunRequest request;
         request.path = fixture->path();
-        request.roomLeft = [firstPause]() mutable {
-            std::this_thread::sleep_for(std::exchange(firstPause, {}));
+        request.roomLeft = [holdFirstRecordFor]() mutable {
+            if (WorkersBegun* workers = std::exchange(holdFirstRecordFor, nullptr))
+                workers->wait();
             return true;
         };
         RunResult result = AnalysisRun(fileSystem).run(request);
@@ -91,7 +115,8 @@ test::FixtureTree* ScanMemory::fixture = nullptr;
 
 TEST_F(ScanMemory, AWorkerOutOfMemoryFailsTheScanAndLeavesNothingBehind)
 {
-    PosixFileSystem fileSystem({.threads = 4, .recordBudget = 64});
+    WorkersBegun workers;
+    PosixFileSystem fileSystem({.threads = 4, .recordBudget = 64, .watcher = &workers});
     const Scanned reference = scan(fileSystem);
     ASSERT_EQ(reference.outcome, ScanOutcome::Complete);
     ASSERT_EQ(reference.entries, 8u * 9u + 8u * 8u * 30u + 1u);
@@ -101,7 +126,7 @@ TEST_F(ScanMemory, AWorkerOutOfMemoryFailsTheScanAndLeavesNothingBehind)
     int failed = 0;
     for (std::size_t nth : {1, 2, 3, 5, 8, 13, 21, 34, 55, 89, 144}) {
         test::armAllocationFailure(nth, FailingThreads::Others);
-        const Scanned scanned = scan(fileSystem, std::chrono::milliseconds(50));
+        const Scanned scanned = scan(fileSystem, &workers);
         expectSound(scanned, reference, threads, descriptors, "worker allocation " + std::to_string(nth));
         failed += scanned.outcome == ScanOutcome::Failed;
     }
