@@ -35,7 +35,7 @@ int main(int argc, char* argv[])
 {
     const CommandLine line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (!line.error.empty()) {
-        std::fprintf(stderr, "tallyvane: %s\n\n%s", TerminalText(line.error).c_str(), UsageText().c_str());
+        std::fprintf(stderr, "tallyvane: %s\n", TerminalText(line.error).c_str());
         return 2;
     }
     switch (line.action) {

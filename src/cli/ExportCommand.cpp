@@ -102,6 +102,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
     CommandLine line;
     bool exporting = false;
     bool scanOptionGiven = false;
+    // The first option given that only a report has a use for.
+    std::string reportOnlyOption;
     std::vector<std::string> positional;
     for (std::size_t i = 0; i < arguments.size() && line.error.empty(); ++i) {
         const std::string& argument = arguments[i];
@@ -118,6 +120,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
             positional.insert(positional.end(), arguments.begin() + static_cast<long>(i) + 1, arguments.end());
             break;
         }
+        const auto reportOnly = [&](std::string_view name) {
+            if (reportOnlyOption.empty())
+                reportOnlyOption = name;
+        };
         if (takeOption(arguments, i, "--export", value, line.error)) {
             exporting = true;
             if (value == "html")
@@ -138,12 +144,14 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
             if (value.empty() && line.error.empty())
                 line.error = "the separator must not be empty";
             line.options.separator = value;
+            reportOnly("--separator");
         } else if (takeOption(arguments, i, "--max-depth", value, line.error)) {
             int depth = -1;
             const auto [end, status] = std::from_chars(value.data(), value.data() + value.size(), depth);
             if ((status != std::errc{} || end != value.data() + value.size() || depth < 0) && line.error.empty())
                 line.error = "--max-depth needs a whole number of 0 or more";
             line.options.maxDepth = depth;
+            reportOnly("--max-depth");
         } else if (takeOption(arguments, i, "--threads", value, line.error)) {
             unsigned threads = 0;
             const auto [end, status] = std::from_chars(value.data(), value.data() + value.size(), threads);
@@ -172,6 +180,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
             if (value.empty() && line.error.empty())
                 line.error = "--output needs a file name";
             line.options.output = value;
+            reportOnly("--output");
         } else if (argument.size() > 1 && argument.starts_with('-') && line.error.empty()) {
             line.error = "unknown option '" + argument + "'";
         } else {
@@ -180,27 +189,24 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
     }
     if (!line.error.empty())
         return line;
-    if (scanOptionGiven && (!exporting || !line.options.importFile.empty())) {
-        line.error = "-x, --count-links and --exclude apply to a scan with --export; the window takes "
-                     "them from its options page";
-        return line;
-    }
-    if (!exporting) {
-        line.action = CommandLine::Action::Window;
-        if (!positional.empty())
-            line.options.folder = positional.front();
-        return line;
-    }
-    line.action = CommandLine::Action::Export;
-    if (line.options.format == ReportFormat::Ncdu && line.options.maxDepth >= 0)
+    const bool importing = !line.options.importFile.empty();
+    if (!exporting && !reportOnlyOption.empty())
+        line.error = reportOnlyOption + " needs --export";
+    else if (scanOptionGiven && importing)
+        line.error = "-x, --count-links and --exclude apply to a scan, not to --import";
+    else if (exporting && line.options.format == ReportFormat::Ncdu && line.options.maxDepth >= 0)
         line.error = "--max-depth does not apply to --export ncdu, which holds the whole tree";
-    else if (!line.options.importFile.empty() && !positional.empty())
+    else if (importing && !positional.empty())
         line.error = "give either a folder or --import FILE, not both";
-    else if (!line.options.importFile.empty())
+    else if (exporting && positional.size() > 1)
+        line.error = "only one folder can be exported";
+    else if (exporting && !importing && positional.empty())
+        line.error = "no folder given";
+    if (!line.error.empty())
         return line;
-    else if (positional.size() != 1)
-        line.error = positional.empty() ? "no folder given" : "only one folder can be exported";
-    else
+    line.action = exporting ? CommandLine::Action::Export : CommandLine::Action::Window;
+    // The window shows the first folder, as a file manager may pass it several.
+    if (!positional.empty())
         line.options.folder = positional.front();
     return line;
 }

@@ -35,9 +35,10 @@ struct CommandLine {
     std::string error; // set when the arguments are not understood
 };
 
-// Reads the arguments after the program name. Without --export, --help or --version the
-// arguments are the window's. --exclude-from reads its file here: one pattern per line, empty
-// lines skipped, a CR before the line end dropped.
+// Reads the arguments after the program name. Without --export, --help or --version they are
+// the window's: the folder to show (the first operand), --import, --threads and the scan
+// options; an option only a report uses is refused there. --exclude-from reads its file here:
+// one pattern per line, empty lines skipped, a CR before the line end dropped.
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 
 std::string UsageText();

@@ -108,36 +108,85 @@ TEST(CommandLine, ReadsTheScanOptions)
     EXPECT_FALSE(defaults.countLinksOnce);
     EXPECT_TRUE(defaults.exclude.empty());
 
-    const std::string windowOnly =
-        "-x, --count-links and --exclude apply to a scan with --export; the window takes them from its options page";
     const std::pair<std::vector<std::string>, std::string> errors[] = {
         {{"--export", "text", "--count-links", "twice", "/a"}, "--count-links needs once or each"},
         {{"--export", "text", "--exclude=", "/a"}, "--exclude needs a pattern"},
         {{"--export", "text", "--exclude-from", patterns + ".missing", "/a"},
          "cannot read the exclude file '" + patterns + ".missing'"},
-        {{"-x", "/a"}, windowOnly},
-        {{"--export", "ncdu", "--exclude", "a", "--import", "scan.json"}, windowOnly},
+        {{"--export", "ncdu", "--exclude", "a", "--import", "scan.json"},
+         "-x, --count-links and --exclude apply to a scan, not to --import"},
     };
     for (const auto& [arguments, error] : errors)
         EXPECT_EQ(parse(arguments).error, error);
 }
 
-TEST(CommandLine, HelpVersionAndTheWindow)
+TEST(CommandLine, HelpAndVersion)
 {
     EXPECT_EQ(parse({"--export", "text", "--help"}).action, CommandLine::Action::Help);
+    EXPECT_EQ(parse({"--max-depth", "1", "-h"}).action, CommandLine::Action::Help);
     EXPECT_EQ(parse({"--version"}).action, CommandLine::Action::Version);
-    const CommandLine window = parse({"/home/ann"});
-    EXPECT_EQ(window.action, CommandLine::Action::Window);
-    EXPECT_EQ(window.options.folder, "/home/ann");
-    EXPECT_EQ(parse({}).action, CommandLine::Action::Window);
 
     const CommandLine imported = parse({"--import", "-", "--export", "ncdu"});
     ASSERT_EQ(imported.error, "");
     EXPECT_EQ(imported.action, CommandLine::Action::Export);
     EXPECT_EQ(imported.options.format, ReportFormat::Ncdu);
     EXPECT_EQ(imported.options.importFile, "-");
-    EXPECT_EQ(parse({"--import=scan.json"}).options.importFile, "scan.json");
-    EXPECT_EQ(parse({"--import=scan.json"}).action, CommandLine::Action::Window);
+}
+
+// What the window is given when there is no --export: everything it acts on, parsed here once.
+struct WindowCase {
+    std::vector<std::string> arguments;
+    std::string folder;
+    std::string importFile = {};
+    unsigned threads = 0;
+    ScanOptions scan = {};
+};
+
+TEST(CommandLine, WithoutExportTheArgumentsAreTheWindows)
+{
+    const WindowCase cases[] = {
+        {{}, ""},
+        {{"/home/ann"}, "/home/ann"},
+        {{"--", "/home/ann"}, "/home/ann"},
+        {{"--threads", "2", "/home/ann"}, "/home/ann", "", 2},
+        {{"/home/ann", "--threads=3"}, "/home/ann", "", 3},
+        {{"--", "--threads", "2"}, "--threads"},
+        {{"--threads=4", "--", "-x"}, "-x", "", 4},
+        {{"/first", "/second"}, "/first"},
+        {{"--import=scan.json"}, "", "scan.json"},
+        {{"--import", "-", "--threads", "1"}, "", "-", 1},
+        {{"-x", "--count-links=once", "--exclude", "*.o", "--exclude=build/", "/src"}, "/src", "", 0,
+         {.oneFileSystem = true, .countLinksOnce = true, .exclude = {"*.o", "build/"}}},
+        {{"--one-file-system", "--count-links", "each", "/src"}, "/src", "", 0, {.oneFileSystem = true}},
+    };
+    for (const WindowCase& expected : cases) {
+        const CommandLine line = parse(expected.arguments);
+        const std::string arguments = ::testing::PrintToString(expected.arguments);
+        ASSERT_EQ(line.error, "") << arguments;
+        EXPECT_EQ(line.action, CommandLine::Action::Window) << arguments;
+        EXPECT_EQ(line.options.folder, expected.folder) << arguments;
+        EXPECT_EQ(line.options.importFile, expected.importFile) << arguments;
+        EXPECT_EQ(line.options.threads, expected.threads) << arguments;
+        EXPECT_EQ(line.options.scan.oneFileSystem, expected.scan.oneFileSystem) << arguments;
+        EXPECT_EQ(line.options.scan.countLinksOnce, expected.scan.countLinksOnce) << arguments;
+        EXPECT_EQ(line.options.scan.exclude, expected.scan.exclude) << arguments;
+    }
+}
+
+TEST(CommandLine, TheWindowRefusesWhatOnlyAReportUses)
+{
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"--max-depth", "1", "/a"}, "--max-depth needs --export"},
+        {{"/a", "--separator=;"}, "--separator needs --export"},
+        {{"--output", "out.txt", "/a"}, "--output needs --export"},
+        {{"--output=o", "--max-depth=2", "/a"}, "--output needs --export"},
+        {{"--threads", "0", "/a"}, "--threads needs a whole number from 1 to 256"},
+        {{"--import", "scan.json", "/a"}, "give either a folder or --import FILE, not both"},
+        {{"-x", "--import", "scan.json"}, "-x, --count-links and --exclude apply to a scan, not to --import"},
+        {{"--colour", "/a"}, "unknown option '--colour'"},
+    };
+    for (const auto& [arguments, error] : cases)
+        EXPECT_EQ(parse(arguments).error, error) << ::testing::PrintToString(arguments);
 }
 
 class ExportRun : public ::testing::Test {
@@ -407,6 +456,9 @@ TEST(Program, ExitCodesTellSuccessFailureAndMisuse)
                        + fixture.path() + "\t1,234\t1KB\t\t\t\t\r\n");
     EXPECT_EQ(runProgram("--export text '" + fixture.pathOf("a.txt") + "'"), 1);
     EXPECT_EQ(runProgram("--export csv '" + fixture.path() + "'"), 2);
+    // Misuse is told in one line, without the usage text burying it.
+    EXPECT_EQ(runCommand(std::string(TALLYVANE_EXECUTABLE) + " --max-depth 1 '" + fixture.path() + "' 2>&1", &out), 2);
+    EXPECT_EQ(out, "tallyvane: --max-depth needs --export\n");
     EXPECT_EQ(runProgram("--version", &out), 0);
     EXPECT_EQ(out, "tallyvane 3.0.5\n");
     EXPECT_EQ(runProgram("--help", &out), 0);
