@@ -2,6 +2,7 @@
 #include "cli/ExportCommand.h"
 #include "cli/TerminalProgress.h"
 #include "cli/TerminalText.h"
+#include "cli/WindowPlatform.h"
 #include "platform/PosixFileSystem.h"
 #include "platform/ProgramFiles.h"
 #include "presentation/Version.h"
@@ -9,6 +10,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 using namespace tallyvane;
@@ -52,6 +54,10 @@ int main(int argc, char* argv[])
         return RunExport(line.options, environment);
     }
     case CommandLine::Action::Window:
+        if (!WindowPlatformAvailable(::getenv)) {
+            std::fputs("tallyvane: no display to open the window on; use --export to write a report without one\n", stderr);
+            return 1;
+        }
         break;
     }
     return runWindow(argc, argv);

@@ -478,9 +478,23 @@ TEST(Program, ReportsNeedNoWindowModuleAndAMissingOneIsTold)
     std::string out;
     EXPECT_EQ(runCommand(program + "--export text --max-depth 0 '" + fixture.pathOf("data") + "' 2>&1", &out), 0);
     EXPECT_NE(out.find("\t1,234\t"), std::string::npos) << out;
-    EXPECT_EQ(runCommand(program + "'" + fixture.pathOf("data") + "' 2>&1", &out), 1);
+    EXPECT_EQ(runCommand("QT_QPA_PLATFORM=offscreen " + program + "'" + fixture.pathOf("data") + "' 2>&1", &out), 1);
     EXPECT_EQ(out, "tallyvane: cannot start the window: not found: " + fixture.pathOf("bin/tallyvane-window.so") + ", "
                        + fixture.pathOf("lib/tallyvane/tallyvane-window.so") + "\n");
+}
+
+// Without a display the window is not tried (the graphical libraries would abort the process):
+// the program says what it lacks and where a report is to be had.
+TEST(Program, WithoutADisplayTheWindowIsNotTried)
+{
+    FixtureTree fixture;
+    const std::string noDisplay = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM ";
+    const std::string told = "tallyvane: no display to open the window on; use --export to write a report without one\n";
+    for (const std::string& environment : {noDisplay, noDisplay + "QT_QPA_PLATFORM=xcb "}) {
+        std::string out;
+        EXPECT_EQ(runCommand(environment + TALLYVANE_EXECUTABLE + " '" + fixture.path() + "' 2>&1", &out), 1) << environment;
+        EXPECT_EQ(out, told) << environment;
+    }
 }
 
 // Names that break careless writers and readers: JSON's own quote and escape, control
