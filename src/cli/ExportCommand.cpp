@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/ExportCommand.h"
 
+#include "cli/ExcludeFile.h"
 #include "cli/TerminalText.h"
 
 #include "platform/AtomicFile.h"
 #include "report/GridReport.h"
 
 #include <charconv>
-#include <fstream>
 #include <memory>
 #include <new>
 
@@ -32,21 +32,6 @@ bool takeOption(const std::vector<std::string>& arguments, std::size_t& i, std::
         return true;
     }
     return false;
-}
-
-// Appends the patterns of an exclude file, one a line; false when it cannot be read.
-bool readExcludeFile(const std::string& path, std::vector<std::string>& patterns)
-{
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return false;
-    for (std::string line; std::getline(file, line);) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (!line.empty())
-            patterns.push_back(line);
-    }
-    return !file.bad();
 }
 
 // A scan nobody watches and nobody stops.
@@ -168,8 +153,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
             line.options.scan.countLinksOnce = value == "once";
             scanOptionGiven = true;
         } else if (takeOption(arguments, i, "--exclude-from", value, line.error)) {
-            if (line.error.empty() && !readExcludeFile(value, line.options.scan.exclude))
-                line.error = "cannot read the exclude file '" + value + "'";
+            if (line.error.empty())
+                line.error = ReadExcludeFile(value, line.options.scan.exclude);
             scanOptionGiven = true;
         } else if (takeOption(arguments, i, "--exclude", value, line.error)) {
             if (value.empty() && line.error.empty())
@@ -242,7 +227,8 @@ std::string UsageText()
            "                    trailing / matches folders only. They are listed empty\n"
            "                    (ncdu: \"excluded\":\"pattern\"). May be given more than once\n"
            "  --exclude-from FILE\n"
-           "                    read more patterns from FILE, one a line\n"
+           "                    read more patterns from FILE (- standard input), one a line; a\n"
+           "                    regular file of at most 1 MiB\n"
            "  --output FILE     write to FILE, replacing it only once the report is complete\n"
            "                    (default: standard output)\n"
            "  --help            show this text\n"

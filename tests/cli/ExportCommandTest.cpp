@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "cli/ExcludeFile.h"
 #include "cli/ExportCommand.h"
 #include "cli/TerminalProgress.h"
 #include "cli/TerminalText.h"
@@ -11,6 +12,7 @@
 
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <csignal>
@@ -111,13 +113,38 @@ TEST(CommandLine, ReadsTheScanOptions)
     const std::pair<std::vector<std::string>, std::string> errors[] = {
         {{"--export", "text", "--count-links", "twice", "/a"}, "--count-links needs once or each"},
         {{"--export", "text", "--exclude=", "/a"}, "--exclude needs a pattern"},
-        {{"--export", "text", "--exclude-from", patterns + ".missing", "/a"},
-         "cannot read the exclude file '" + patterns + ".missing'"},
         {{"--export", "ncdu", "--exclude", "a", "--import", "scan.json"},
          "-x, --count-links and --exclude apply to a scan, not to --import"},
     };
     for (const auto& [arguments, error] : errors)
         EXPECT_EQ(parse(arguments).error, error);
+}
+
+// Only a regular file of a sane size is read: a device or a FIFO named by mistake would be read
+// for good (or wait for a writer), so it is refused at once with the reason.
+TEST(CommandLine, ReadsOnlyASaneExcludeFile)
+{
+    FixtureTree fixture;
+    const std::string largest = fixture.pathOf("largest");
+    WriteFileText(largest, std::string(MaxExcludeFileBytes - 2, 'a') + "\r\n");
+    const std::string tooLarge = fixture.pathOf("too-large");
+    WriteFileText(tooLarge, std::string(MaxExcludeFileBytes + 1, '\n'));
+    const std::string fifo = fixture.pathOf("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+
+    const CommandLine read = parse({"--export", "text", "--exclude-from", largest, "/a"});
+    ASSERT_EQ(read.error, "");
+    EXPECT_EQ(read.options.scan.exclude, std::vector<std::string>{std::string(MaxExcludeFileBytes - 2, 'a')});
+
+    const std::pair<std::string, std::string> refused[] = {
+        {fixture.pathOf("missing"), "No such file or directory"},
+        {"/dev/zero", "not a regular file"},
+        {fixture.path(), "not a regular file"},
+        {fifo, "not a regular file"},
+        {tooLarge, "larger than 1 MiB"},
+    };
+    for (const auto& [file, reason] : refused)
+        EXPECT_EQ(parse({"--exclude-from", file, "/a"}).error, "cannot read the exclude file '" + file + "': " + reason);
 }
 
 TEST(CommandLine, HelpAndVersion)
@@ -481,6 +508,22 @@ TEST(Program, ReportsNeedNoWindowModuleAndAMissingOneIsTold)
     EXPECT_EQ(runCommand("QT_QPA_PLATFORM=offscreen " + program + "'" + fixture.pathOf("data") + "' 2>&1", &out), 1);
     EXPECT_EQ(out, "tallyvane: cannot start the window: not found: " + fixture.pathOf("bin/tallyvane-window.so") + ", "
                        + fixture.pathOf("lib/tallyvane/tallyvane-window.so") + "\n");
+}
+
+// Standard input is read with the same bound as a file, and a refusal is one line.
+TEST(Program, ReadsExcludePatternsFromStandardInputWithinTheBound)
+{
+    FixtureTree fixture;
+    fixture.makeFile("keep.txt", 1000);
+    fixture.makeFile("drop.o", 2000);
+    const std::string program = std::string(TALLYVANE_EXECUTABLE) + " --export text --max-depth 1 ";
+    std::string out;
+    EXPECT_EQ(runCommand("printf '*.o\\n' | " + program + "--exclude-from - '" + fixture.path() + "' 2>&1", &out), 0);
+    EXPECT_NE(out.find(fixture.path() + "\t\t1,000\t"), std::string::npos) << out;
+    EXPECT_EQ(runCommand(program + "--exclude-from - '" + fixture.path() + "' < /dev/zero 2>&1", &out), 2);
+    EXPECT_EQ(out, "tallyvane: cannot read the exclude file '-': larger than 1 MiB\n");
+    EXPECT_EQ(runCommand(program + "--exclude-from /nonexistent '" + fixture.path() + "' 2>&1", &out), 2);
+    EXPECT_EQ(out, "tallyvane: cannot read the exclude file '/nonexistent': No such file or directory\n");
 }
 
 // Without a display the window is not tried (the graphical libraries would abort the process):
