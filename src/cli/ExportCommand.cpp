@@ -5,6 +5,7 @@
 #include "cli/TerminalText.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/PosixFileSystem.h"
 #include "report/GridReport.h"
 
 #include <charconv>
@@ -140,9 +141,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
         } else if (takeOption(arguments, i, "--threads", value, line.error)) {
             unsigned threads = 0;
             const auto [end, status] = std::from_chars(value.data(), value.data() + value.size(), threads);
-            if ((status != std::errc{} || end != value.data() + value.size() || threads < 1 || threads > 256)
+            if ((status != std::errc{} || end != value.data() + value.size() || threads < 1 || threads > MaxReadThreads)
                 && line.error.empty())
-                line.error = "--threads needs a whole number from 1 to 256";
+                line.error = "--threads needs a whole number from 1 to " + std::to_string(MaxReadThreads);
             line.options.threads = threads;
         } else if (argument == "-x" || argument == "--one-file-system") {
             line.options.scan.oneFileSystem = true;
