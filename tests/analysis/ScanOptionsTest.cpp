@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fnmatch.h>
+
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -112,6 +114,51 @@ FakeFileSystem markedFileSystem()
     system.addFolder("/r/src/build/", {file("out", 50)});
     system.addFolder("/r/cache/", {file("c", 20)});
     return system;
+}
+
+// What one pattern excludes, straight from fnmatch as the README describes it: the lookups that
+// spare most patterns a call must never change an answer.
+bool fnmatchExcludes(std::string pattern, const std::string& path, bool folder)
+{
+    const bool foldersOnly = pattern.size() > 1 && pattern.back() == '/';
+    while (pattern.size() > 1 && pattern.back() == '/')
+        pattern.pop_back();
+    const bool byPath = pattern.find('/') != std::string::npos;
+    while (byPath && !pattern.empty() && pattern.front() == '/')
+        pattern.erase(0, 1);
+    if (pattern.empty() || pattern == "/" || (foldersOnly && !folder))
+        return false;
+    const std::string subject = byPath ? path : path.substr(path.rfind('/') + 1);
+    return ::fnmatch(pattern.c_str(), subject.c_str(), byPath ? FNM_PATHNAME : 0) == 0;
+}
+
+TEST(ExcludePatterns, ManyPatternsTogetherMatchAsEachAlone)
+{
+    const std::vector<std::string> patterns = {
+        "core", ".git", "a]", "*.o", "*", "*~", "lib*", "?", "a*b", "[ab]c", "*[0-9]", "\\*x", "x\\",
+        "[a-", "]x*", "**", "*cache*", "c?re", "\\\\n", "src/*", "*/out", "a/b", "a/*/c", "[s]rc/x", "/top",
+        "src/b?ild/", "build/", "*.d/", "lib*/", "*/*/", "a/b/c", "x/[!y]z",
+    };
+    const std::vector<std::string> paths = {
+        "core", "src/core", ".git", "a]", "main.o", "src/main.o", "f~", "libz", "x/libz.so", "q", "ab", "acb",
+        "bc", "v1", "*x", "x\\", "[a-", "]xy", "my.cache.d", "cure", "\\n", "src/a", "src/a/b", "a/out",
+        "a/b/out", "a/b", "a/z/c", "a/z/z/c", "src/x", "top", "x/top", "src/build", "build", "d/build",
+        "x.d", "lib", "x/yz", "x/zz", "a/b/c", "\xFF\xFE", "",
+    };
+    const ExcludePatterns all(patterns);
+    for (const std::string& path : paths) {
+        const std::string name = path.substr(path.rfind('/') + 1);
+        for (const bool folder : {false, true}) {
+            bool any = false;
+            for (const std::string& pattern : patterns) {
+                const bool expected = fnmatchExcludes(pattern, path, folder);
+                any = any || expected;
+                EXPECT_EQ(ExcludePatterns({pattern}).excludes(name, path, folder), expected)
+                    << pattern << " on " << path << (folder ? " (folder)" : "");
+            }
+            EXPECT_EQ(all.excludes(name, path, folder), any) << path << (folder ? " (folder)" : "");
+        }
+    }
 }
 
 TEST(ScanOptions, EachOptionMarksWhatItLeavesOutAndTheTotalsAddUp)
