@@ -3,13 +3,12 @@
 #include "analysis/FolderScan.h"
 #include "analysis/PreOrderWalk.h"
 #include "platform/PosixFileSystem.h"
+#include "support/ExcludeReference.h"
 #include "support/FakeFileSystem.h"
 #include "support/FixtureTree.h"
 #include "support/TreeOutline.h"
 
 #include <gtest/gtest.h>
-
-#include <fnmatch.h>
 
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -116,22 +115,7 @@ FakeFileSystem markedFileSystem()
     return system;
 }
 
-// What one pattern excludes, straight from fnmatch as the README describes it: the lookups that
-// spare most patterns a call must never change an answer.
-bool fnmatchExcludes(std::string pattern, const std::string& path, bool folder)
-{
-    const bool foldersOnly = pattern.size() > 1 && pattern.back() == '/';
-    while (pattern.size() > 1 && pattern.back() == '/')
-        pattern.pop_back();
-    const bool byPath = pattern.find('/') != std::string::npos;
-    while (byPath && !pattern.empty() && pattern.front() == '/')
-        pattern.erase(0, 1);
-    if (pattern.empty() || pattern == "/" || (foldersOnly && !folder))
-        return false;
-    const std::string subject = byPath ? path : path.substr(path.rfind('/') + 1);
-    return ::fnmatch(pattern.c_str(), subject.c_str(), byPath ? FNM_PATHNAME : 0) == 0;
-}
-
+// The lookups that spare most patterns a call to fnmatch must never change an answer.
 TEST(ExcludePatterns, ManyPatternsTogetherMatchAsEachAlone)
 {
     const std::vector<std::string> patterns = {
@@ -151,7 +135,7 @@ TEST(ExcludePatterns, ManyPatternsTogetherMatchAsEachAlone)
         for (const bool folder : {false, true}) {
             bool any = false;
             for (const std::string& pattern : patterns) {
-                const bool expected = fnmatchExcludes(pattern, path, folder);
+                const bool expected = test::ReferenceExcludes(pattern, path, folder);
                 any = any || expected;
                 EXPECT_EQ(ExcludePatterns({pattern}).excludes(name, path, folder), expected)
                     << pattern << " on " << path << (folder ? " (folder)" : "");
