@@ -29,7 +29,8 @@ FileImportInput::~FileImportInput()
 std::size_t FileImportInput::read(char* buffer, std::size_t capacity)
 {
     const std::size_t got = std::fread(buffer, 1, capacity, m_file);
-    if (got == 0 && std::ferror(m_file))
+    // A failed read (an interrupt among them) ends the import rather than being tried again.
+    if (std::ferror(m_file))
         throw ImportError("cannot read the file: " + std::string(std::strerror(errno)), 0);
     return got;
 }

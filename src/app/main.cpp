@@ -50,7 +50,8 @@ int main(int argc, char* argv[])
     case CommandLine::Action::Export: {
         PosixFileSystem fileSystem({.threads = line.options.threads});
         TerminalProgress progress(stderr, ::isatty(STDERR_FILENO) == 1);
-        ExportEnvironment environment{fileSystem, stdout, stderr, &progress, [&progress] { return progress.interrupted(); }};
+        ExportEnvironment environment{fileSystem, stdout, stderr, &progress, [&progress] { return progress.interrupted(); },
+                                      [&progress](bool hold) { progress.holdInterrupts(hold); }};
         return RunExport(line.options, environment);
     }
     case CommandLine::Action::Window:

@@ -58,6 +58,32 @@ private:
 
 struct Interrupted {};
 
+// Holds interrupts from begin() until it goes.
+class InterruptHold {
+public:
+    explicit InterruptHold(const std::function<void(bool)>& hold) : m_hold(hold) {}
+    ~InterruptHold() { end(); }
+    InterruptHold(const InterruptHold&) = delete;
+    InterruptHold& operator=(const InterruptHold&) = delete;
+
+    void begin()
+    {
+        if (m_hold && !m_held)
+            m_hold(true);
+        m_held = true;
+    }
+    void end()
+    {
+        if (m_hold && m_held)
+            m_hold(false);
+        m_held = false;
+    }
+
+private:
+    const std::function<void(bool)>& m_hold;
+    bool m_held = false;
+};
+
 // Passes the report on until the user interrupts the program.
 class InterruptibleSink final : public ReportSink {
 public:
@@ -257,13 +283,21 @@ int RunExport(const ExportOptions& options, ExportEnvironment& environment)
         return fail("cannot analyse '" + options.folder + "': not a folder");
     }
 
+    const auto interrupted = [&environment] { return environment.interrupted && environment.interrupted(); };
     // Open the output first, so that an unwritable destination is reported before a long scan.
+    // A file replaced whole holds interrupts until it is replaced or gone (the hold goes after
+    // it), and so does the opening, which may wait for good on a FIFO.
+    InterruptHold hold(environment.holdInterrupts);
     std::unique_ptr<AtomicFile> file;
     try {
-        if (!options.output.empty())
+        if (!options.output.empty()) {
+            hold.begin();
             file = std::make_unique<AtomicFile>(options.output);
+            if (file->writesInPlace())
+                hold.end();
+        }
     } catch (const FileError& error) {
-        return fail(error.what());
+        return interrupted() ? 130 : fail(error.what());
     }
 
     QuietDisplay quiet;
@@ -281,6 +315,8 @@ int RunExport(const ExportOptions& options, ExportEnvironment& environment)
     case ScanOutcome::Cancelled:
         return 130;
     case ScanOutcome::Failed:
+        if (interrupted())
+            return 130;
         if (importing)
             return fail("cannot import '" + options.importFile + "': " + imported.error);
         return fail("cannot analyse '" + options.folder + "': out of memory");
@@ -305,7 +341,7 @@ int RunExport(const ExportOptions& options, ExportEnvironment& environment)
                 throw FileError("Stream write error");
         }
     } catch (const FileError& error) {
-        return fail(error.what());
+        return interrupted() ? 130 : fail(error.what());
     } catch (const Interrupted&) {
         // The output file goes unreplaced: its temporary vanishes with it.
         return 130;

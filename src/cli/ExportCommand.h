@@ -52,6 +52,10 @@ struct ExportEnvironment {
     // Asked between the pieces of the report: true once the user interrupted the program, which
     // then stops writing, leaves an output file as it was and exits with 130. None: never.
     std::function<bool()> interrupted = {};
+    // Called with true while a file is being replaced, which an interrupt must not leave half
+    // done, and with false after: an interrupt meanwhile only sets interrupted() and makes a
+    // blocking call return. None: nothing to tell.
+    std::function<void(bool)> holdInterrupts = {};
 };
 
 // Scans options.folder (or imports options.importFile), sorts every folder by size (largest first) and writes the report with

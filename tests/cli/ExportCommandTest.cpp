@@ -12,7 +12,9 @@
 
 #include <QTemporaryDir>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <sys/wait.h>
 
 #include <csignal>
@@ -383,7 +385,7 @@ TEST_F(ExportRun, AFailedWriteIsReported)
     }
 }
 
-TEST(TerminalProgress, DrawsAtMostTenTimesASecondAndStopsOnInterrupt)
+TEST(TerminalProgress, DrawsAtMostTenTimesASecondAndStopsOnAHeldInterrupt)
 {
     FakeFileSystem fileSystem;
     std::vector<FakeFileSystem::Item> photos;
@@ -406,6 +408,8 @@ TEST(TerminalProgress, DrawsAtMostTenTimesASecondAndStopsOnInterrupt)
                 EXPECT_NE(drawn.find("/data/photos/"), std::string::npos) << drawn;
                 EXPECT_EQ(drawn.find("\r\033[K", 1), std::string::npos) << "drawn twice within 100 ms";
                 EXPECT_FALSE(progress.interrupted());
+                // Held, as while a file is replaced: unheld, the interrupt would end the test.
+                progress.holdInterrupts(true);
                 std::raise(SIGINT);
                 EXPECT_TRUE(progress.interrupted());
             }
@@ -524,6 +528,112 @@ TEST(Program, ReadsExcludePatternsFromStandardInputWithinTheBound)
     EXPECT_EQ(out, "tallyvane: cannot read the exclude file '-': larger than 1 MiB\n");
     EXPECT_EQ(runCommand(program + "--exclude-from /nonexistent '" + fixture.path() + "' 2>&1", &out), 2);
     EXPECT_EQ(out, "tallyvane: cannot read the exclude file '/nonexistent': No such file or directory\n");
+}
+
+// The built program started with arguments, its standard streams left to the test's.
+class RunningProgram {
+public:
+    explicit RunningProgram(const std::vector<std::string>& arguments)
+    {
+        std::vector<char*> argv{const_cast<char*>(TALLYVANE_EXECUTABLE)};
+        for (const std::string& argument : arguments)
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            ::execv(TALLYVANE_EXECUTABLE, argv.data());
+            ::_exit(127);
+        }
+    }
+    ~RunningProgram()
+    {
+        if (m_pid > 0 && !m_reaped) {
+            ::kill(m_pid, SIGKILL);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+    }
+
+    // Waits until the program sleeps in the kernel in a function whose name holds where
+    // (/proc/PID/wchan; kernels name them a little differently), within a bound.
+    bool waitUntilBlockedIn(const std::string& where) const
+    {
+        for (int i = 0; i < 500; ++i) {
+            std::ifstream wchan("/proc/" + std::to_string(m_pid) + "/wchan");
+            std::string name;
+            std::getline(wchan, name);
+            if (name.find(where) != std::string::npos)
+                return true;
+            ::usleep(10'000);
+        }
+        return false;
+    }
+
+    void signal(int number) const { ::kill(m_pid, number); }
+
+    // The exit status, or -1 when the program is still running after the hang guard's bound.
+    int exitStatus()
+    {
+        for (int i = 0; i < 1000; ++i) {
+            int status = 0;
+            if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
+                m_reaped = true;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status) + 1000;
+            }
+            ::usleep(10'000);
+        }
+        return -1;
+    }
+
+private:
+    pid_t m_pid = -1;
+    bool m_reaped = false;
+};
+
+// An interrupt ends the program with 130 wherever it waits, leaving nothing behind: opening a
+// FIFO nobody else opens, reading a silent one while a report file waits to be replaced.
+TEST(Program, AnInterruptEndsTheProgramWhereverItWaits)
+{
+    FixtureTree fixture;
+    fixture.makeFolder("data");
+    fixture.makeFile("data/a.txt", 10);
+    const std::string fifo = fixture.pathOf("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string report = fixture.pathOf("report.txt");
+    struct Case {
+        const char* what;
+        std::vector<std::string> arguments;
+        const char* blockedIn;
+        int signal;
+    };
+    const Case cases[] = {
+        {"opening an import", {"--export", "text", "--import", fifo}, "wait_for_partner", SIGINT},
+        {"opening the output", {"--export", "text", "--output", fifo, fixture.pathOf("data")}, "wait_for_partner", SIGINT},
+        {"opening an import before replacing a file", {"--export", "text", "--import", fifo, "--output", report},
+         "wait_for_partner", SIGTERM},
+        {"reading an import while replacing a file", {"--export", "text", "--import", fifo, "--output", report},
+         "pipe_read", SIGINT},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        RunningProgram program(c.arguments);
+        int writer = -1;
+        if (std::string_view(c.blockedIn) == "pipe_read") {
+            ASSERT_TRUE(program.waitUntilBlockedIn("wait_for_partner"));
+            writer = ::open(fifo.c_str(), O_WRONLY);
+            ASSERT_GE(writer, 0);
+            ASSERT_EQ(::write(writer, "[1,2,{", 6), 6);
+        }
+        EXPECT_TRUE(program.waitUntilBlockedIn(c.blockedIn));
+        program.signal(c.signal);
+        EXPECT_EQ(program.exitStatus(), 130);
+        if (writer >= 0)
+            ::close(writer);
+        std::vector<std::string> left;
+        for (const auto& file : std::filesystem::directory_iterator(fixture.path()))
+            left.push_back(file.path().filename().string());
+        std::sort(left.begin(), left.end());
+        EXPECT_EQ(left, (std::vector<std::string>{"data", "fifo"})) << "nothing is left behind";
+    }
 }
 
 // Without a display the window is not tried (the graphical libraries would abort the process):
