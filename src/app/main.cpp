@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 #include <string>
 
 using namespace tallyvane;
@@ -33,8 +34,9 @@ int runWindow(int argc, char* argv[])
 
 } // namespace
 
+// Whatever the run allocates, from the arguments on, running out of memory is told, not a crash.
 int main(int argc, char* argv[])
-{
+try {
     const CommandLine line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (!line.error.empty()) {
         std::fprintf(stderr, "tallyvane: %s\n", TerminalText(line.error).c_str());
@@ -62,4 +64,7 @@ int main(int argc, char* argv[])
         break;
     }
     return runWindow(argc, argv);
+} catch (const std::bad_alloc&) {
+    std::fputs("tallyvane: out of memory\n", stderr);
+    return 1;
 }
