@@ -43,27 +43,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const ExportOptions& options = line.options;
     if (options.threads > MaxReadThreads)
         broken("a thread count out of range");
-    switch (line.action) {
-    case CommandLine::Action::Export:
+    // Help and the version end the reading: what came before them is not used.
+    if (line.action == CommandLine::Action::Help || line.action == CommandLine::Action::Version)
+        return 0;
+    if ((options.scan.oneFileSystem || options.scan.countLinksOnce || !options.scan.exclude.empty())
+        && !options.importFile.empty())
+        broken("scan options given to an import");
+    if (line.action == CommandLine::Action::Export) {
         if (options.folder.empty() == options.importFile.empty())
             broken("a report of neither or both a folder and an import");
         if (options.separator.empty())
             broken("an empty separator");
         if (options.maxDepth < -1 || (options.format == ReportFormat::Ncdu && options.maxDepth != -1))
             broken("a depth the report cannot take");
-        break;
-    case CommandLine::Action::Window:
+    } else {
         if (!options.folder.empty() && !options.importFile.empty())
             broken("a window given both a folder and an import");
         if (options.maxDepth != -1 || !options.output.empty() || options.separator != DefaultSeparator)
             broken("a window given a report's option");
-        break;
-    case CommandLine::Action::Help:
-    case CommandLine::Action::Version:
-        break;
     }
-    if ((options.scan.oneFileSystem || options.scan.countLinksOnce || !options.scan.exclude.empty())
-        && !options.importFile.empty())
-        broken("scan options given to an import");
     return 0;
 }
