@@ -214,6 +214,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
         line.error = "only one folder can be exported";
     else if (exporting && !importing && positional.empty())
         line.error = "no folder given";
+    else if (exporting && !importing && positional.front().empty())
+        line.error = "the folder name is empty";
     if (!line.error.empty())
         return line;
     line.action = exporting ? CommandLine::Action::Export : CommandLine::Action::Window;

@@ -79,6 +79,7 @@ TEST(CommandLine, TellsWhatIsWrongWithTheArguments)
         {{"--export", "text", "--import", "scan.json", "/a"}, "give either a folder or --import FILE, not both"},
         {{"--export", "text", "--import="}, "--import needs a file name"},
         {{"--export", "text"}, "no folder given"},
+        {{"--export", "text", ""}, "the folder name is empty"},
         {{"--export", "text", "/a", "/b"}, "only one folder can be exported"},
         {{"--export", "text", "--max-depth", "-1", "/a"}, "--max-depth needs a whole number of 0 or more"},
         {{"--export", "text", "--max-depth", "2x", "/a"}, "--max-depth needs a whole number of 0 or more"},
