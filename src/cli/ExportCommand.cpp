@@ -227,13 +227,15 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
 
 std::string UsageText()
 {
-    return "Usage: tallyvane [FOLDER | FILE.json | --import FILE]\n"
+    return "Usage: tallyvane [--threads N] [-x] [--count-links once|each] [--exclude PATTERN]...\n"
+           "                 [--exclude-from FILE]... [FOLDER | FILE.json | --import FILE]\n"
            "       tallyvane --export html|rtf|text|ncdu [--separator S] [--max-depth N] [--threads N]\n"
            "                 [-x] [--count-links once|each] [--exclude PATTERN]... [--exclude-from FILE]...\n"
            "                 [--output FILE] FOLDER | --import FILE\n"
            "\n"
-           "Shows where the space in FOLDER goes. With --export, scans FOLDER without a window and\n"
-           "writes the result grid as a report, largest entries first in every folder.\n"
+           "Shows where the space in FOLDER goes, in a window that scans with the options given. With\n"
+           "--export, scans FOLDER without a window and writes the result grid as a report, largest\n"
+           "entries first in every folder.\n"
            "\n"
            "  --export FORMAT   html (a table), rtf (a table), text (delimited text) or ncdu (the\n"
            "                    whole tree in the ncdu JSON export format, which ncdu -f reads)\n"
