@@ -29,7 +29,8 @@ FileImportInput::~FileImportInput()
 std::size_t FileImportInput::read(char* buffer, std::size_t capacity)
 {
     const std::size_t got = std::fread(buffer, 1, capacity, m_file);
-    if (got == 0 && std::ferror(m_file))
+    // A failed read (an interrupt among them) ends the import rather than being tried again.
+    if (std::ferror(m_file))
         throw ImportError("cannot read the file: " + std::string(std::strerror(errno)), 0);
     return got;
 }
@@ -53,6 +54,7 @@ struct Number {
 // The fields of an entry's information object that decide something.
 struct Info {
     std::string name;
+    std::uint64_t nameAt = 0; // the offset of the name's string
     bool hasName = false;
     std::optional<std::uint64_t> apparentSize;
     std::optional<std::uint64_t> diskSize;
@@ -367,25 +369,24 @@ private:
         case 'u': break;
         default: throw ImportError("unknown escape in a string", offset() - 1);
         }
-        unsigned code = readHex4();
-        // A surrogate pair is one character; a lone surrogate keeps its own three bytes.
-        if (code >= 0xD800 && code <= 0xDBFF && peek() == '\\') {
-            ++m_pos;
-            if (peek() != 'u') {
-                appendUtf8(out, code);
-                readEscape(out);
-                return;
-            }
-            ++m_pos;
-            const unsigned low = readHex4();
-            if (low >= 0xDC00 && low <= 0xDFFF) {
-                appendUtf8(out, 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00));
-                return;
-            }
+        // A surrogate stands for nothing alone: only a pair is a character.
+        const std::uint64_t escapeAt = offset() - 2;
+        const unsigned code = readHex4();
+        if (code < 0xD800 || code > 0xDFFF) {
             appendUtf8(out, code);
-            code = low;
+            return;
         }
-        appendUtf8(out, code);
+        const auto lone = [escapeAt] { return ImportError("a lone surrogate escape in a string", escapeAt); };
+        if (code > 0xDBFF || peek() != '\\')
+            throw lone();
+        ++m_pos;
+        if (peek() != 'u')
+            throw lone();
+        ++m_pos;
+        const unsigned low = readHex4();
+        if (low < 0xDC00 || low > 0xDFFF)
+            throw lone();
+        appendUtf8(out, 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00));
     }
 
     static void appendUtf8(std::string& out, unsigned code)
@@ -517,6 +518,7 @@ private:
         if (key == "name") {
             if (m_reader.next() != '"')
                 m_reader.failExpected("a string for \"name\"");
+            info.nameAt = m_reader.offset();
             m_reader.readString(info.name);
             info.hasName = true;
         } else if (key == "asize") {
@@ -543,6 +545,26 @@ private:
         } else {
             m_reader.skipValue();
         }
+    }
+
+    // The top-level folder's name is a path ("/usr"); every name below it is one entry of a
+    // folder, which no file system lets be empty, "." or "..", or hold a '/' or a NUL.
+    static void checkName(const Info& info, bool top)
+    {
+        const std::string& name = info.name;
+        const char* wrong = nullptr;
+        if (name.find('\0') != std::string::npos)
+            wrong = "a name holds a NUL byte";
+        else if (top)
+            return;
+        else if (name.empty())
+            wrong = "a name is empty";
+        else if (name == "." || name == "..")
+            wrong = "a name is \".\" or \"..\"";
+        else if (name.find('/') != std::string::npos)
+            wrong = "a name holds '/'";
+        if (wrong)
+            throw ImportError(wrong, info.nameAt);
     }
 
     static std::uint32_t attributesOf(const Info& info, bool folder)
@@ -577,6 +599,7 @@ private:
 
         const auto openFolder = [&](EntryId parent) {
             readInfo(info);
+            checkName(info, parent == NoEntry);
             const EntryId folder = m_tree.addEntry(parent, attributesOf(info, true), 0, info.name);
             if (parent != NoEntry)
                 m_host.entryCounted(++m_count);
@@ -602,6 +625,7 @@ private:
                 } else if (c == '{') {
                     const std::uint64_t start = m_reader.offset();
                     readInfo(info);
+                    checkName(info, false);
                     const std::int64_t size = static_cast<std::int64_t>(
                         info.apparentSize ? *info.apparentSize : info.diskSize.value_or(0));
                     m_tree.addEntry(levels.back().folder, attributesOf(info, false), size, info.name);

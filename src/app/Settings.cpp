@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Settings.h"
 
+#include "platform/PosixFileSystem.h"
+
 #include <algorithm>
 #include <string>
 
@@ -23,8 +25,9 @@ Settings Settings::load(const IniFile& file)
     for (std::size_t i = 0; i < settings.ColShow.size(); ++i)
         settings.ColShow[i] = file.readInteger("Col", ColumnKeys[i], 1) != 0;
     settings.SkinNo = file.readInteger("Skin", "Sk", 1);
-    // A negative count reads as automatic; a huge one is bounded by the platform.
-    settings.ScanThreads = std::max(0, file.readInteger("Scan", "Threads", 0));
+    // A count out of the command line's range reads as automatic and stays in the file as it is.
+    const int threads = file.readInteger("Scan", "Threads", 0);
+    settings.ScanThreads = threads >= 1 && threads <= static_cast<int>(MaxReadThreads) ? threads : 0;
     settings.OneFileSystem = file.readInteger("Scan", "OneFileSystem", 0) != 0;
     std::string hardLinks = file.readString("Scan", "HardLinks", "each");
     std::transform(hardLinks.begin(), hardLinks.end(), hardLinks.begin(),

@@ -2,6 +2,7 @@
 #include "cli/ExportCommand.h"
 #include "cli/TerminalProgress.h"
 #include "cli/TerminalText.h"
+#include "cli/WindowPlatform.h"
 #include "platform/PosixFileSystem.h"
 #include "platform/ProgramFiles.h"
 #include "presentation/Version.h"
@@ -9,6 +10,8 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <new>
 #include <string>
 
 using namespace tallyvane;
@@ -33,11 +36,12 @@ int runWindow(char* argv[], const ExportOptions& commandLine)
 
 } // namespace
 
+// Whatever the run allocates, from the arguments on, running out of memory is told, not a crash.
 int main(int argc, char* argv[])
-{
+try {
     const CommandLine line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (!line.error.empty()) {
-        std::fprintf(stderr, "tallyvane: %s\n\n%s", TerminalText(line.error).c_str(), UsageText().c_str());
+        std::fprintf(stderr, "tallyvane: %s\n", TerminalText(line.error).c_str());
         return 2;
     }
     switch (line.action) {
@@ -50,11 +54,19 @@ int main(int argc, char* argv[])
     case CommandLine::Action::Export: {
         PosixFileSystem fileSystem({.threads = line.options.threads});
         TerminalProgress progress(stderr, ::isatty(STDERR_FILENO) == 1);
-        ExportEnvironment environment{fileSystem, stdout, stderr, &progress, [&progress] { return progress.interrupted(); }};
+        ExportEnvironment environment{fileSystem, stdout, stderr, &progress, [&progress] { return progress.interrupted(); },
+                                      [&progress](bool hold) { progress.holdInterrupts(hold); }};
         return RunExport(line.options, environment);
     }
     case CommandLine::Action::Window:
+        if (!WindowPlatformAvailable(::getenv)) {
+            std::fputs("tallyvane: no display to open the window on; use --export to write a report without one\n", stderr);
+            return 1;
+        }
         break;
     }
     return runWindow(argv, line.options);
+} catch (const std::bad_alloc&) {
+    std::fputs("tallyvane: out of memory\n", stderr);
+    return 1;
 }

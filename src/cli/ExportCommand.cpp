@@ -1,22 +1,28 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/ExportCommand.h"
 
+#include "cli/ExcludeFile.h"
 #include "cli/TerminalProgress.h"
 #include "cli/TerminalText.h"
 
 #include "analysis/AnalysisThread.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/PosixFileSystem.h"
 #include "report/GridReport.h"
 
+#include <pthread.h>
+#include <signal.h>
+
+#include <csignal>
 #include <charconv>
 #include <chrono>
 #include <condition_variable>
-#include <fstream>
 #include <memory>
 #include <mutex>
 #include <new>
 #include <optional>
+#include <system_error>
 
 namespace tallyvane {
 namespace {
@@ -41,25 +47,28 @@ bool takeOption(const std::vector<std::string>& arguments, std::size_t& i, std::
     return false;
 }
 
-// Appends the patterns of an exclude file, one a line; false when it cannot be read.
-bool readExcludeFile(const std::string& path, std::vector<std::string>& patterns)
-{
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return false;
-    for (std::string line; std::getline(file, line);) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (!line.empty())
-            patterns.push_back(line);
+// Keeps signals from the calling thread for its life; they go to the process's other threads.
+class SignalsBlocked {
+public:
+    explicit SignalsBlocked(std::initializer_list<int> numbers)
+    {
+        sigset_t blocked;
+        sigemptyset(&blocked);
+        for (const int number : numbers)
+            sigaddset(&blocked, number);
+        pthread_sigmask(SIG_BLOCK, &blocked, &m_before);
     }
-    return !file.bad();
-}
+    ~SignalsBlocked() { pthread_sigmask(SIG_SETMASK, &m_before, nullptr); }
+    SignalsBlocked(const SignalsBlocked&) = delete;
+    SignalsBlocked& operator=(const SignalsBlocked&) = delete;
 
-// A scan nobody watches and nobody stops.
+private:
+    sigset_t m_before;
+};
+
 // Runs request on a thread of its own while this one draws the progress every tenth of a second
 // and stops the run as soon as the user interrupts the program.
-RunResult runWatched(FileSystem& fileSystem, RunRequest request, ExportEnvironment& environment)
+RunResult runWatched(FileSystem& fileSystem, const RunRequest& request, ExportEnvironment& environment)
 {
     using Clock = std::chrono::steady_clock;
     static constexpr auto Poll = std::chrono::milliseconds(20);
@@ -69,11 +78,19 @@ RunResult runWatched(FileSystem& fileSystem, RunRequest request, ExportEnvironme
     std::condition_variable finishedSignal;
     std::optional<RunResult> finished;
     AnalysisThread thread(fileSystem);
-    thread.start(std::move(request), [&](RunResult result) {
-        const std::lock_guard guard(lock);
-        finished = std::move(result);
-        finishedSignal.notify_one();
-    });
+    try {
+        thread.start(request, [&](RunResult result) {
+            const std::lock_guard guard(lock);
+            finished = std::move(result);
+            finishedSignal.notify_one();
+        });
+    } catch (const std::system_error&) {
+        // No thread to be had, in practice for want of memory: the scan runs here, unwatched.
+        return AnalysisRun(fileSystem).run(request);
+    }
+    // An interrupt goes to the analysis thread, made before this, so that whatever it waits for
+    // (a silent pipe to import) returns; this thread only watches.
+    const SignalsBlocked interruptsElsewhere({SIGINT, SIGTERM});
     const Clock::time_point start = Clock::now();
     std::unique_lock guard(lock);
     for (int polls = 1; !finishedSignal.wait_for(guard, Poll, [&] { return finished.has_value(); }); ++polls) {
@@ -105,6 +122,32 @@ private:
 
 struct Interrupted {};
 
+// Holds interrupts from begin() until it goes.
+class InterruptHold {
+public:
+    explicit InterruptHold(const std::function<void(bool)>& hold) : m_hold(hold) {}
+    ~InterruptHold() { end(); }
+    InterruptHold(const InterruptHold&) = delete;
+    InterruptHold& operator=(const InterruptHold&) = delete;
+
+    void begin()
+    {
+        if (m_hold && !m_held)
+            m_hold(true);
+        m_held = true;
+    }
+    void end()
+    {
+        if (m_hold && m_held)
+            m_hold(false);
+        m_held = false;
+    }
+
+private:
+    const std::function<void(bool)>& m_hold;
+    bool m_held = false;
+};
+
 // Passes the report on until the user interrupts the program.
 class InterruptibleSink final : public ReportSink {
 public:
@@ -135,6 +178,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
     CommandLine line;
     bool exporting = false;
     bool scanOptionGiven = false;
+    // The first option given that only a report has a use for.
+    std::string reportOnlyOption;
     std::vector<std::string> positional;
     for (std::size_t i = 0; i < arguments.size() && line.error.empty(); ++i) {
         const std::string& argument = arguments[i];
@@ -151,6 +196,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
             positional.insert(positional.end(), arguments.begin() + static_cast<long>(i) + 1, arguments.end());
             break;
         }
+        const auto reportOnly = [&](std::string_view name) {
+            if (reportOnlyOption.empty())
+                reportOnlyOption = name;
+        };
         if (takeOption(arguments, i, "--export", value, line.error)) {
             exporting = true;
             if (value == "html")
@@ -171,18 +220,20 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
             if (value.empty() && line.error.empty())
                 line.error = "the separator must not be empty";
             line.options.separator = value;
+            reportOnly("--separator");
         } else if (takeOption(arguments, i, "--max-depth", value, line.error)) {
             int depth = -1;
             const auto [end, status] = std::from_chars(value.data(), value.data() + value.size(), depth);
             if ((status != std::errc{} || end != value.data() + value.size() || depth < 0) && line.error.empty())
                 line.error = "--max-depth needs a whole number of 0 or more";
             line.options.maxDepth = depth;
+            reportOnly("--max-depth");
         } else if (takeOption(arguments, i, "--threads", value, line.error)) {
             unsigned threads = 0;
             const auto [end, status] = std::from_chars(value.data(), value.data() + value.size(), threads);
-            if ((status != std::errc{} || end != value.data() + value.size() || threads < 1 || threads > 256)
+            if ((status != std::errc{} || end != value.data() + value.size() || threads < 1 || threads > MaxReadThreads)
                 && line.error.empty())
-                line.error = "--threads needs a whole number from 1 to 256";
+                line.error = "--threads needs a whole number from 1 to " + std::to_string(MaxReadThreads);
             line.options.threads = threads;
         } else if (argument == "-x" || argument == "--one-file-system") {
             line.options.scan.oneFileSystem = true;
@@ -193,8 +244,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
             line.options.scan.countLinksOnce = value == "once";
             scanOptionGiven = true;
         } else if (takeOption(arguments, i, "--exclude-from", value, line.error)) {
-            if (line.error.empty() && !readExcludeFile(value, line.options.scan.exclude))
-                line.error = "cannot read the exclude file '" + value + "'";
+            if (line.error.empty())
+                line.error = ReadExcludeFile(value, line.options.scan.exclude);
             scanOptionGiven = true;
         } else if (takeOption(arguments, i, "--exclude", value, line.error)) {
             if (value.empty() && line.error.empty())
@@ -205,6 +256,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
             if (value.empty() && line.error.empty())
                 line.error = "--output needs a file name";
             line.options.output = value;
+            reportOnly("--output");
         } else if (argument.size() > 1 && argument.starts_with('-') && line.error.empty()) {
             line.error = "unknown option '" + argument + "'";
         } else {
@@ -213,40 +265,41 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
     }
     if (!line.error.empty())
         return line;
-    if (scanOptionGiven && (!exporting || !line.options.importFile.empty())) {
-        line.error = "-x, --count-links and --exclude apply to a scan with --export; the window takes "
-                     "them from its options page";
-        return line;
-    }
-    if (!exporting) {
-        line.action = CommandLine::Action::Window;
-        if (!positional.empty())
-            line.options.folder = positional.front();
-        return line;
-    }
-    line.action = CommandLine::Action::Export;
-    if (line.options.format == ReportFormat::Ncdu && line.options.maxDepth >= 0)
+    const bool importing = !line.options.importFile.empty();
+    if (!exporting && !reportOnlyOption.empty())
+        line.error = reportOnlyOption + " needs --export";
+    else if (scanOptionGiven && importing)
+        line.error = "-x, --count-links and --exclude apply to a scan, not to --import";
+    else if (exporting && line.options.format == ReportFormat::Ncdu && line.options.maxDepth >= 0)
         line.error = "--max-depth does not apply to --export ncdu, which holds the whole tree";
-    else if (!line.options.importFile.empty() && !positional.empty())
+    else if (importing && !positional.empty())
         line.error = "give either a folder or --import FILE, not both";
-    else if (!line.options.importFile.empty())
+    else if (exporting && positional.size() > 1)
+        line.error = "only one folder can be exported";
+    else if (exporting && !importing && positional.empty())
+        line.error = "no folder given";
+    else if (exporting && !importing && positional.front().empty())
+        line.error = "the folder name is empty";
+    if (!line.error.empty())
         return line;
-    else if (positional.size() != 1)
-        line.error = positional.empty() ? "no folder given" : "only one folder can be exported";
-    else
+    line.action = exporting ? CommandLine::Action::Export : CommandLine::Action::Window;
+    // The window shows the first folder, as a file manager may pass it several.
+    if (!positional.empty())
         line.options.folder = positional.front();
     return line;
 }
 
 std::string UsageText()
 {
-    return "Usage: tallyvane [FOLDER | FILE.json | --import FILE]\n"
+    return "Usage: tallyvane [--threads N] [-x] [--count-links once|each] [--exclude PATTERN]...\n"
+           "                 [--exclude-from FILE]... [FOLDER | FILE.json | --import FILE]\n"
            "       tallyvane --export html|rtf|text|ncdu [--separator S] [--max-depth N] [--threads N]\n"
            "                 [-x] [--count-links once|each] [--exclude PATTERN]... [--exclude-from FILE]...\n"
            "                 [--output FILE] FOLDER | --import FILE\n"
            "\n"
-           "Shows where the space in FOLDER goes. With --export, scans FOLDER without a window and\n"
-           "writes the result grid as a report, largest entries first in every folder.\n"
+           "Shows where the space in FOLDER goes, in a window that scans with the options given. With\n"
+           "--export, scans FOLDER without a window and writes the result grid as a report, largest\n"
+           "entries first in every folder.\n"
            "\n"
            "  --export FORMAT   html (a table), rtf (a table), text (delimited text) or ncdu (the\n"
            "                    whole tree in the ncdu JSON export format, which ncdu -f reads)\n"
@@ -269,7 +322,8 @@ std::string UsageText()
            "                    trailing / matches folders only. They are listed empty\n"
            "                    (ncdu: \"excluded\":\"pattern\"). May be given more than once\n"
            "  --exclude-from FILE\n"
-           "                    read more patterns from FILE, one a line\n"
+           "                    read more patterns from FILE (- standard input), one a line; a\n"
+           "                    regular file of at most 1 MiB\n"
            "  --output FILE     write to FILE, replacing it only once the report is complete\n"
            "                    (default: standard output)\n"
            "  --help            show this text\n"
@@ -297,13 +351,21 @@ int RunExport(const ExportOptions& options, ExportEnvironment& environment)
         return fail("cannot analyse '" + options.folder + "': not a folder");
     }
 
+    const auto interrupted = [&environment] { return environment.interrupted && environment.interrupted(); };
     // Open the output first, so that an unwritable destination is reported before a long scan.
+    // A file replaced whole holds interrupts until it is replaced or gone (the hold goes after
+    // it), and so does the opening, which may wait for good on a FIFO.
+    InterruptHold hold(environment.holdInterrupts);
     std::unique_ptr<AtomicFile> file;
     try {
-        if (!options.output.empty())
+        if (!options.output.empty()) {
+            hold.begin();
             file = std::make_unique<AtomicFile>(options.output);
+            if (file->writesInPlace())
+                hold.end();
+        }
     } catch (const FileError& error) {
-        return fail(error.what());
+        return interrupted() ? 130 : fail(error.what());
     }
 
     RunRequest request;
@@ -313,7 +375,7 @@ int RunExport(const ExportOptions& options, ExportEnvironment& environment)
     request.options = options.scan;
     // The report shows no folder below the depth limit: their children need no order.
     request.sortDepthLimit = options.maxDepth;
-    const RunResult result = runWatched(fileSystem, std::move(request), environment);
+    const RunResult result = runWatched(fileSystem, request, environment);
     const EntryTree& tree = *result.tree;
     switch (result.outcome) {
     case ScanOutcome::Complete:
@@ -321,6 +383,8 @@ int RunExport(const ExportOptions& options, ExportEnvironment& environment)
     case ScanOutcome::Cancelled:
         return 130;
     case ScanOutcome::Failed:
+        if (interrupted())
+            return 130;
         if (importing)
             return fail("cannot import '" + options.importFile + "': " + result.error);
         return fail("cannot analyse '" + options.folder + "': " + result.error);
@@ -345,7 +409,7 @@ int RunExport(const ExportOptions& options, ExportEnvironment& environment)
                 throw FileError("Stream write error");
         }
     } catch (const FileError& error) {
-        return fail(error.what());
+        return interrupted() ? 130 : fail(error.what());
     } catch (const Interrupted&) {
         // The output file goes unreplaced: its temporary vanishes with it.
         return 130;

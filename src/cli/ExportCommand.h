@@ -37,9 +37,10 @@ struct CommandLine {
     std::string error; // set when the arguments are not understood
 };
 
-// Reads the arguments after the program name. Without --export, --help or --version the
-// arguments are the window's. --exclude-from reads its file here: one pattern per line, empty
-// lines skipped, a CR before the line end dropped.
+// Reads the arguments after the program name. Without --export, --help or --version they are
+// the window's: the folder to show (the first operand), --import, --threads and the scan
+// options; an option only a report uses is refused there. --exclude-from reads its file here:
+// one pattern per line, empty lines skipped, a CR before the line end dropped.
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 
 std::string UsageText();
@@ -54,6 +55,10 @@ struct ExportEnvironment {
     // interrupted the program, which then stops, leaves an output file as it was and exits with
     // 130. None: never.
     std::function<bool()> interrupted = {};
+    // Called with true while a file is being replaced, which an interrupt must not leave half
+    // done, and with false after: an interrupt meanwhile only sets interrupted() and makes a
+    // blocking call return. None: nothing to tell.
+    std::function<void(bool)> holdInterrupts = {};
 };
 
 // Scans options.folder (or imports options.importFile), sorts every folder by size (largest first) and writes the report with

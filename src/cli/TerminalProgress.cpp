@@ -3,16 +3,40 @@
 
 #include "cli/TerminalText.h"
 
+#include <unistd.h>
+
 #include <string>
 
 namespace tallyvane {
 namespace {
 
 volatile std::sig_atomic_t interruptSignal = 0;
+volatile std::sig_atomic_t interruptsHeld = 0;
+volatile std::sig_atomic_t lineDrawn = 0;
+int lineDescriptor = -1;
 
+// Unless a file is being replaced, nothing needs undoing, and the program may be waiting for
+// good (to open a FIFO, to read a silent pipe, to write to a full one): it ends here at once.
 extern "C" void onInterrupt(int)
 {
     interruptSignal = 1;
+    if (interruptsHeld)
+        return;
+    if (lineDrawn && lineDescriptor >= 0) {
+        const ssize_t ignored = ::write(lineDescriptor, "\r\033[K", 4);
+        (void)ignored;
+    }
+    ::_exit(130);
+}
+
+void handle(int signal, void (*handler)(int))
+{
+    struct sigaction action {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    // No SA_RESTART: while interrupts are held, a blocking call returns so the run sees the flag.
+    action.sa_flags = 0;
+    ::sigaction(signal, &action, nullptr);
 }
 
 constexpr std::size_t PathColumns = 60;
@@ -22,14 +46,22 @@ constexpr std::size_t PathColumns = 60;
 TerminalProgress::TerminalProgress(std::FILE* stream, bool show) : m_stream(stream), m_show(show)
 {
     interruptSignal = 0;
-    std::signal(SIGINT, onInterrupt);
-    std::signal(SIGTERM, onInterrupt);
+    interruptsHeld = 0;
+    lineDrawn = 0;
+    lineDescriptor = ::fileno(stream);
+    handle(SIGINT, onInterrupt);
+    handle(SIGTERM, onInterrupt);
 }
 
 TerminalProgress::~TerminalProgress()
 {
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
+    handle(SIGINT, SIG_DFL);
+    handle(SIGTERM, SIG_DFL);
+}
+
+void TerminalProgress::holdInterrupts(bool hold)
+{
+    interruptsHeld = hold ? 1 : 0;
 }
 
 bool TerminalProgress::interrupted() const
@@ -59,15 +91,15 @@ void TerminalProgress::draw(const RunProgress& progress, double seconds)
     std::fprintf(m_stream, "\r\033[K%u entries  %.1f s  %s%s", progress.entries, seconds, estimate.c_str(),
                  TerminalText(path).c_str());
     std::fflush(m_stream);
-    m_drawn = true;
+    lineDrawn = 1;
 }
 
 void TerminalProgress::clear()
 {
-    if (m_drawn) {
+    if (lineDrawn) {
         std::fputs("\r\033[K", m_stream);
         std::fflush(m_stream);
-        m_drawn = false;
+        lineDrawn = 0;
     }
 }
 

@@ -39,6 +39,8 @@ public:
     void write(std::string_view bytes);
     // Makes the written bytes the file's content. Throws FileError on failure.
     void commit();
+    // True when the target itself is written (a pipe, a terminal): nothing to undo then.
+    bool writesInPlace() const { return m_way == Way::Direct; }
 
 private:
     enum class Way {

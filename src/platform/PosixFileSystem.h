@@ -9,6 +9,9 @@ namespace tallyvane {
 
 class ReadAheadWatcher;
 
+// The most threads a user may ask to read the file system with.
+inline constexpr unsigned MaxReadThreads = 256;
+
 // How a PosixFileSystem reads folders.
 struct FolderReading {
     // Threads that read the file system: 1 is the scan's own thread alone; N > 1 starts N

@@ -38,6 +38,9 @@ void appendHtmlEscaped(std::string& out, std::string_view utf8)
         case '<': out += "&lt;"; break;
         case '>': out += "&gt;"; break;
         case '"': out += "&quot;"; break;
+        // A line break of a name stays the name's own byte, not a line end of the file.
+        case '\n': out += "&#10;"; break;
+        case '\r': out += "&#13;"; break;
         default: out += c;
         }
     }

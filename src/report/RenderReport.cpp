@@ -5,6 +5,7 @@
 #include "presentation/Version.h"
 #include "report/HtmlReport.h"
 #include "report/NcduReport.h"
+#include "report/ReportWriting.h"
 #include "report/RtfReport.h"
 #include "report/TextReport.h"
 
@@ -15,26 +16,25 @@ namespace tallyvane {
 void RenderReport(ReportFormat format, const GridReport& report, const EntryTree& tree,
                   std::string_view separator, ReportSink& sink)
 {
-    if (format == ReportFormat::Ncdu) {
-        // A file for other programs to read, with LF line ends as their own exports have.
-        ExportNcdu(tree, {"tallyvane", ProgramVersion, static_cast<std::int64_t>(std::time(nullptr))}, sink);
-        return;
-    }
-    CrLfSink lines(sink);
+    // The renderers end every row with CR LF themselves: a conversion of the whole text would
+    // reach into the names as well. HTML and RTF leave their last line open.
     switch (format) {
     case ReportFormat::Html:
-        ExportHtml(report, tree, QString::fromUtf8(HtmlReportCaption), lines);
+        ExportHtml(report, tree, QString::fromUtf8(HtmlReportCaption), sink);
+        sink.write(reportwriting::LineEnd);
         break;
     case ReportFormat::Rtf:
-        ExportRtf(report, tree, lines);
+        ExportRtf(report, tree, sink);
+        sink.write(reportwriting::LineEnd);
         break;
     case ReportFormat::Text:
-        ExportText(report, tree, separator, lines);
+        ExportText(report, tree, separator, sink);
         break;
     case ReportFormat::Ncdu:
+        // A file for other programs to read, with LF line ends as their own exports have.
+        ExportNcdu(tree, {"tallyvane", ProgramVersion, static_cast<std::int64_t>(std::time(nullptr))}, sink);
         break;
     }
-    lines.finish();
 }
 
 void SaveReportFile(const std::string& path, ReportFormat format, const GridReport& report,

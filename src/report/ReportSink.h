@@ -36,20 +36,4 @@ private:
     AtomicFile& m_file;
 };
 
-// Passes the text on with every line ended by CR LF: it splits at each CR LF, lone CR or lone
-// LF, and a text that does not end with a line break gets one at finish(). This is how saved
-// reports are written.
-class CrLfSink final : public ReportSink {
-public:
-    explicit CrLfSink(ReportSink& next) : m_next(next) {}
-    void write(std::string_view bytes) override;
-    // Ends the last line; call once after the last write.
-    void finish();
-
-private:
-    ReportSink& m_next;
-    bool m_afterCr = false;      // the last byte seen was a CR (its LF may follow)
-    bool m_lineOpen = false;     // bytes were written since the last line end
-};
-
 } // namespace tallyvane

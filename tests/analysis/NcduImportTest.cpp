@@ -109,13 +109,16 @@ TEST(NcduImport, ReadsWhatNcduAndGduWrite)
          "{\"name\":\"bad\\ufffd\",\"dsize\":8192,\"mtime\":1700000000},\n"
          "[{\"name\":\"g\\ud83d\\ude00\",\"mtime\":1700000000},{\"name\":\"x\",\"asize\":5}]]]\n",
          "/data=8207{a<b&=10,bad\xef\xbf\xbd=8192,g\xf0\x9f\x98\x80=5{x=5}}"},
-        {"any writer: unknown keys and metadata, pretty-printed, a lone surrogate kept",
+        {"any writer: unknown keys and metadata, pretty-printed",
          "[ 1 , 3 , {\"progname\":\"x\",\"extra\":{\"a\":[1,{\"b\":null},-2.5e3]},\"timestamp\":1.5} ,\n"
          "  [ {\"name\":\"/r\",\"future\":[[[]],{}]} ,\n"
-         "    { \"name\" : \"f\\ud800\" , \"asize\" : 3 , \"flag\" : false }\n"
+         "    { \"name\" : \"f\" , \"asize\" : 3 , \"flag\" : false }\n"
          "  ]\n"
          "]\n",
-         "/r=3{f\xed\xa0\x80=3}"},
+         "/r=3{f=3}"},
+        {"any writer: the root of the file system, names with dots that are not . or ..",
+         "[1,2,{},[{\"name\":\"/\"},{\"name\":\"...\",\"asize\":1},[{\"name\":\".d\"},{\"name\":\"..x\",\"asize\":2}]]]",
+         "/=3{...=1,.d=2{..x=2}}"},
     };
     for (const InteropCase& c : cases) {
         SCOPED_TRACE(c.writer);
@@ -189,6 +192,20 @@ TEST(NcduImport, RejectsWhatDoesNotFollowTheFormatNamingTheByte)
         {head + "[{\"name\":\"/a\"},{\"name\":\"b\",\"asize\":9223372036854775807},{\"name\":\"c\",\"asize\":1}]]", 64,
          "the sizes add up to more than 2^63-1 bytes"},
         {"[1,2,\"meta\",[{\"name\":\"/a\"}]]", 5, "expected the metadata object"},
+        // Names no file system can hold, below the top-level folder whose name is a path.
+        {head + "[{\"name\":\"/a\"},{\"name\":\"b/c\"}]]", 31, "a name holds '/'"},
+        {head + "[{\"name\":\"/a\"},{\"name\":\"/\"}]]", 31, "a name holds '/'"},
+        {head + "[{\"name\":\"/a\"},{\"name\":\"\"}]]", 31, "a name is empty"},
+        {head + "[{\"name\":\"/a\"},{\"name\":\".\"}]]", 31, "a name is \".\" or \"..\""},
+        {head + "[{\"name\":\"/a\"},[{\"name\":\"..\"}]]]", 32, "a name is \".\" or \"..\""},
+        {head + "[{\"name\":\"/a\"},{\"name\":\"a\\u0000b\"}]]", 31, "a name holds a NUL byte"},
+        {head + "[{\"name\":\"/a\\u0000\"}]]", 17, "a name holds a NUL byte"},
+        // A surrogate escape stands for a character only as a pair.
+        {head + "[{\"name\":\"/a\"},{\"name\":\"f\\ud800\"}]]", 33, "a lone surrogate escape in a string"},
+        {head + "[{\"name\":\"/a\"},{\"name\":\"\\udc00x\"}]]", 32, "a lone surrogate escape in a string"},
+        {head + "[{\"name\":\"/a\"},{\"name\":\"f\\ud800\\n\"}]]", 33, "a lone surrogate escape in a string"},
+        {head + "[{\"name\":\"/a\"},{\"name\":\"f\\ud800\\u0041\"}]]", 33, "a lone surrogate escape in a string"},
+        {"[1,2,{\"progname\":\"\\ud83d\"},[{\"name\":\"/a\"}]]", 18, "a lone surrogate escape in a string"},
     };
     for (const BadCase& c : cases) {
         SCOPED_TRACE(c.file);

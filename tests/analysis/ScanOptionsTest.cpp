@@ -3,6 +3,7 @@
 #include "analysis/FolderScan.h"
 #include "analysis/PreOrderWalk.h"
 #include "platform/PosixFileSystem.h"
+#include "support/ExcludeReference.h"
 #include "support/FakeFileSystem.h"
 #include "support/FixtureTree.h"
 #include "support/TreeOutline.h"
@@ -112,6 +113,36 @@ FakeFileSystem markedFileSystem()
     system.addFolder("/r/src/build/", {file("out", 50)});
     system.addFolder("/r/cache/", {file("c", 20)});
     return system;
+}
+
+// The lookups that spare most patterns a call to fnmatch must never change an answer.
+TEST(ExcludePatterns, ManyPatternsTogetherMatchAsEachAlone)
+{
+    const std::vector<std::string> patterns = {
+        "core", ".git", "a]", "*.o", "*", "*~", "lib*", "?", "a*b", "[ab]c", "*[0-9]", "\\*x", "x\\",
+        "[a-", "]x*", "**", "*cache*", "c?re", "\\\\n", "src/*", "*/out", "a/b", "a/*/c", "[s]rc/x", "/top",
+        "src/b?ild/", "build/", "*.d/", "lib*/", "*/*/", "a/b/c", "x/[!y]z",
+    };
+    const std::vector<std::string> paths = {
+        "core", "src/core", ".git", "a]", "main.o", "src/main.o", "f~", "libz", "x/libz.so", "q", "ab", "acb",
+        "bc", "v1", "*x", "x\\", "[a-", "]xy", "my.cache.d", "cure", "\\n", "src/a", "src/a/b", "a/out",
+        "a/b/out", "a/b", "a/z/c", "a/z/z/c", "src/x", "top", "x/top", "src/build", "build", "d/build",
+        "x.d", "lib", "x/yz", "x/zz", "a/b/c", "\xFF\xFE", "",
+    };
+    const ExcludePatterns all(patterns);
+    for (const std::string& path : paths) {
+        const std::string name = path.substr(path.rfind('/') + 1);
+        for (const bool folder : {false, true}) {
+            bool any = false;
+            for (const std::string& pattern : patterns) {
+                const bool expected = test::ReferenceExcludes(pattern, path, folder);
+                any = any || expected;
+                EXPECT_EQ(ExcludePatterns({pattern}).excludes(name, path, folder), expected)
+                    << pattern << " on " << path << (folder ? " (folder)" : "");
+            }
+            EXPECT_EQ(all.excludes(name, path, folder), any) << path << (folder ? " (folder)" : "");
+        }
+    }
 }
 
 TEST(ScanOptions, EachOptionMarksWhatItLeavesOutAndTheTotalsAddUp)

@@ -122,17 +122,19 @@ TEST(Settings, WhatIsSavedIsLoadedAtTheNextStart)
     EXPECT_EQ(ReadFileText(file.path()), "[Auto]\nAct=1\n[Col]\nC1=0\nC2=1\nC3=0\nC4=1\nC5=0\nC6=1\n[Skin]\nSk=5\n");
 }
 
-TEST(Settings, TheScanThreadCountIsReadFromTheFileOnly)
+TEST(Settings, TheScanThreadCountIsReadFromTheFileOnlyWithinTheCommandLinesRange)
 {
     const std::pair<const char*, int> cases[] = {
         {"", 0}, {"[Scan]\nThreads=8\n", 8}, {"[scan]\nthreads = 1\n", 1}, {"[Scan]\nThreads=-3\n", 0},
-        {"[Scan]\nThreads=lots\n", 0},
+        {"[Scan]\nThreads=lots\n", 0}, {"[Scan]\nThreads=0\n", 0}, {"[Scan]\nThreads=256\n", 256},
+        {"[Scan]\nThreads=257\n", 0}, {"[Scan]\nThreads=1000000\n", 0}, {"[Scan]\nThreads=99999999999\n", 0},
     };
     for (const auto& [text, threads] : cases) {
         FixtureTree tree;
         std::ofstream(tree.pathOf("Tallyvane.ini")) << text;
         EXPECT_EQ(Settings::load(IniFile(tree.pathOf("Tallyvane.ini"))).ScanThreads, threads) << text;
         EXPECT_TRUE(Settings::load(IniFile(tree.pathOf("Tallyvane.ini"))).startWriteBacks().empty()) << text;
+        EXPECT_EQ(ReadFileText(tree.pathOf("Tallyvane.ini")), text) << "a count out of range stays as written";
     }
 }
 

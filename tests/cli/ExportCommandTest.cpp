@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "cli/ExcludeFile.h"
 #include "cli/ExportCommand.h"
 #include "cli/TerminalProgress.h"
 #include "cli/TerminalText.h"
@@ -11,6 +12,9 @@
 
 #include <QTemporaryDir>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <sys/wait.h>
 
 #include <csignal>
@@ -76,6 +80,7 @@ TEST(CommandLine, TellsWhatIsWrongWithTheArguments)
         {{"--export", "text", "--import", "scan.json", "/a"}, "give either a folder or --import FILE, not both"},
         {{"--export", "text", "--import="}, "--import needs a file name"},
         {{"--export", "text"}, "no folder given"},
+        {{"--export", "text", ""}, "the folder name is empty"},
         {{"--export", "text", "/a", "/b"}, "only one folder can be exported"},
         {{"--export", "text", "--max-depth", "-1", "/a"}, "--max-depth needs a whole number of 0 or more"},
         {{"--export", "text", "--max-depth", "2x", "/a"}, "--max-depth needs a whole number of 0 or more"},
@@ -109,36 +114,110 @@ TEST(CommandLine, ReadsTheScanOptions)
     EXPECT_FALSE(defaults.countLinksOnce);
     EXPECT_TRUE(defaults.exclude.empty());
 
-    const std::string windowOnly =
-        "-x, --count-links and --exclude apply to a scan with --export; the window takes them from its options page";
     const std::pair<std::vector<std::string>, std::string> errors[] = {
         {{"--export", "text", "--count-links", "twice", "/a"}, "--count-links needs once or each"},
         {{"--export", "text", "--exclude=", "/a"}, "--exclude needs a pattern"},
-        {{"--export", "text", "--exclude-from", patterns + ".missing", "/a"},
-         "cannot read the exclude file '" + patterns + ".missing'"},
-        {{"-x", "/a"}, windowOnly},
-        {{"--export", "ncdu", "--exclude", "a", "--import", "scan.json"}, windowOnly},
+        {{"--export", "ncdu", "--exclude", "a", "--import", "scan.json"},
+         "-x, --count-links and --exclude apply to a scan, not to --import"},
     };
     for (const auto& [arguments, error] : errors)
         EXPECT_EQ(parse(arguments).error, error);
 }
 
-TEST(CommandLine, HelpVersionAndTheWindow)
+// Only a regular file of a sane size is read: a device or a FIFO named by mistake would be read
+// for good (or wait for a writer), so it is refused at once with the reason.
+TEST(CommandLine, ReadsOnlyASaneExcludeFile)
+{
+    FixtureTree fixture;
+    const std::string largest = fixture.pathOf("largest");
+    WriteFileText(largest, std::string(MaxExcludeFileBytes - 2, 'a') + "\r\n");
+    const std::string tooLarge = fixture.pathOf("too-large");
+    WriteFileText(tooLarge, std::string(MaxExcludeFileBytes + 1, '\n'));
+    const std::string fifo = fixture.pathOf("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+
+    const CommandLine read = parse({"--export", "text", "--exclude-from", largest, "/a"});
+    ASSERT_EQ(read.error, "");
+    EXPECT_EQ(read.options.scan.exclude, std::vector<std::string>{std::string(MaxExcludeFileBytes - 2, 'a')});
+
+    const std::pair<std::string, std::string> refused[] = {
+        {fixture.pathOf("missing"), "No such file or directory"},
+        {"/dev/zero", "not a regular file"},
+        {fixture.path(), "not a regular file"},
+        {fifo, "not a regular file"},
+        {tooLarge, "larger than 1 MiB"},
+    };
+    for (const auto& [file, reason] : refused)
+        EXPECT_EQ(parse({"--exclude-from", file, "/a"}).error, "cannot read the exclude file '" + file + "': " + reason);
+}
+
+TEST(CommandLine, HelpAndVersion)
 {
     EXPECT_EQ(parse({"--export", "text", "--help"}).action, CommandLine::Action::Help);
+    EXPECT_EQ(parse({"--max-depth", "1", "-h"}).action, CommandLine::Action::Help);
     EXPECT_EQ(parse({"--version"}).action, CommandLine::Action::Version);
-    const CommandLine window = parse({"/home/ann"});
-    EXPECT_EQ(window.action, CommandLine::Action::Window);
-    EXPECT_EQ(window.options.folder, "/home/ann");
-    EXPECT_EQ(parse({}).action, CommandLine::Action::Window);
 
     const CommandLine imported = parse({"--import", "-", "--export", "ncdu"});
     ASSERT_EQ(imported.error, "");
     EXPECT_EQ(imported.action, CommandLine::Action::Export);
     EXPECT_EQ(imported.options.format, ReportFormat::Ncdu);
     EXPECT_EQ(imported.options.importFile, "-");
-    EXPECT_EQ(parse({"--import=scan.json"}).options.importFile, "scan.json");
-    EXPECT_EQ(parse({"--import=scan.json"}).action, CommandLine::Action::Window);
+}
+
+// What the window is given when there is no --export: everything it acts on, parsed here once.
+struct WindowCase {
+    std::vector<std::string> arguments;
+    std::string folder;
+    std::string importFile = {};
+    unsigned threads = 0;
+    ScanOptions scan = {};
+};
+
+TEST(CommandLine, WithoutExportTheArgumentsAreTheWindows)
+{
+    const WindowCase cases[] = {
+        {{}, ""},
+        {{"/home/ann"}, "/home/ann"},
+        {{"--", "/home/ann"}, "/home/ann"},
+        {{"--threads", "2", "/home/ann"}, "/home/ann", "", 2},
+        {{"/home/ann", "--threads=3"}, "/home/ann", "", 3},
+        {{"--", "--threads", "2"}, "--threads"},
+        {{"--threads=4", "--", "-x"}, "-x", "", 4},
+        {{"/first", "/second"}, "/first"},
+        {{"--import=scan.json"}, "", "scan.json"},
+        {{"--import", "-", "--threads", "1"}, "", "-", 1},
+        {{"-x", "--count-links=once", "--exclude", "*.o", "--exclude=build/", "/src"}, "/src", "", 0,
+         {.oneFileSystem = true, .countLinksOnce = true, .exclude = {"*.o", "build/"}}},
+        {{"--one-file-system", "--count-links", "each", "/src"}, "/src", "", 0, {.oneFileSystem = true}},
+    };
+    for (const WindowCase& expected : cases) {
+        const CommandLine line = parse(expected.arguments);
+        const std::string arguments = ::testing::PrintToString(expected.arguments);
+        ASSERT_EQ(line.error, "") << arguments;
+        EXPECT_EQ(line.action, CommandLine::Action::Window) << arguments;
+        EXPECT_EQ(line.options.folder, expected.folder) << arguments;
+        EXPECT_EQ(line.options.importFile, expected.importFile) << arguments;
+        EXPECT_EQ(line.options.threads, expected.threads) << arguments;
+        EXPECT_EQ(line.options.scan.oneFileSystem, expected.scan.oneFileSystem) << arguments;
+        EXPECT_EQ(line.options.scan.countLinksOnce, expected.scan.countLinksOnce) << arguments;
+        EXPECT_EQ(line.options.scan.exclude, expected.scan.exclude) << arguments;
+    }
+}
+
+TEST(CommandLine, TheWindowRefusesWhatOnlyAReportUses)
+{
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"--max-depth", "1", "/a"}, "--max-depth needs --export"},
+        {{"/a", "--separator=;"}, "--separator needs --export"},
+        {{"--output", "out.txt", "/a"}, "--output needs --export"},
+        {{"--output=o", "--max-depth=2", "/a"}, "--output needs --export"},
+        {{"--threads", "0", "/a"}, "--threads needs a whole number from 1 to 256"},
+        {{"--import", "scan.json", "/a"}, "give either a folder or --import FILE, not both"},
+        {{"-x", "--import", "scan.json"}, "-x, --count-links and --exclude apply to a scan, not to --import"},
+        {{"--colour", "/a"}, "unknown option '--colour'"},
+    };
+    for (const auto& [arguments, error] : cases)
+        EXPECT_EQ(parse(arguments).error, error) << ::testing::PrintToString(arguments);
 }
 
 class ExportRun : public ::testing::Test {
@@ -346,7 +425,7 @@ TEST(TerminalProgress, DrawsOneLineOverTheLastAndClearsIt)
     std::fclose(quiet);
 }
 
-TEST(TerminalProgress, AnInterruptStopsTheScanAtTheNextLook)
+TEST(TerminalProgress, AHeldInterruptStopsTheScanAtTheNextLook)
 {
     FakeFileSystem fileSystem;
     std::vector<FakeFileSystem::Item> photos;
@@ -366,6 +445,8 @@ TEST(TerminalProgress, AnInterruptStopsTheScanAtTheNextLook)
             if (name != "p3000")
                 return;
             EXPECT_FALSE(progress.interrupted());
+            // Held, as while a file is replaced: unheld, the interrupt would end the test.
+            progress.holdInterrupts(true);
             std::raise(SIGINT);
             interruptedMidway = progress.interrupted();
             seen.acquire();
@@ -413,6 +494,9 @@ TEST(Program, ExitCodesTellSuccessFailureAndMisuse)
                        + fixture.path() + "\t1,234\t1KB\t\t\t\t\r\n");
     EXPECT_EQ(runProgram("--export text '" + fixture.pathOf("a.txt") + "'"), 1);
     EXPECT_EQ(runProgram("--export csv '" + fixture.path() + "'"), 2);
+    // Misuse is told in one line, without the usage text burying it.
+    EXPECT_EQ(runCommand(std::string(TALLYVANE_EXECUTABLE) + " --max-depth 1 '" + fixture.path() + "' 2>&1", &out), 2);
+    EXPECT_EQ(out, "tallyvane: --max-depth needs --export\n");
     EXPECT_EQ(runProgram("--version", &out), 0);
     EXPECT_EQ(out, "tallyvane 3.0.5\n");
     EXPECT_EQ(runProgram("--help", &out), 0);
@@ -432,9 +516,150 @@ TEST(Program, ReportsNeedNoWindowModuleAndAMissingOneIsTold)
     std::string out;
     EXPECT_EQ(runCommand(program + "--export text --max-depth 0 '" + fixture.pathOf("data") + "' 2>&1", &out), 0);
     EXPECT_NE(out.find("\t1,234\t"), std::string::npos) << out;
-    EXPECT_EQ(runCommand(program + "'" + fixture.pathOf("data") + "' 2>&1", &out), 1);
+    EXPECT_EQ(runCommand("QT_QPA_PLATFORM=offscreen " + program + "'" + fixture.pathOf("data") + "' 2>&1", &out), 1);
     EXPECT_EQ(out, "tallyvane: cannot start the window: not found: " + fixture.pathOf("bin/tallyvane-window.so") + ", "
                        + fixture.pathOf("lib/tallyvane/tallyvane-window.so") + "\n");
+}
+
+// Standard input is read with the same bound as a file, and a refusal is one line.
+TEST(Program, ReadsExcludePatternsFromStandardInputWithinTheBound)
+{
+    FixtureTree fixture;
+    fixture.makeFile("keep.txt", 1000);
+    fixture.makeFile("drop.o", 2000);
+    const std::string program = std::string(TALLYVANE_EXECUTABLE) + " --export text --max-depth 1 ";
+    std::string out;
+    EXPECT_EQ(runCommand("printf '*.o\\n' | " + program + "--exclude-from - '" + fixture.path() + "' 2>&1", &out), 0);
+    EXPECT_NE(out.find(fixture.path() + "\t\t1,000\t"), std::string::npos) << out;
+    EXPECT_EQ(runCommand(program + "--exclude-from - '" + fixture.path() + "' < /dev/zero 2>&1", &out), 2);
+    EXPECT_EQ(out, "tallyvane: cannot read the exclude file '-': larger than 1 MiB\n");
+    EXPECT_EQ(runCommand(program + "--exclude-from /nonexistent '" + fixture.path() + "' 2>&1", &out), 2);
+    EXPECT_EQ(out, "tallyvane: cannot read the exclude file '/nonexistent': No such file or directory\n");
+}
+
+// The built program started with arguments, its standard streams left to the test's.
+class RunningProgram {
+public:
+    explicit RunningProgram(const std::vector<std::string>& arguments)
+    {
+        std::vector<char*> argv{const_cast<char*>(TALLYVANE_EXECUTABLE)};
+        for (const std::string& argument : arguments)
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            ::execv(TALLYVANE_EXECUTABLE, argv.data());
+            ::_exit(127);
+        }
+    }
+    ~RunningProgram()
+    {
+        if (m_pid > 0 && !m_reaped) {
+            ::kill(m_pid, SIGKILL);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+    }
+
+    // Waits until one of the program's threads sleeps in the kernel in a function whose name
+    // holds where (/proc/PID/task/TID/wchan; kernels name them a little differently), within a
+    // bound.
+    bool waitUntilBlockedIn(const std::string& where) const
+    {
+        const std::filesystem::path tasks = "/proc/" + std::to_string(m_pid) + "/task";
+        for (int i = 0; i < 500; ++i) {
+            std::error_code error;
+            for (const auto& task : std::filesystem::directory_iterator(tasks, error)) {
+                std::ifstream wchan(task.path() / "wchan");
+                std::string name;
+                std::getline(wchan, name);
+                if (name.find(where) != std::string::npos)
+                    return true;
+            }
+            ::usleep(10'000);
+        }
+        return false;
+    }
+
+    void signal(int number) const { ::kill(m_pid, number); }
+
+    // The exit status, or -1 when the program is still running after the hang guard's bound.
+    int exitStatus()
+    {
+        for (int i = 0; i < 1000; ++i) {
+            int status = 0;
+            if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
+                m_reaped = true;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status) + 1000;
+            }
+            ::usleep(10'000);
+        }
+        return -1;
+    }
+
+private:
+    pid_t m_pid = -1;
+    bool m_reaped = false;
+};
+
+// An interrupt ends the program with 130 wherever it waits, leaving nothing behind: opening a
+// FIFO nobody else opens, reading a silent one while a report file waits to be replaced.
+TEST(Program, AnInterruptEndsTheProgramWhereverItWaits)
+{
+    FixtureTree fixture;
+    fixture.makeFolder("data");
+    fixture.makeFile("data/a.txt", 10);
+    const std::string fifo = fixture.pathOf("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string report = fixture.pathOf("report.txt");
+    struct Case {
+        const char* what;
+        std::vector<std::string> arguments;
+        const char* blockedIn;
+        int signal;
+    };
+    const Case cases[] = {
+        {"opening an import", {"--export", "text", "--import", fifo}, "wait_for_partner", SIGINT},
+        {"opening the output", {"--export", "text", "--output", fifo, fixture.pathOf("data")}, "wait_for_partner", SIGINT},
+        {"opening an import before replacing a file", {"--export", "text", "--import", fifo, "--output", report},
+         "wait_for_partner", SIGTERM},
+        {"reading an import while replacing a file", {"--export", "text", "--import", fifo, "--output", report},
+         "pipe_read", SIGINT},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        RunningProgram program(c.arguments);
+        int writer = -1;
+        if (std::string_view(c.blockedIn) == "pipe_read") {
+            ASSERT_TRUE(program.waitUntilBlockedIn("wait_for_partner"));
+            writer = ::open(fifo.c_str(), O_WRONLY);
+            ASSERT_GE(writer, 0);
+            ASSERT_EQ(::write(writer, "[1,2,{", 6), 6);
+        }
+        EXPECT_TRUE(program.waitUntilBlockedIn(c.blockedIn));
+        program.signal(c.signal);
+        EXPECT_EQ(program.exitStatus(), 130);
+        if (writer >= 0)
+            ::close(writer);
+        std::vector<std::string> left;
+        for (const auto& file : std::filesystem::directory_iterator(fixture.path()))
+            left.push_back(file.path().filename().string());
+        std::sort(left.begin(), left.end());
+        EXPECT_EQ(left, (std::vector<std::string>{"data", "fifo"})) << "nothing is left behind";
+    }
+}
+
+// Without a display the window is not tried (the graphical libraries would abort the process):
+// the program says what it lacks and where a report is to be had.
+TEST(Program, WithoutADisplayTheWindowIsNotTried)
+{
+    FixtureTree fixture;
+    const std::string noDisplay = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM ";
+    const std::string told = "tallyvane: no display to open the window on; use --export to write a report without one\n";
+    for (const std::string& environment : {noDisplay, noDisplay + "QT_QPA_PLATFORM=xcb "}) {
+        std::string out;
+        EXPECT_EQ(runCommand(environment + TALLYVANE_EXECUTABLE + " '" + fixture.path() + "' 2>&1", &out), 1) << environment;
+        EXPECT_EQ(out, told) << environment;
+    }
 }
 
 // Names that break careless writers and readers: JSON's own quote and escape, control

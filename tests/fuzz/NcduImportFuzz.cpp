@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The ncdu reader under a fuzzer: any bytes either import or fail with ImportError, and an
-// imported tree's folder sizes are the sums of what is below them.
+// The ncdu reader under a fuzzer: any bytes either import or fail with ImportError, an imported
+// tree's folder sizes are the sums of what is below them, and every name below the top-level
+// folder is one a file system can hold.
 #include "analysis/FolderScan.h"
 #include "analysis/NcduImport.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 namespace {
 
@@ -43,6 +45,15 @@ void checkSizesAddUp(const EntryTree& tree)
     }
 }
 
+void checkNamesCanExist(const EntryTree& tree)
+{
+    for (EntryId entry = tree.NextEntry(tree.FirstEntry()); entry != NoEntry; entry = tree.NextEntry(entry)) {
+        const std::string_view name = tree.name(entry);
+        if (name.empty() || name == "." || name == ".." || name.find_first_of(std::string_view("/\0", 2)) != std::string_view::npos)
+            std::abort();
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -55,6 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (tree.EntryCount() == 0 || scan.rootPath != tree.name(tree.FirstEntry()))
             std::abort();
         checkSizesAddUp(tree);
+        checkNamesCanExist(tree);
     } catch (const ImportError&) {
     }
     return 0;

@@ -423,8 +423,8 @@ INSTANTIATE_TEST_SUITE_P(
         HostileName{"Script", "<script>", "&lt;script&gt;",
                     R"(\u60\'3f\u115\'3f\u99\'3f\u114\'3f\u105\'3f\u112\'3f\u116\'3f\u62\'3f)", "<script>"},
         HostileName{"Separator", "a;b", "a;b", R"(\u97\'3f\u59\'3f\u98\'3f)", "\"a;b\""},
-        HostileName{"LineFeed", "a\nb", "a\nb", R"(\u97\'3f{\par}\u98\'3f)", "\"a\nb\""},
-        HostileName{"CarriageReturn", "a\rb", "a\rb", R"(\u97\'3f\u98\'3f)", "\"a\rb\""},
+        HostileName{"LineFeed", "a\nb", "a&#10;b", R"(\u97\'3f{\par}\u98\'3f)", "\"a\nb\""},
+        HostileName{"CarriageReturn", "a\rb", "a&#13;b", R"(\u97\'3f\u98\'3f)", "\"a\rb\""},
         HostileName{"InvalidUtf8", "\xFF" "a\xC3", "\xEF\xBF\xBD" "a\xEF\xBF\xBD",
                     R"(\u-3\'3f\u97\'3f\u-3\'3f)", "\xEF\xBF\xBD" "a\xEF\xBF\xBD"},
         HostileName{"Chinese", "节点", "节点", R"(\u-32126\'3f\u28857\'3f)", "节点"},
@@ -444,6 +444,25 @@ TEST_P(HostileNames, StayInsideTheirCell)
     EXPECT_EQ(RtfRows(Rtf(report, tree)).back(), R"(\pard\intbl\f1\cf2\fs16 )" + GetParam().rtf + R"(\cell\row)");
 
     EXPECT_EQ(Text(report, tree, ";"), "名称\r\n" + GetParam().text + "\r\n");
+}
+
+// A saved report is what the renderer wrote, ended by a line end: nothing between reaches into
+// a name to change its line breaks.
+TEST_P(HostileNames, AreSavedAsTheRendererWroteThem)
+{
+    EntryTree tree;
+    tree.addEntry(NoEntry, Folder, 0, GetParam().name);
+    const GridReport report = ReportWith({ColumnName});
+    const std::pair<ReportFormat, std::string> cases[] = {
+        {ReportFormat::Html, Html(report, tree, QString::fromUtf8(HtmlReportCaption)) + "\r\n"},
+        {ReportFormat::Rtf, Rtf(report, tree) + "\r\n"},
+        {ReportFormat::Text, Text(report, tree, ";")},
+    };
+    for (const auto& [format, expected] : cases) {
+        StringSink sink;
+        RenderReport(format, report, tree, ";", sink);
+        EXPECT_EQ(sink.text(), expected) << static_cast<int>(format);
+    }
 }
 
 TEST(ExportRtf, IndentsByLevelAndKeepsTheGridFontAcrossRows)
