@@ -1,10 +1,32 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "analysis/AnalysisThread.h"
 
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+
 namespace tallyvane {
 
-AnalysisThread::AnalysisThread(FileSystem& fileSystem, const ScanClock* clock)
-    : m_fileSystem(fileSystem), m_clock(clock)
+namespace {
+
+// How much nicer than its owner a background run is. Threads a thread starts inherit its
+// niceness: the read-ahead workers follow the run's.
+constexpr int BackgroundNiceness = 10;
+constexpr int NicestNiceness = 19;
+
+void becomeNicer()
+{
+    const auto self = static_cast<id_t>(::gettid());
+    // The new thread starts with its owner's niceness; failing to change it changes nothing else.
+    const int inherited = ::getpriority(PRIO_PROCESS, self);
+    ::setpriority(PRIO_PROCESS, self, std::min(inherited + BackgroundNiceness, NicestNiceness));
+}
+
+} // namespace
+
+AnalysisThread::AnalysisThread(FileSystem& fileSystem, Priority priority, const ScanClock* clock)
+    : m_fileSystem(fileSystem), m_priority(priority), m_clock(clock)
 {
 }
 
@@ -23,7 +45,10 @@ bool AnalysisThread::start(RunRequest request, Finished finished)
     reap();
     auto run = std::make_unique<AnalysisRun>(m_fileSystem, m_clock);
     AnalysisRun& running = *run;
-    m_thread = std::thread([&running, request = std::move(request), finished = std::move(finished)] {
+    m_thread = std::thread([&running, background = m_priority == Priority::Background, request = std::move(request),
+                            finished = std::move(finished)] {
+        if (background)
+            becomeNicer();
         finished(running.run(request));
     });
     m_run = std::move(run);

@@ -16,7 +16,13 @@ class AnalysisThread {
 public:
     using Finished = std::function<void(RunResult)>;
 
-    explicit AnalysisThread(FileSystem& fileSystem, const ScanClock* clock = nullptr);
+    // Background: the run, and the read-ahead workers it starts, yield the processor to the
+    // program's other threads (a lower scheduling priority, as nice does), so a window stays
+    // responsive however many threads read. Foreground: the same priority as the program.
+    enum class Priority { Foreground, Background };
+
+    explicit AnalysisThread(FileSystem& fileSystem, Priority priority = Priority::Foreground,
+                            const ScanClock* clock = nullptr);
     // Stops a run still going and waits for its thread, which still hands over what it found.
     ~AnalysisThread();
     AnalysisThread(const AnalysisThread&) = delete;
@@ -35,6 +41,7 @@ public:
 
 private:
     FileSystem& m_fileSystem;
+    Priority m_priority;
     const ScanClock* m_clock;
     std::unique_ptr<AnalysisRun> m_run;
     std::thread m_thread;

@@ -14,7 +14,7 @@ namespace tallyvane {
 RunController::RunController(EntryDocument& document, FileSystem& fileSystem, WindowRunDisplay& display,
                              MemoryReserve& reserve, QObject* parent)
     : QObject(parent), m_document(document), m_fileSystem(fileSystem), m_display(display), m_reserve(reserve),
-      m_thread(fileSystem)
+      m_thread(fileSystem, AnalysisThread::Priority::Background)
 {
     m_progressTimer.setInterval(ProgressInterval);
     connect(&m_progressTimer, &QTimer::timeout, this, &RunController::showProgress);

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <fstream>
 #include <new>
@@ -294,6 +297,31 @@ TEST(AnalysisThreadTest, DestroyingTheThreadWaitsForTheRunToHandOverItsResult)
         reached.acquire();
     }
     EXPECT_TRUE(delivered) << "the thread was joined, not left running";
+}
+
+TEST(AnalysisThreadTest, ABackgroundRunYieldsToTheProgramsOtherThreads)
+{
+    const int own = ::getpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()));
+    for (const auto priority : {AnalysisThread::Priority::Foreground, AnalysisThread::Priority::Background}) {
+        FakeFileSystem fileSystem;
+        fileSystem.addFolder("/data/", {test::file("a", 1)});
+        int seen = 0;
+        fileSystem.beforeRecord = [&](const std::string&, const std::string&) {
+            seen = ::getpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()));
+        };
+        std::binary_semaphore finished(0);
+        AnalysisThread thread(fileSystem, priority);
+        RunRequest request;
+        request.path = "/data";
+        thread.start(request, [&](RunResult) { finished.release(); });
+        finished.acquire();
+        thread.reap();
+        if (priority == AnalysisThread::Priority::Foreground)
+            EXPECT_EQ(seen, own);
+        else
+            EXPECT_EQ(seen, std::min(own + 10, 19));
+    }
+    EXPECT_EQ(::getpriority(PRIO_PROCESS, static_cast<id_t>(::gettid())), own) << "the owner's thread keeps its own";
 }
 
 } // namespace
