@@ -43,15 +43,17 @@ int main(int argc, char* argv[])
     };
     std::uint64_t inode = 1;
     long written = 0;
-    std::fprintf(out, "[1,2,{\"progname\":\"ncdu\",\"progver\":\"1.18\",\"timestamp\":1700000000},\n"
-                      "[{\"name\":\"/srv/data\",\"asize\":4096,\"dsize\":4096,\"dev\":2049,\"ino\":%llu}",
+    std::fprintf(out,
+                 "[1,2,{\"progname\":\"ncdu\",\"progver\":\"1.18\",\"timestamp\":1700000000},\n"
+                 "[{\"name\":\"/srv/data\",\"asize\":4096,\"dsize\":4096,\"dev\":2049,\"ino\":%llu}",
                  static_cast<unsigned long long>(inode++));
     for (int top = 0; top < TopFolders; ++top) {
         std::fprintf(out, ",\n[{\"name\":\"project-%02d\",\"asize\":4096,\"dsize\":4096,\"ino\":%llu}", top,
                      static_cast<unsigned long long>(inode++));
         ++written;
         for (long folder = 0; folder < foldersPerTop; ++folder) {
-            std::fprintf(out, ",\n[{\"name\":\"build-%ld-\xc3\xa9t\xc3\xa9\",\"asize\":4096,\"dsize\":4096,\"ino\":%llu}",
+            std::fprintf(out,
+                         ",\n[{\"name\":\"build-%ld-\xc3\xa9t\xc3\xa9\",\"asize\":4096,\"dsize\":4096,\"ino\":%llu}",
                          folder, static_cast<unsigned long long>(inode++));
             ++written;
             for (int file = 0; file < FilesPerFolder; ++file) {

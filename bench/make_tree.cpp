@@ -54,7 +54,10 @@ public:
     bool perMille(unsigned p) { return below(1000) < p; }
 
     template <typename T, std::size_t N>
-    const T& pick(const T (&items)[N]) { return items[below(N)]; }
+    const T& pick(const T (&items)[N])
+    {
+        return items[below(N)];
+    }
 
 private:
     std::uint64_t m_state;
@@ -125,25 +128,25 @@ constexpr Band SubfoldersPerFolder[] = {
 };
 
 constexpr std::string_view Words[] = {
-    "src", "lib", "include", "build", "data", "docs", "test", "tests", "assets", "images",
-    "cache", "config", "share", "local", "bin", "tmp", "backup", "archive", "photos", "music",
-    "video", "report", "invoice", "draft", "final", "notes", "readme", "license", "changelog", "main",
-    "index", "util", "helper", "core", "module", "package", "vendor", "node", "modules", "target",
-    "debug", "release", "output", "input", "sample", "example", "template", "theme", "plugin", "widget",
-    "model", "view", "controller", "service", "client", "server", "network", "storage", "record", "entry",
-    "summer", "holiday", "project", "meeting", "budget", "scan", "export", "import", "icon", "font",
-    "kernel", "driver", "firmware", "locale", "manual", "thumbnail", "snapshot", "session", "profile", "log",
+    "src",    "lib",     "include",    "build",   "data",   "docs",      "test",     "tests",   "assets",    "images",
+    "cache",  "config",  "share",      "local",   "bin",    "tmp",       "backup",   "archive", "photos",    "music",
+    "video",  "report",  "invoice",    "draft",   "final",  "notes",     "readme",   "license", "changelog", "main",
+    "index",  "util",    "helper",     "core",    "module", "package",   "vendor",   "node",    "modules",   "target",
+    "debug",  "release", "output",     "input",   "sample", "example",   "template", "theme",   "plugin",    "widget",
+    "model",  "view",    "controller", "service", "client", "server",    "network",  "storage", "record",    "entry",
+    "summer", "holiday", "project",    "meeting", "budget", "scan",      "export",   "import",  "icon",      "font",
+    "kernel", "driver",  "firmware",   "locale",  "manual", "thumbnail", "snapshot", "session", "profile",   "log",
 };
 constexpr std::string_view WideWords[] = {
-    "Überblick", "résumé", "Größe", "données", "café", "naïve", "Ångström", "español", "año",
-    "документы", "фото", "отчёт", "Ελληνικά", "αρχείο", "文档", "照片", "資料", "写真", "ファイル",
-    "音楽", "사진", "문서", "מסמך", "ملف", "दस्तावेज़", "🎵", "📁", "🚀", "✓", "naïve café",
+    "Überblick", "résumé", "Größe",    "données", "café",   "naïve", "Ångström", "español", "año",      "документы",
+    "фото",      "отчёт",  "Ελληνικά", "αρχείο",  "文档",   "照片",  "資料",     "写真",    "ファイル", "音楽",
+    "사진",      "문서",   "מסמך",     "ملف",     "दस्तावेज़", "🎵",     "📁",        "🚀",       "✓",        "naïve café",
 };
 constexpr std::string_view FileExtensions[] = {
-    ".txt", ".md", ".jpg", ".png", ".svg", ".h", ".hpp", ".c", ".cpp", ".py", ".js", ".ts", ".json",
-    ".xml", ".html", ".css", ".so", ".a", ".o", ".log", ".gz", ".zip", ".tar", ".pdf", ".mp3",
-    ".mp4", ".mkv", ".flac", ".iso", ".db", ".sqlite", ".ini", ".conf", ".yaml", ".desktop", ".mo",
-    ".po", ".ttf", ".woff2", ".pyc", ".class", ".jar", ".rs", ".go", ".sh", ".bak", ".tar.gz",
+    ".txt",  ".md",  ".jpg",   ".png",  ".svg",   ".h",   ".hpp",    ".c",   ".cpp",  ".py",   ".js",      ".ts",
+    ".json", ".xml", ".html",  ".css",  ".so",    ".a",   ".o",      ".log", ".gz",   ".zip",  ".tar",     ".pdf",
+    ".mp3",  ".mp4", ".mkv",   ".flac", ".iso",   ".db",  ".sqlite", ".ini", ".conf", ".yaml", ".desktop", ".mo",
+    ".po",   ".ttf", ".woff2", ".pyc",  ".class", ".jar", ".rs",     ".go",  ".sh",   ".bak",  ".tar.gz",
 };
 constexpr std::string_view Separators[] = {"_", "-", "", " ", "."};
 
@@ -194,7 +197,14 @@ std::string TreeMaker::makeName(bool folder)
     const auto word = [&] { return std::string(r.pick(Words)); };
     bool wide = false;
     switch (r.below(20)) {
-    case 0: case 1: case 2: case 3: case 4: case 5: case 6: case 7: {
+    case 0:
+    case 1:
+    case 2:
+    case 3:
+    case 4:
+    case 5:
+    case 6:
+    case 7: {
         const std::string_view separator = r.pick(Separators);
         const std::uint64_t count = r.between(1, 3);
         for (std::uint64_t i = 0; i < count; ++i) {
@@ -207,12 +217,15 @@ std::string TreeMaker::makeName(bool folder)
         }
         break;
     }
-    case 8: case 9: case 10: {
+    case 8:
+    case 9:
+    case 10: {
         name = r.percent(50) ? word() + "_" : std::string(r.percent(50) ? "IMG_" : "part-");
         name += std::to_string(r.between(0, r.percent(80) ? 9999 : 99999999));
         break;
     }
-    case 11: case 12: {
+    case 11:
+    case 12: {
         // Content hashes, as in caches and object stores.
         constexpr char hex[] = "0123456789abcdef";
         const std::uint64_t length = r.percent(50) ? 40 : r.between(8, 64);
@@ -227,7 +240,8 @@ std::string TreeMaker::makeName(bool folder)
         name.resize(length);
         break;
     }
-    case 14: case 15: {
+    case 14:
+    case 15: {
         wide = true;
         name = std::string(r.pick(WideWords));
         if (r.percent(40)) {
@@ -421,9 +435,9 @@ int main(int argc, char* argv[])
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
         std::uint64_t* target = argument == "--seed" ? &seed
-            : argument == "--entries"               ? &entries
-            : argument == "--max-depth"             ? &maxDepth
-                                                    : nullptr;
+            : argument == "--entries"                ? &entries
+            : argument == "--max-depth"              ? &maxDepth
+                                                     : nullptr;
         if (target) {
             if (i + 1 >= argc || !parseNumber(argv[++i], *target))
                 return usage();

@@ -16,8 +16,8 @@
 #include "ResidentMemory.h"
 
 #include <cstdio>
-#include <malloc.h>
 #include <fstream>
+#include <malloc.h>
 #include <string>
 
 using namespace tallyvane;
@@ -26,7 +26,8 @@ using bench::elapsedMs;
 namespace {
 
 // Files of a dozen types, so the map shows its palette.
-constexpr const char* Suffixes[] = {".dat", ".txt", ".jpg", ".mp4", ".so", ".h", ".cpp", ".iso", ".log", ".zip", ".pdf", ""};
+constexpr const char* Suffixes[] = {".dat", ".txt", ".jpg", ".mp4", ".so",  ".h",
+                                    ".cpp", ".iso", ".log", ".zip", ".pdf", ""};
 
 // Resizes the view and waits for the picture at the new size.
 double redrawMs(TreemapView& view, QSize size)

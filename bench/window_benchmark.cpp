@@ -4,17 +4,17 @@
 // click on 分析 until the result is shown.
 // Usage: QT_QPA_PLATFORM=offscreen window_benchmark FOLDER
 #include "app/FolderPicker.h"
-#include "commands/MessageBoxes.h"
-#include "commands/SaveDialog.h"
 #include "app/RunController.h"
 #include "app/TFormTallyvane.h"
 #include "cli/ExportCommand.h"
+#include "commands/MessageBoxes.h"
+#include "commands/SaveDialog.h"
 #include "desktop/Desktop.h"
+#include "desktop/SystemIcons.h"
 #include "platform/FileFacts.h"
 #include "platform/MemoryReserve.h"
 #include "platform/PosixFileSystem.h"
 #include "platform/PosixVolumeQueries.h"
-#include "desktop/SystemIcons.h"
 #include "views/ResultGrid.h"
 
 #include <QApplication>
@@ -46,8 +46,17 @@ int main(int argc, char* argv[])
     QtSaveDialog saveDialog;
     QtDesktop desktop;
     PosixMemoryReserve memoryReserve(WindowReserveBytes);
-    WindowServices services{fileSystem, fileFacts, volumes, SystemIcons(), messages, folderPicker, saveDialog,
-                            desktop, memoryReserve, settings.filePath(QStringLiteral("Tallyvane.ini")).toStdString(), {},
+    WindowServices services{fileSystem,
+                            fileFacts,
+                            volumes,
+                            SystemIcons(),
+                            messages,
+                            folderPicker,
+                            saveDialog,
+                            desktop,
+                            memoryReserve,
+                            settings.filePath(QStringLiteral("Tallyvane.ini")).toStdString(),
+                            {},
                             settings.path().toStdString()};
     TFormTallyvane form(services, Settings{}, ExportOptions{});
     form.resize(848, 605);
@@ -89,7 +98,7 @@ int main(int argc, char* argv[])
     std::printf("entries                    %lld\n", static_cast<long long>(form.grid().tree().EntryCount()));
     std::printf("run (scan, sort, paint)    %lld ms\n", static_cast<long long>(total));
     std::printf("probe ticks handled        %d\n", ticks);
-    std::printf("longest gap between ticks  %lld ms, ended %lld ms after the click\n", static_cast<long long>(longestGap),
-                static_cast<long long>(longestGapEnded));
+    std::printf("longest gap between ticks  %lld ms, ended %lld ms after the click\n",
+                static_cast<long long>(longestGap), static_cast<long long>(longestGapEnded));
     return 0;
 }

@@ -18,8 +18,7 @@ bool hasWildcard(const QString& text)
 
 } // namespace
 
-NamePattern::NamePattern(const QString& text)
-    : m_empty(text.isEmpty()), m_substring(text, Qt::CaseInsensitive)
+NamePattern::NamePattern(const QString& text) : m_empty(text.isEmpty()), m_substring(text, Qt::CaseInsensitive)
 {
     if (hasWildcard(text))
         m_wildcard = QRegularExpression::fromWildcard(text, Qt::CaseInsensitive);
@@ -34,8 +33,7 @@ bool NamePattern::matches(const QString& name) const
     return m_substring.indexIn(name) >= 0;
 }
 
-SearchResult FindEntries(const EntryTree& tree, EntryId folder, const NamePattern& pattern,
-                         const SearchLimits& limits)
+SearchResult FindEntries(const EntryTree& tree, EntryId folder, const NamePattern& pattern, const SearchLimits& limits)
 {
     SearchResult result;
     if (pattern.isEmpty() || !pattern.isValid())

@@ -29,8 +29,7 @@ void EntryTree::swap(EntryTree& other) noexcept
     swap(m_linkFacts, other.m_linkFacts);
 }
 
-EntryId EntryTree::addEntry(EntryId parent, std::uint32_t attributes, std::int64_t size,
-                            std::string_view name)
+EntryId EntryTree::addEntry(EntryId parent, std::uint32_t attributes, std::int64_t size, std::string_view name)
 {
     assert(parent < m_count);
     if (m_count == std::numeric_limits<EntryId>::max())

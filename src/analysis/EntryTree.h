@@ -4,8 +4,8 @@
 #include "analysis/NameArena.h"
 #include "platform/FileAttributes.h"
 
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>

@@ -140,7 +140,7 @@ bool ExcludePatterns::excludes(std::string_view name, std::string_view relativeP
     if (m_names[0].matches(name, m_subject) || (folder && m_names[1].matches(name, m_subject)))
         return true;
     return m_needsPaths
-           && (m_paths[0].matches(relativePath, m_subject) || (folder && m_paths[1].matches(relativePath, m_subject)));
+        && (m_paths[0].matches(relativePath, m_subject) || (folder && m_paths[1].matches(relativePath, m_subject)));
 }
 
 } // namespace tallyvane

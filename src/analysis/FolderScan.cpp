@@ -49,8 +49,7 @@ std::uint32_t FolderScanner::markOf(const FolderItem& item, const std::string& r
     // A device of 0 is one the listing did not tell.
     if (folder && m_device != 0 && item.device != 0 && item.device != m_device)
         return Attribute::OtherFileSystem;
-    if (!folder && m_options.countLinksOnce && item.links > 1
-        && !m_linksMet.insert({item.device, item.inode}).second)
+    if (!folder && m_options.countLinksOnce && item.links > 1 && !m_linksMet.insert({item.device, item.inode}).second)
         return Attribute::LinkCountedElsewhere;
     return 0;
 }
@@ -58,8 +57,7 @@ std::uint32_t FolderScanner::markOf(const FolderItem& item, const std::string& r
 std::int64_t FolderScanner::ScanFolder(std::string_view path, EntryId parent)
 {
     const bool makesRoot = parent == NoEntry;
-    const EntryId top = makesRoot ? m_tree.addEntry(NoEntry, Attribute::Directory, 0, rootName(path))
-                                  : parent;
+    const EntryId top = makesRoot ? m_tree.addEntry(NoEntry, Attribute::Directory, 0, rootName(path)) : parent;
 
     // One level per open folder; the walk keeps its own stack, so no depth of folders can
     // exhaust the call stack.
@@ -83,8 +81,8 @@ std::int64_t FolderScanner::ScanFolder(std::string_view path, EntryId parent)
     if (m_options.oneFileSystem)
         m_device = m_fileSystem.volumeOf(std::string(path)).device;
     m_host.folderEntered(m_tree, top);
-    levels.push_back({m_fileSystem.openFolder(std::string(path), {.oneFileSystem = m_options.oneFileSystem}), top, 0,
-                      {}});
+    levels.push_back(
+        {m_fileSystem.openFolder(std::string(path), {.oneFileSystem = m_options.oneFileSystem}), top, 0, {}});
 
     std::int64_t total = 0;
     FolderItem item;

@@ -48,7 +48,7 @@ constexpr std::uint64_t MaxVersion = 10000;
 // A JSON number as far as the import cares: whole and not negative, or not.
 struct Number {
     std::uint64_t value = 0;
-    bool whole = true;     // no fraction, no exponent, not negative, fits 64 bits
+    bool whole = true; // no fraction, no exponent, not negative, fits 64 bits
 };
 
 // The fields of an entry's information object that decide something.
@@ -358,16 +358,34 @@ private:
     {
         const int c = get();
         switch (c) {
-        case '"': out += '"'; return;
-        case '\\': out += '\\'; return;
-        case '/': out += '/'; return;
-        case 'b': out += '\b'; return;
-        case 'f': out += '\f'; return;
-        case 'n': out += '\n'; return;
-        case 'r': out += '\r'; return;
-        case 't': out += '\t'; return;
-        case 'u': break;
-        default: throw ImportError("unknown escape in a string", offset() - 1);
+        case '"':
+            out += '"';
+            return;
+        case '\\':
+            out += '\\';
+            return;
+        case '/':
+            out += '/';
+            return;
+        case 'b':
+            out += '\b';
+            return;
+        case 'f':
+            out += '\f';
+            return;
+        case 'n':
+            out += '\n';
+            return;
+        case 'r':
+            out += '\r';
+            return;
+        case 't':
+            out += '\t';
+            return;
+        case 'u':
+            break;
+        default:
+            throw ImportError("unknown escape in a string", offset() - 1);
         }
         // A surrogate stands for nothing alone: only a pair is a character.
         const std::uint64_t escapeAt = offset() - 2;
@@ -525,8 +543,7 @@ private:
             info.apparentSize = m_reader.readWhole(MaxSize, "\"asize\"");
         } else if (key == "dsize") {
             info.diskSize = m_reader.readWhole(MaxSize, "\"dsize\"");
-        } else if (key == "dev" || key == "ino" || key == "nlink" || key == "uid" || key == "gid"
-                   || key == "mode") {
+        } else if (key == "dev" || key == "ino" || key == "nlink" || key == "uid" || key == "gid" || key == "mode") {
             m_reader.readWhole(std::numeric_limits<std::uint64_t>::max(), "a number");
         } else if (key == "hlnkc" || key == "read_error") {
             m_reader.readBoolean("true or false");
@@ -537,8 +554,8 @@ private:
             // Another file system, kernel interfaces among them, keeps its own mark.
             if (m_reader.next() == '"') {
                 m_reader.readString(m_scratch);
-                info.mark = m_scratch == "otherfs" || m_scratch == "kernfs" ? Attribute::OtherFileSystem
-                                                                            : Attribute::Excluded;
+                info.mark =
+                    m_scratch == "otherfs" || m_scratch == "kernfs" ? Attribute::OtherFileSystem : Attribute::Excluded;
             } else if (m_reader.readBoolean("a string for \"excluded\"")) {
                 info.mark = Attribute::Excluded;
             }
@@ -626,8 +643,8 @@ private:
                     const std::uint64_t start = m_reader.offset();
                     readInfo(info);
                     checkName(info, false);
-                    const std::int64_t size = static_cast<std::int64_t>(
-                        info.apparentSize ? *info.apparentSize : info.diskSize.value_or(0));
+                    const std::int64_t size =
+                        static_cast<std::int64_t>(info.apparentSize ? *info.apparentSize : info.diskSize.value_or(0));
                     m_tree.addEntry(levels.back().folder, attributesOf(info, false), size, info.name);
                     m_host.entryCounted(++m_count);
                     addSize(levels.back().total, size, start);

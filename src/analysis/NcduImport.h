@@ -55,9 +55,9 @@ private:
 struct ImportedScan {
     int majorVersion = 0;
     int minorVersion = 0;
-    std::string rootPath;          // the top-level folder's name as written: bytes
-    std::string programName;       // metadata "progname", empty when absent
-    std::string programVersion;    // metadata "progver", empty when absent
+    std::string rootPath;                  // the top-level folder's name as written: bytes
+    std::string programName;               // metadata "progname", empty when absent
+    std::string programVersion;            // metadata "progver", empty when absent
     std::optional<std::int64_t> timestamp; // metadata "timestamp": seconds since 1970
 };
 

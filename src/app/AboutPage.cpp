@@ -72,7 +72,8 @@ void AboutPage::showLink(QLabel* label, const QString& address, const QString& s
     const QString style = m_visited.contains(address)
         ? QStringLiteral(" style=\"color: %1;\"").arg(palette().color(QPalette::LinkVisited).name())
         : QString();
-    label->setText(QStringLiteral("<a href=\"%1\"%2>%3</a>").arg(address.toHtmlEscaped(), style, shown.toHtmlEscaped()));
+    label->setText(
+        QStringLiteral("<a href=\"%1\"%2>%3</a>").arg(address.toHtmlEscaped(), style, shown.toHtmlEscaped()));
 }
 
 } // namespace tallyvane

@@ -31,10 +31,11 @@ MainToolbar::MainToolbar(QMainWindow& window)
         return created;
     };
     QToolButton* analysis = addButton(QStringLiteral("分析(&R)"), QStringLiteral("TBAnalysis"), Picture::Analysis,
-                           &MainToolbar::analysisClicked);
+                                      &MainToolbar::analysisClicked);
     QToolButton* options = addButton(QStringLiteral("选项(&A)"), QStringLiteral("TBOptions"), Picture::Options,
-                          &MainToolbar::optionsClicked);
-    QToolButton* about = addButton(QStringLiteral("关于(&A)"), QStringLiteral("TBAbout"), Picture::About, &MainToolbar::aboutClicked);
+                                     &MainToolbar::optionsClicked);
+    QToolButton* about =
+        addButton(QStringLiteral("关于(&A)"), QStringLiteral("TBAbout"), Picture::About, &MainToolbar::aboutClicked);
     // The three page buttons latch: exactly one is down.
     auto* pages = new QButtonGroup(this);
     pages->setExclusive(true);
@@ -46,7 +47,8 @@ MainToolbar::MainToolbar(QMainWindow& window)
     m_toolbar->addSeparator();
     addButton(QStringLiteral("帮助(&H)"), QStringLiteral("BTNHelp"), Picture::Help, &MainToolbar::helpClicked);
     addButton(QStringLiteral("升级(&U)"), QStringLiteral("BTNUpdate"), Picture::Upgrade, &MainToolbar::updateClicked);
-    addButton(QStringLiteral("主页(&H)"), QStringLiteral("BTNHomePage"), Picture::HomePage, &MainToolbar::homePageClicked);
+    addButton(QStringLiteral("主页(&H)"), QStringLiteral("BTNHomePage"), Picture::HomePage,
+              &MainToolbar::homePageClicked);
     m_toolbar->addSeparator();
     addButton(QStringLiteral("退出(&E)"), QStringLiteral("TBExit"), Picture::Exit, &MainToolbar::exitClicked);
 

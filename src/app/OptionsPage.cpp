@@ -51,8 +51,8 @@ OptionsPage::OptionsPage(QWidget* parent) : QWidget(parent)
     generalLayout->addWidget(m_autoAnalyze);
     auto* columns = new QGroupBox(QStringLiteral("表格显示的列"), general);
     auto* columnsLayout = new QGridLayout(columns);
-    const QString captions[] = {QStringLiteral("大小(字节)"), QStringLiteral("大小"), QStringLiteral("文件夹内%"),
-                                QStringLiteral("文件夹内比例图"), QStringLiteral("总%"), QStringLiteral("总比例图")};
+    const QString captions[] = {QStringLiteral("大小(字节)"),     QStringLiteral("大小"), QStringLiteral("文件夹内%"),
+                                QStringLiteral("文件夹内比例图"), QStringLiteral("总%"),  QStringLiteral("总比例图")};
     for (int k = 0; k < Settings::ColumnCount; ++k) {
         m_columnBoxes[k] = new QCheckBox(captions[k], columns);
         m_columnBoxes[k]->setObjectName(QStringLiteral("CB%1").arg(k + 1));

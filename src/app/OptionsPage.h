@@ -50,7 +50,7 @@ signals:
 
 private:
     QCheckBox* m_autoAnalyze;
-    std::array<QCheckBox*, Settings::ColumnCount> m_columnBoxes{};      // columns 1 to 6
+    std::array<QCheckBox*, Settings::ColumnCount> m_columnBoxes{}; // columns 1 to 6
     QCheckBox* m_oneFileSystem;
     QCheckBox* m_hardLinksOnce;
     QLineEdit* m_exclude;

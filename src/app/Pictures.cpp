@@ -77,7 +77,7 @@ void drawRoundSign(QPainter& painter, qreal size, const QColor& color, const QSt
 
 void drawUpArrow(QPainter& painter, qreal size)
 {
-    const QPolygonF arrow{{size * 0.5, size * 0.08}, {size * 0.9, size * 0.5},  {size * 0.66, size * 0.5},
+    const QPolygonF arrow{{size * 0.5, size * 0.08},  {size * 0.9, size * 0.5},   {size * 0.66, size * 0.5},
                           {size * 0.66, size * 0.92}, {size * 0.34, size * 0.92}, {size * 0.34, size * 0.5},
                           {size * 0.1, size * 0.5}};
     painter.setPen(QPen(Green.darker(140), size / 32));
@@ -107,8 +107,8 @@ void drawSkins(QPainter& painter, qreal size)
     painter.setBrush(QColor(236, 200, 150));
     painter.drawPath(board.subtracted(thumbHole));
     painter.setPen(Qt::NoPen);
-    const std::pair<QPointF, QColor> dabs[] = {{{0.28, 0.38}, Red}, {{0.48, 0.30}, Orange},
-                                               {{0.68, 0.38}, Green}, {{0.30, 0.62}, Blue}};
+    const std::pair<QPointF, QColor> dabs[] = {
+        {{0.28, 0.38}, Red}, {{0.48, 0.30}, Orange}, {{0.68, 0.38}, Green}, {{0.30, 0.62}, Blue}};
     for (const auto& [centre, colour] : dabs) {
         painter.setBrush(colour);
         painter.drawEllipse(QPointF(centre.x() * size, centre.y() * size), size * 0.09, size * 0.09);

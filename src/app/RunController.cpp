@@ -102,7 +102,8 @@ void RunController::launch(RunRequest request)
     try {
         m_thread.start(std::move(request), [this](RunResult result) {
             auto handed = std::make_shared<RunResult>(std::move(result));
-            QMetaObject::invokeMethod(this, [this, handed] { finish(std::move(*handed)); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this, handed] { finish(std::move(*handed)); }, Qt::QueuedConnection);
         });
     } catch (const std::system_error&) {
         // No thread to be had: the same as a scan that ran out of memory at once.

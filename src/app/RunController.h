@@ -35,8 +35,8 @@ public:
     // How often the progress shown is brought up to date.
     static constexpr int ProgressInterval = 40; // milliseconds
 
-    RunController(EntryDocument& document, FileSystem& fileSystem, WindowRunDisplay& display,
-                  MemoryReserve& reserve, QObject* parent = nullptr);
+    RunController(EntryDocument& document, FileSystem& fileSystem, WindowRunDisplay& display, MemoryReserve& reserve,
+                  QObject* parent = nullptr);
     ~RunController() override;
 
     // The folder to analyse, as bytes; empty until one was chosen.

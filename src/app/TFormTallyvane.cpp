@@ -6,12 +6,12 @@
 #include "app/EntryMenu.h"
 #include "app/FolderPicker.h"
 #include "app/FormWidgets.h"
+#include "app/MainToolbar.h"
 #include "app/OptionsController.h"
 #include "app/OptionsPage.h"
 #include "app/Pictures.h"
 #include "app/ReadingDrop.h"
 #include "app/ReportPage.h"
-#include "app/MainToolbar.h"
 #include "app/RunController.h"
 #include "app/WindowRunDisplay.h"
 #include "cli/ExportCommand.h"
@@ -178,7 +178,8 @@ void TFormTallyvane::connectPages()
     connect(m_reportPage, &ReportPage::cancelClicked, this, &TFormTallyvane::BTNCancelClick);
 
     OptionsController* options = m_options.get();
-    connect(m_optionsPage, &OptionsPage::autoAnalyzeClicked, this, [=, this] { guarded([&] { options->CBAutoClick(); }); });
+    connect(m_optionsPage, &OptionsPage::autoAnalyzeClicked, this,
+            [=, this] { guarded([&] { options->CBAutoClick(); }); });
     connect(m_optionsPage, &OptionsPage::columnClicked, this,
             [=, this](int column) { guarded([&] { options->CB1Click(SaveCodeOfColumn(column)); }); });
     for (const auto& [changed, code] : {std::pair{&OptionsPage::oneFileSystemClicked, SaveCodeOneFileSystem},
@@ -270,8 +271,8 @@ void TFormTallyvane::closeEvent(QCloseEvent* event)
 void TFormTallyvane::FormActivate()
 {
     if (!m_startImport.empty()) {
-        QMetaObject::invokeMethod(this, [this, path = std::move(m_startImport)] { m_run->startImport(path); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, path = std::move(m_startImport)] { m_run->startImport(path); }, Qt::QueuedConnection);
         m_startImport.clear();
         return;
     }
@@ -331,7 +332,8 @@ bool TFormTallyvane::WMDropFiles(const std::vector<std::string>& droppedPaths)
     if (!path.empty() && isScanExport(path)) {
         if (m_run->refuseWhileBusy())
             return false;
-        QMetaObject::invokeMethod(this, [this, path] { m_run->startImport(path); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, path] { m_run->startImport(path); }, Qt::QueuedConnection);
         return true;
     }
     if (path.empty() || !m_services.fileSystem.isFolder(path))
@@ -350,7 +352,9 @@ bool TFormTallyvane::isScanExport(const std::string& path) const
     if (path.size() <= Suffix.size() || m_services.fileSystem.isFolder(path) || !m_services.fileSystem.exists(path))
         return false;
     const std::string_view end = std::string_view(path).substr(path.size() - Suffix.size());
-    return QLatin1StringView(end.data(), static_cast<qsizetype>(end.size())).compare(QLatin1StringView(".json"), Qt::CaseInsensitive) == 0;
+    return QLatin1StringView(end.data(), static_cast<qsizetype>(end.size()))
+               .compare(QLatin1StringView(".json"), Qt::CaseInsensitive)
+        == 0;
 }
 
 void TFormTallyvane::dragEnterEvent(QDragEnterEvent* event)
@@ -461,8 +465,8 @@ void TFormTallyvane::Text1Click()
 void TFormTallyvane::BTNAddRegClick()
 {
     FileManagerIntegration integration(m_services.dataHome);
-    const RegistrationMessage message = RegisterFileManagerEntries(
-        integration, windowTitle(), EncodeFileName(QCoreApplication::applicationFilePath()));
+    const RegistrationMessage message =
+        RegisterFileManagerEntries(integration, windowTitle(), EncodeFileName(QCoreApplication::applicationFilePath()));
     m_services.messages.show(message.text, QString::fromUtf8(MsgCaption),
                              message.failure ? MessageIcon::Error : MessageIcon::Information);
 }

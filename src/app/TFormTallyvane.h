@@ -2,8 +2,8 @@
 #pragma once
 
 #include "analysis/EntryDocument.h"
-#include "app/Settings.h"
 #include "app/EntryMenu.h"
+#include "app/Settings.h"
 #include "app/WindowServices.h"
 
 #include <QMainWindow>
@@ -123,8 +123,8 @@ private:
     std::unique_ptr<WindowRunDisplay> m_runDisplay;
     std::unique_ptr<OptionsController> m_options;
     RunController* m_run = nullptr;
-    std::string m_startPath;       // the command-line folder, analysed once the window shows
-    std::string m_startImport;     // the command-line ncdu export, imported once the window shows
+    std::string m_startPath;   // the command-line folder, analysed once the window shows
+    std::string m_startImport; // the command-line ncdu export, imported once the window shows
     bool m_closeAfterRun = false;
     bool m_activated = false;
 

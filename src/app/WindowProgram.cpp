@@ -9,14 +9,14 @@
 #include "commands/MessageBoxes.h"
 #include "commands/SaveDialog.h"
 #include "desktop/Desktop.h"
-#include "platform/FileFacts.h"
 #include "desktop/FileManagerIntegration.h"
+#include "desktop/SystemIcons.h"
+#include "platform/FileFacts.h"
 #include "platform/FileNames.h"
 #include "platform/MemoryReserve.h"
 #include "platform/PosixFileSystem.h"
 #include "platform/PosixVolumeQueries.h"
 #include "platform/SettingsLocation.h"
-#include "desktop/SystemIcons.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -44,7 +44,7 @@ QString helpPagePath()
 
 // commandLine: the program's arguments as main() read them; the window reads none itself.
 extern "C" __attribute__((visibility("default"))) int tallyvaneWindowMain(int argc, char* argv[],
-                                                                         const ExportOptions* commandLine)
+                                                                          const ExportOptions* commandLine)
 {
     TallyvaneApplication application(argc, argv);
     // The program speaks Chinese; Qt's own buttons and dialogs follow when their texts exist.
@@ -63,8 +63,8 @@ extern "C" __attribute__((visibility("default"))) int tallyvaneWindowMain(int ar
     QtSaveDialog saveDialog;
     QtDesktop desktop;
     PosixMemoryReserve memoryReserve(WindowReserveBytes);
-    WindowServices services{fileSystem, fileFacts, volumes, SystemIcons(), messages, folderPicker, saveDialog, desktop,
-                            memoryReserve, SettingsPath(), helpPagePath(), UserDataHome()};
+    WindowServices services{fileSystem, fileFacts, volumes,       SystemIcons(),  messages,       folderPicker,
+                            saveDialog, desktop,   memoryReserve, SettingsPath(), helpPagePath(), UserDataHome()};
 
     TFormTallyvane form(services, std::move(settings), *commandLine);
     messages.setOwner(&form);

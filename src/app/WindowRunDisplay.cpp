@@ -18,8 +18,8 @@ namespace tallyvane {
 
 WindowRunDisplay::WindowRunDisplay(ReportPage& page, const EntryDocument& document, QLabel& statusPanel,
                                    QLabel& progressPanel, QTimer& timer, MessageBoxes& messages)
-    : m_page(page), m_document(document), m_statusPanel(statusPanel), m_progressPanel(progressPanel),
-      m_timer(timer), m_messages(messages)
+    : m_page(page), m_document(document), m_statusPanel(statusPanel), m_progressPanel(progressPanel), m_timer(timer),
+      m_messages(messages)
 {
     m_progressPanel.hide();
 }

@@ -23,8 +23,8 @@ int runWindow(char* argv[], const ExportOptions& commandLine)
 {
     using WindowMain = int (*)(int, char*[], const ExportOptions*);
     std::string error;
-    const auto windowMain = reinterpret_cast<WindowMain>(LoadModuleFunction(
-        ModuleCandidates(ExecutableFolder(), "tallyvane-window.so"), "tallyvaneWindowMain", error));
+    const auto windowMain = reinterpret_cast<WindowMain>(
+        LoadModuleFunction(ModuleCandidates(ExecutableFolder(), "tallyvane-window.so"), "tallyvaneWindowMain", error));
     if (!windowMain) {
         std::fprintf(stderr, "tallyvane: cannot start the window: %s\n", TerminalText(error).c_str());
         return 1;
@@ -54,13 +54,18 @@ try {
     case CommandLine::Action::Export: {
         PosixFileSystem fileSystem({.threads = line.options.threads});
         TerminalProgress progress(stderr, ::isatty(STDERR_FILENO) == 1);
-        ExportEnvironment environment{fileSystem, stdout, stderr, &progress, [&progress] { return progress.interrupted(); },
+        ExportEnvironment environment{fileSystem,
+                                      stdout,
+                                      stderr,
+                                      &progress,
+                                      [&progress] { return progress.interrupted(); },
                                       [&progress](bool hold) { progress.holdInterrupts(hold); }};
         return RunExport(line.options, environment);
     }
     case CommandLine::Action::Window:
         if (!WindowPlatformAvailable(::getenv)) {
-            std::fputs("tallyvane: no display to open the window on; use --export to write a report without one\n", stderr);
+            std::fputs("tallyvane: no display to open the window on; use --export to write a report without one\n",
+                       stderr);
             return 1;
         }
         break;

@@ -14,10 +14,10 @@
 #include <pthread.h>
 #include <signal.h>
 
-#include <csignal>
 #include <charconv>
 #include <chrono>
 #include <condition_variable>
+#include <csignal>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -28,8 +28,8 @@ namespace tallyvane {
 namespace {
 
 // The value of an option given as "--name value" or "--name=value".
-bool takeOption(const std::vector<std::string>& arguments, std::size_t& i, std::string_view name,
-                std::string& value, std::string& error)
+bool takeOption(const std::vector<std::string>& arguments, std::size_t& i, std::string_view name, std::string& value,
+                std::string& error)
 {
     const std::string& argument = arguments[i];
     if (argument == name) {
@@ -97,8 +97,7 @@ RunResult runWatched(FileSystem& fileSystem, const RunRequest& request, ExportEn
         if (environment.interrupted && environment.interrupted())
             thread.stop();
         if (environment.progress && polls % PollsPerDraw == 0)
-            environment.progress->draw(thread.progress(),
-                                       std::chrono::duration<double>(Clock::now() - start).count());
+            environment.progress->draw(thread.progress(), std::chrono::duration<double>(Clock::now() - start).count());
     }
     guard.unlock();
     thread.reap();

@@ -25,7 +25,7 @@ struct ExportOptions {
     int maxDepth = -1;
     unsigned threads = 0; // threads that read the file system; 0: automatic
     ScanOptions scan;     // patterns of --exclude and --exclude-from files in the order given
-    std::string output; // empty: standard output
+    std::string output;   // empty: standard output
     std::string folder;
     std::string importFile; // an ncdu export read in place of scanning a folder; "-": standard input
 };
@@ -48,8 +48,8 @@ std::string UsageText();
 // Everything the export command touches outside itself.
 struct ExportEnvironment {
     FileSystem& fileSystem;
-    std::FILE* output;     // standard output
-    std::FILE* messages;   // standard error
+    std::FILE* output;          // standard output
+    std::FILE* messages;        // standard error
     TerminalProgress* progress; // shows how the scan goes; none: nothing is shown
     // Asked while the scan runs and between the pieces of the report: true once the user
     // interrupted the program, which then stops, leaves an output file as it was and exits with
@@ -61,10 +61,9 @@ struct ExportEnvironment {
     std::function<void(bool)> holdInterrupts = {};
 };
 
-// Scans options.folder (or imports options.importFile), sorts every folder by size (largest first) and writes the report with
-// CR LF line ends, to options.output (replaced atomically) or to the output stream. Returns the
-// process exit code: 0 on success, 1 on failure (the reason written to messages), 130 when
-// the progress host asked to stop.
+// Scans options.folder (or imports options.importFile), sorts every folder by size (largest first) and writes the
+// report with CR LF line ends, to options.output (replaced atomically) or to the output stream. Returns the process
+// exit code: 0 on success, 1 on failure (the reason written to messages), 130 when the progress host asked to stop.
 int RunExport(const ExportOptions& options, ExportEnvironment& environment);
 
 } // namespace tallyvane

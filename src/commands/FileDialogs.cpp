@@ -51,8 +51,8 @@ QString NameOnlyIconProvider::type(const QFileInfo& info) const
 
 QVariant ChineseFileColumns::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    static const std::array<QString, 4> captions{QStringLiteral("名称"), QStringLiteral("大小"),
-                                                 QStringLiteral("类型"), QStringLiteral("修改日期")};
+    static const std::array<QString, 4> captions{QStringLiteral("名称"), QStringLiteral("大小"), QStringLiteral("类型"),
+                                                 QStringLiteral("修改日期")};
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0
         && section < static_cast<int>(captions.size()))
         return captions[static_cast<std::size_t>(section)];

@@ -41,7 +41,8 @@ void ShowErrorBox(MessageBoxes& boxes, const QString& text)
 
 void QtMessageBoxes::show(const QString& text, const QString& caption, MessageIcon icon)
 {
-    QMessageBox box(qtIcon(icon), caption, lines(text), QMessageBox::Ok, m_owner ? m_owner : QApplication::activeWindow());
+    QMessageBox box(qtIcon(icon), caption, lines(text), QMessageBox::Ok,
+                    m_owner ? m_owner : QApplication::activeWindow());
     // The texts are the program's own and may hold "<": never read them as markup.
     box.setTextFormat(Qt::PlainText);
     box.exec();

@@ -17,9 +17,9 @@ bool callFileManager(const QString& method, const std::string& path)
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return false;
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
-        QStringLiteral("org.freedesktop.FileManager1"), method);
+    QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.FileManager1"),
+                                                       QStringLiteral("/org/freedesktop/FileManager1"),
+                                                       QStringLiteral("org.freedesktop.FileManager1"), method);
     call << QStringList{LocalFileUrl(path).toString(QUrl::FullyEncoded)} << QString();
     constexpr int Timeout = 3000; // milliseconds
     return bus.call(call, QDBus::Block, Timeout).type() == QDBusMessage::ReplyMessage;

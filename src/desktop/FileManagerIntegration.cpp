@@ -37,11 +37,20 @@ std::string stringValue(std::string_view text)
     std::string value;
     for (const char c : text) {
         switch (c) {
-        case '\\': value += "\\\\"; break;
-        case '\n': value += "\\n"; break;
-        case '\t': value += "\\t"; break;
-        case '\r': value += "\\r"; break;
-        default: value += c;
+        case '\\':
+            value += "\\\\";
+            break;
+        case '\n':
+            value += "\\n";
+            break;
+        case '\t':
+            value += "\\t";
+            break;
+        case '\r':
+            value += "\\r";
+            break;
+        default:
+            value += c;
         }
     }
     return value;
@@ -98,11 +107,15 @@ std::string folderEntry(const std::string& caption, const std::string& executabl
     // Hidden from the application menus, which have the ordinary launcher already.
     return "[Desktop Entry]\n"
            "Type=Application\n"
-           "Name=" + stringValue(caption) + "\n"
-           "Icon=tallyvane\n"
-           "Exec=" + execValue(executable, "%f") + "\n"
-           "MimeType=inode/directory;\n"
-           "NoDisplay=true\n";
+           "Name="
+        + stringValue(caption)
+        + "\n"
+          "Icon=tallyvane\n"
+          "Exec="
+        + execValue(executable, "%f")
+        + "\n"
+          "MimeType=inode/directory;\n"
+          "NoDisplay=true\n";
 }
 
 std::string serviceMenu(const std::string& caption, const std::string& executable)
@@ -116,9 +129,12 @@ std::string serviceMenu(const std::string& caption, const std::string& executabl
            "X-KDE-Priority=TopLevel\n"
            "\n"
            "[Desktop Action analyse]\n"
-           "Name=" + stringValue(caption) + "\n"
-           "Icon=tallyvane\n"
-           "Exec=" + execValue(executable, "%f") + "\n";
+           "Name="
+        + stringValue(caption)
+        + "\n"
+          "Icon=tallyvane\n"
+          "Exec="
+        + execValue(executable, "%f") + "\n";
 }
 
 std::string nautilusScript(const std::string& executable)
@@ -131,7 +147,8 @@ std::string nautilusScript(const std::string& executable)
           "/*) folder=$1 ;;\n"
           "*) folder=$PWD/$1 ;;\n"
           "esac\n"
-          "exec " + shellWord(executable) + " \"$folder\"\n";
+          "exec "
+        + shellWord(executable) + " \"$folder\"\n";
 }
 
 std::string nemoAction(const std::string& caption, const std::string& executable)
@@ -147,12 +164,16 @@ std::string nemoAction(const std::string& caption, const std::string& executable
         name += c;
     }
     return "[Nemo Action]\n"
-           "Name=" + stringValue(name) + "\n"
-           "Icon-Name=tallyvane\n"
-           "Exec=" + execValue(executable, "%F") + "\n"
-           "Selection=s\n"
-           "Extensions=dir;\n"
-           "EscapeSpaces=true\n";
+           "Name="
+        + stringValue(name)
+        + "\n"
+          "Icon-Name=tallyvane\n"
+          "Exec="
+        + execValue(executable, "%F")
+        + "\n"
+          "Selection=s\n"
+          "Extensions=dir;\n"
+          "EscapeSpaces=true\n";
 }
 
 bool writeFile(const std::string& path, const std::string& content, bool executable)

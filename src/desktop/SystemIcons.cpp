@@ -76,8 +76,7 @@ private:
     static void drawFolderBack(QPainter* painter)
     {
         painter->setBrush(QColor(0xd9, 0xa5, 0x2b));
-        painter->drawPolygon(
-            QPolygonF({{1.5, 2.5}, {6.5, 2.5}, {7.5, 4.0}, {14.5, 4.0}, {14.5, 13.5}, {1.5, 13.5}}));
+        painter->drawPolygon(QPolygonF({{1.5, 2.5}, {6.5, 2.5}, {7.5, 4.0}, {14.5, 4.0}, {14.5, 13.5}, {1.5, 13.5}}));
     }
 
     Shape m_shape;
@@ -119,8 +118,7 @@ int FreedesktopIconList::fileIconIndex(std::string_view fileName)
 int FreedesktopIconList::lookUpFileIcon(std::string_view fileName)
 {
     // MatchExtension decides by the name's glob patterns and never touches the disk.
-    const QMimeType type =
-        m_mimeTypes.mimeTypeForFile(DecodeFileName(fileName), QMimeDatabase::MatchExtension);
+    const QMimeType type = m_mimeTypes.mimeTypeForFile(DecodeFileName(fileName), QMimeDatabase::MatchExtension);
     QStringList names{type.iconName(), type.genericIconName(), kGenericFileIcon};
     names.removeDuplicates();
     return indexOf(std::move(names), Shape::File);
@@ -128,15 +126,13 @@ int FreedesktopIconList::lookUpFileIcon(std::string_view fileName)
 
 int FreedesktopIconList::folderIconIndex(bool open)
 {
-    return open ? indexOf({kOpenFolderIcon, kFolderIcon}, Shape::OpenFolder)
-                : indexOf({kFolderIcon}, Shape::Folder);
+    return open ? indexOf({kOpenFolderIcon, kFolderIcon}, Shape::OpenFolder) : indexOf({kFolderIcon}, Shape::Folder);
 }
 
 int FreedesktopIconList::indexOf(QStringList themeNames, Shape shape)
 {
-    const auto known = std::find_if(m_entries.begin(), m_entries.end(), [&](const Entry& entry) {
-        return entry.themeNames.first() == themeNames.first();
-    });
+    const auto known = std::find_if(m_entries.begin(), m_entries.end(),
+                                    [&](const Entry& entry) { return entry.themeNames.first() == themeNames.first(); });
     if (known != m_entries.end())
         return static_cast<int>(known - m_entries.begin());
     m_entries.push_back({std::move(themeNames), shape});

@@ -69,8 +69,8 @@ std::optional<int> ownDescriptor(const std::string& folder, const std::string& n
         return std::nullopt;
     struct stat given;
     struct stat own;
-    if (::stat(folder.c_str(), &given) != 0 || ::stat("/proc/self/fd", &own) != 0
-        || given.st_dev != own.st_dev || given.st_ino != own.st_ino)
+    if (::stat(folder.c_str(), &given) != 0 || ::stat("/proc/self/fd", &own) != 0 || given.st_dev != own.st_dev
+        || given.st_ino != own.st_ino)
         return std::nullopt;
     return number;
 }

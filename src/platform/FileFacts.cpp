@@ -14,14 +14,22 @@ namespace {
 FileKind kindOf(mode_t mode)
 {
     switch (mode & S_IFMT) {
-    case S_IFREG: return FileKind::File;
-    case S_IFDIR: return FileKind::Folder;
-    case S_IFLNK: return FileKind::Symlink;
-    case S_IFBLK: return FileKind::BlockDevice;
-    case S_IFCHR: return FileKind::CharacterDevice;
-    case S_IFIFO: return FileKind::Fifo;
-    case S_IFSOCK: return FileKind::Socket;
-    default: return FileKind::Other;
+    case S_IFREG:
+        return FileKind::File;
+    case S_IFDIR:
+        return FileKind::Folder;
+    case S_IFLNK:
+        return FileKind::Symlink;
+    case S_IFBLK:
+        return FileKind::BlockDevice;
+    case S_IFCHR:
+        return FileKind::CharacterDevice;
+    case S_IFIFO:
+        return FileKind::Fifo;
+    case S_IFSOCK:
+        return FileKind::Socket;
+    default:
+        return FileKind::Other;
     }
 }
 
@@ -33,8 +41,7 @@ std::string nameOf(Id id, Lookup lookup, char* Record::*name)
     Record record;
     Record* found = nullptr;
     int error;
-    while ((error = lookup(id, &record, buffer.data(), buffer.size(), &found)) == ERANGE
-           && buffer.size() < (1u << 20))
+    while ((error = lookup(id, &record, buffer.data(), buffer.size(), &found)) == ERANGE && buffer.size() < (1u << 20))
         buffer.resize(buffer.size() * 2);
     if (error == 0 && found)
         return record.*name;
@@ -62,8 +69,8 @@ std::optional<FileFacts> PosixFileFacts::factsOf(const std::string& path)
     facts.kind = kindOf(status.st_mode);
     facts.size = status.st_size;
     facts.sizeOnDisk = static_cast<std::int64_t>(status.st_blocks) * 512;
-    facts.modified = std::chrono::system_clock::time_point(
-        std::chrono::duration_cast<std::chrono::system_clock::duration>(
+    facts.modified =
+        std::chrono::system_clock::time_point(std::chrono::duration_cast<std::chrono::system_clock::duration>(
             std::chrono::seconds(status.st_mtim.tv_sec) + std::chrono::nanoseconds(status.st_mtim.tv_nsec)));
     facts.owner = userName(status.st_uid);
     facts.group = groupName(status.st_gid);

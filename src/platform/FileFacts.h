@@ -16,9 +16,9 @@ struct FileFacts {
     std::int64_t size = 0;       // the apparent length; a link's is the length of its target text
     std::int64_t sizeOnDisk = 0; // the blocks allocated, which a sparse file has fewer of
     std::chrono::system_clock::time_point modified;
-    std::string owner;           // the user's name, or the number when it has no name
-    std::string group;           // likewise
-    std::string permissions;     // as a listing shows them: "rwxr-xr-x"
+    std::string owner;       // the user's name, or the number when it has no name
+    std::string group;       // likewise
+    std::string permissions; // as a listing shows them: "rwxr-xr-x"
 };
 
 class FileFactsSource {

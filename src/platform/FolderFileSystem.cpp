@@ -14,10 +14,23 @@ namespace {
 // The kernel's magic numbers of the file systems MountTable::isPseudoFileSystem names. Those
 // missing from older headers are spelled out.
 constexpr std::array<unsigned long, 17> PseudoMagics{
-    PROC_SUPER_MAGIC, SYSFS_MAGIC, DEVPTS_SUPER_MAGIC, CGROUP_SUPER_MAGIC, CGROUP2_SUPER_MAGIC,
-    DEBUGFS_MAGIC, TRACEFS_MAGIC, SECURITYFS_MAGIC, PSTOREFS_MAGIC, BPF_FS_MAGIC,
-    0x62656570 /* configfs */, 0x65735543 /* fusectl */, 0x19800202 /* mqueue */,
-    HUGETLBFS_MAGIC, BINFMTFS_MAGIC, AUTOFS_SUPER_MAGIC, EFIVARFS_MAGIC,
+    PROC_SUPER_MAGIC,
+    SYSFS_MAGIC,
+    DEVPTS_SUPER_MAGIC,
+    CGROUP_SUPER_MAGIC,
+    CGROUP2_SUPER_MAGIC,
+    DEBUGFS_MAGIC,
+    TRACEFS_MAGIC,
+    SECURITYFS_MAGIC,
+    PSTOREFS_MAGIC,
+    BPF_FS_MAGIC,
+    0x62656570 /* configfs */,
+    0x65735543 /* fusectl */,
+    0x19800202 /* mqueue */,
+    HUGETLBFS_MAGIC,
+    BINFMTFS_MAGIC,
+    AUTOFS_SUPER_MAGIC,
+    EFIVARFS_MAGIC,
 };
 
 } // namespace

@@ -20,8 +20,8 @@ FolderVolume queryFolderVolume(const std::string& path)
     if (::fstat(fd, &folder) == 0) {
         volume.device = folder.st_dev;
         // ".." of a mount's top is the folder it is mounted on, on another device.
-        volume.fileSystemRoot = ::fstatat(fd, "..", &parent, 0) == 0
-                                && (parent.st_dev != folder.st_dev || parent.st_ino == folder.st_ino);
+        volume.fileSystemRoot =
+            ::fstatat(fd, "..", &parent, 0) == 0 && (parent.st_dev != folder.st_dev || parent.st_ino == folder.st_ino);
         if (::fstatvfs(fd, &counts) == 0 && counts.f_files > counts.f_ffree)
             volume.usedInodes = counts.f_files - counts.f_ffree;
     }

@@ -34,8 +34,7 @@ std::optional<std::string> readText(const std::string& path)
         return std::nullopt;
     }
     struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)
-        || static_cast<std::uint64_t>(st.st_size) > MaxFileSize) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<std::uint64_t>(st.st_size) > MaxFileSize) {
         ::close(fd);
         return std::nullopt;
     }
@@ -83,8 +82,7 @@ std::optional<int> parseInteger(std::string_view text)
 
 } // namespace
 
-std::string IniFile::readString(std::string_view section, std::string_view key,
-                                std::string_view defaultValue) const
+std::string IniFile::readString(std::string_view section, std::string_view key, std::string_view defaultValue) const
 {
     std::optional<std::string> text = readText(m_path);
     if (!text)

@@ -26,8 +26,7 @@ public:
     // key is missing or the file cannot be read. Only a regular file of at most 1 MiB is
     // read: anything else (a pipe, a device, a huge file) counts as missing. Reading never
     // creates the file.
-    std::string readString(std::string_view section, std::string_view key,
-                           std::string_view defaultValue) const;
+    std::string readString(std::string_view section, std::string_view key, std::string_view defaultValue) const;
 
     // The value as a decimal integer (with an optional sign) or as a hexadecimal one after
     // "0x"; defaultValue when it is missing, empty, anything else, or beyond an int.

@@ -138,9 +138,8 @@ std::optional<IniText::Span> IniText::findValue(const Section& section, std::str
         if (equals == std::string_view::npos || !sameName(trimmed(line.substr(0, equals)), key))
             continue;
         const std::string_view value = trimmed(line.substr(equals + 1));
-        const std::size_t begin = value.empty()
-            ? m_lines[i].end
-            : m_lines[i].begin + static_cast<std::size_t>(value.data() - line.data());
+        const std::size_t begin =
+            value.empty() ? m_lines[i].end : m_lines[i].begin + static_cast<std::size_t>(value.data() - line.data());
         return Span{begin, begin + value.size()};
     }
     return std::nullopt;

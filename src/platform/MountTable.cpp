@@ -18,8 +18,7 @@ std::string unescape(std::string_view field)
     for (std::size_t i = 0; i < field.size(); ++i) {
         if (field[i] == '\\' && i + 3 < field.size() && field[i + 1] >= '0' && field[i + 1] <= '3'
             && field[i + 2] >= '0' && field[i + 2] <= '7' && field[i + 3] >= '0' && field[i + 3] <= '7') {
-            text += static_cast<char>(((field[i + 1] - '0') << 6) | ((field[i + 2] - '0') << 3)
-                                      | (field[i + 3] - '0'));
+            text += static_cast<char>(((field[i + 1] - '0') << 6) | ((field[i + 2] - '0') << 3) | (field[i + 3] - '0'));
             i += 3;
         } else {
             text += field[i];
@@ -118,9 +117,8 @@ const Mount* MountTable::containing(std::string_view canonicalPath) const&
 bool MountTable::isPseudoFileSystem(std::string_view type)
 {
     static constexpr std::array<std::string_view, 18> pseudo{
-        "proc",   "sysfs",   "devtmpfs",  "devpts",    "cgroup", "cgroup2",
-        "debugfs", "tracefs", "securityfs", "pstore",   "bpf",    "configfs",
-        "fusectl", "mqueue",  "hugetlbfs", "binfmt_misc", "autofs", "efivarfs",
+        "proc",   "sysfs", "devtmpfs", "devpts",  "cgroup", "cgroup2",   "debugfs",     "tracefs", "securityfs",
+        "pstore", "bpf",   "configfs", "fusectl", "mqueue", "hugetlbfs", "binfmt_misc", "autofs",  "efivarfs",
     };
     for (std::string_view name : pseudo) {
         if (name == type)

@@ -25,7 +25,7 @@ constexpr std::size_t ListingBufferSize = 32 * 1024;
 struct ListingBatch {
     RecordBlock block;
     std::vector<std::unique_ptr<ReadAheadFolder>> children; // one per folder record, in order
-    bool end = false;     // the folder is read to the end
+    bool end = false;                                       // the folder is read to the end
     bool aborted = false; // stop or the folder's abandoned was seen: nothing of it counts
 };
 

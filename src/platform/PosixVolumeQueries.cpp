@@ -91,8 +91,8 @@ DriveType PosixVolumeQueries::driveType(const std::string& root)
     const std::string_view type = mount->fileSystemType;
     if (isOneOf(type, {"tmpfs", "ramfs"}))
         return DriveType::Ram;
-    if (isOneOf(type, {"nfs", "nfs4", "cifs", "smb3", "smbfs", "sshfs", "fuse.sshfs", "9p", "ceph",
-                       "glusterfs", "davfs"}))
+    if (isOneOf(type,
+                {"nfs", "nfs4", "cifs", "smb3", "smbfs", "sshfs", "fuse.sshfs", "9p", "ceph", "glusterfs", "davfs"}))
         return DriveType::Network;
     if (isOneOf(type, {"iso9660", "udf"}))
         return DriveType::Optical;

@@ -36,8 +36,8 @@ struct ReadAheadFolder {
     static void operator delete(void* memory) { ::operator delete(memory); }
 
     ReadAheadFolder* const parent;
-    const char* const name; // in its parent; for the analysed folder, the path it was opened by
-    FileId id;              // zero until known
+    const char* const name;  // in its parent; for the analysed folder, the path it was opened by
+    FileId id;               // zero until known
     const std::size_t depth; // below the analysed folder
 
     FolderStage stage = FolderStage::Pending;
@@ -51,10 +51,10 @@ struct ReadAheadFolder {
     // going up from it by ".." reopens this folder in one call.
     FileDescriptor up;
     unsigned upLevels = 0;
-    InlineQueue<RecordBlock, 1> blocks;                              // listed, not yet delivered
+    InlineQueue<RecordBlock, 1> blocks;                        // listed, not yet delivered
     InlineQueue<std::unique_ptr<ReadAheadFolder>, 2> children; // one per folder record, not yet entered
-    std::size_t openingChildren = 0; // being opened with this folder's descriptor
-    std::size_t pendingChildren = 0; // not opened yet: they need this folder's descriptor
+    std::size_t openingChildren = 0;                           // being opened with this folder's descriptor
+    std::size_t pendingChildren = 0;                           // not opened yet: they need this folder's descriptor
     ReadAheadFolder* lastQueuedChild = nullptr;
 
     WorkList* list = nullptr;

@@ -19,8 +19,7 @@ namespace tallyvane {
 
 ReadAheadSession::ReadAheadSession(const FolderReading& reading, unsigned threads, const ListingOptions& options)
     : m_options(options), m_watcher(reading.watcher), m_descriptors(reading.descriptorBudget),
-      m_records(reading.recordBudget),
-      m_scanBuffer(std::make_unique_for_overwrite<char[]>(ListingBufferSize))
+      m_records(reading.recordBudget), m_scanBuffer(std::make_unique_for_overwrite<char[]>(ListingBufferSize))
 {
     m_workers.reserve(threads > 1 ? threads : 0);
     for (unsigned i = 0; threads > 1 && i < threads; ++i) {
@@ -93,9 +92,8 @@ void ReadAheadSession::publish(ReadAheadFolder& folder, ListingBatch& batch, boo
     }
     // Children go to the front of the work, in their order and after the ones queued before
     // them: the scan needs them before anything listed earlier.
-    ReadAheadFolder* position = folder.lastQueuedChild && m_pending.holds(folder.lastQueuedChild)
-        ? folder.lastQueuedChild
-        : nullptr;
+    ReadAheadFolder* position =
+        folder.lastQueuedChild && m_pending.holds(folder.lastQueuedChild) ? folder.lastQueuedChild : nullptr;
     for (auto& child : batch.children) {
         if (queueChildren) {
             m_pending.insertAfter(position, child.get());

@@ -91,8 +91,8 @@ private:
     std::exception_ptr m_failure;
     DescriptorBudget m_descriptors;
     RecordBudget m_records;
-    WorkList m_pending; // not opened yet, below a folder that holds a descriptor
-    WorkList m_partial; // opened, not read to the end, nobody reading
+    WorkList m_pending;                     // not opened yet, below a folder that holds a descriptor
+    WorkList m_partial;                     // opened, not read to the end, nobody reading
     std::vector<ReadAheadFolder*> m_levels; // the scan's open folders, outermost first
     std::size_t m_detachedLevels = 0;
     std::unordered_set<FileId, FileIdHash> m_levelIds;

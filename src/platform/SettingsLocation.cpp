@@ -46,9 +46,8 @@ std::string ChooseSettingsPath(const SettingsSurroundings& surroundings)
         return surroundings.iniVariable;
     if (!surroundings.executableFolder.empty() && surroundings.fileBesideExecutable)
         return joined(surroundings.executableFolder, SettingsFileName);
-    const std::string configHome = surroundings.configHome.starts_with('/')
-        ? surroundings.configHome
-        : joined(surroundings.home, ".config");
+    const std::string configHome =
+        surroundings.configHome.starts_with('/') ? surroundings.configHome : joined(surroundings.home, ".config");
     return joined(joined(configHome, "tallyvane"), SettingsFileName);
 }
 

@@ -9,10 +9,10 @@ inline constexpr const char* SettingsFileName = "Tallyvane.ini";
 
 // What decides where the settings file lives.
 struct SettingsSurroundings {
-    std::string iniVariable;  // $TALLYVANE_INI, empty when unset
-    std::string configHome;   // $XDG_CONFIG_HOME, empty when unset
-    std::string home;         // the user's home folder
-    std::string executableFolder; // the running executable's folder; empty when unknown
+    std::string iniVariable;           // $TALLYVANE_INI, empty when unset
+    std::string configHome;            // $XDG_CONFIG_HOME, empty when unset
+    std::string home;                  // the user's home folder
+    std::string executableFolder;      // the running executable's folder; empty when unknown
     bool fileBesideExecutable = false; // a settings file already exists in that folder
 };
 

@@ -18,11 +18,10 @@ namespace {
 // The colours the chart gives slices in the order they are added. A folder never has more
 // slices than colours: at most 19 children can each hold more than 5 %, plus the gathering one.
 constexpr std::array<QRgb, 20> AutomaticColours{
-    qRgb(255, 0, 0),     qRgb(0, 128, 0),     qRgb(255, 255, 0),   qRgb(0, 0, 255),
-    qRgb(255, 255, 255), qRgb(128, 128, 128), qRgb(255, 0, 255),   qRgb(0, 128, 128),
-    qRgb(0, 0, 128),     qRgb(128, 0, 0),     qRgb(0, 255, 0),     qRgb(128, 128, 0),
-    qRgb(128, 0, 128),   qRgb(192, 192, 192), qRgb(0, 255, 255),   qRgb(0, 0, 0),
-    qRgb(192, 220, 192), qRgb(166, 202, 240), qRgb(255, 251, 240), qRgb(160, 160, 164),
+    qRgb(255, 0, 0),     qRgb(0, 128, 0),     qRgb(255, 255, 0),   qRgb(0, 0, 255),     qRgb(255, 255, 255),
+    qRgb(128, 128, 128), qRgb(255, 0, 255),   qRgb(0, 128, 128),   qRgb(0, 0, 128),     qRgb(128, 0, 0),
+    qRgb(0, 255, 0),     qRgb(128, 128, 0),   qRgb(128, 0, 128),   qRgb(192, 192, 192), qRgb(0, 255, 255),
+    qRgb(0, 0, 0),       qRgb(192, 220, 192), qRgb(166, 202, 240), qRgb(255, 251, 240), qRgb(160, 160, 164),
 };
 
 QColor automaticColour(std::size_t k)
@@ -73,8 +72,7 @@ QString PercentText(double part, double whole, int decimals)
     for (int i = 0; i < decimals; ++i)
         scale *= 10;
     // One division, so that percentages with an exact binary form (12.5, 3.125) round exactly.
-    const long long units =
-        whole == 0 ? 0 : std::llroundl(static_cast<long double>(part) * 100 * scale / whole);
+    const long long units = whole == 0 ? 0 : std::llroundl(static_cast<long double>(part) * 100 * scale / whole);
 
     const long long magnitude = std::llabs(units);
     QString text = units < 0 ? QStringLiteral("-") : QString();

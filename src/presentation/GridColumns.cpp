@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "presentation/GridColumns.h"
 
-#include "presentation/SizeText.h"
 #include "platform/FileNames.h"
 #include "platform/PathSeparator.h"
+#include "presentation/SizeText.h"
 
 namespace tallyvane {
 
@@ -84,18 +84,17 @@ SortState SortAfterHeaderClick(SortState current, int clickedColumn)
         return current;
     SortState next;
     next.column = clickedColumn == ColumnSize ? ColumnBytes : clickedColumn;
-    next.direction = current.direction == SortDirection::Descending ? SortDirection::Ascending
-                                                                    : SortDirection::Descending;
+    next.direction =
+        current.direction == SortDirection::Descending ? SortDirection::Ascending : SortDirection::Descending;
     return next;
 }
 
 Rgb BarColors(int level)
 {
     static constexpr std::array<Rgb, 19> cycle{{
-        {255, 0, 0},     {0, 128, 0},   {0, 0, 255},     {255, 0, 255},   {64, 192, 0},
-        {192, 64, 0},    {0, 255, 0},   {255, 0, 128},   {0, 0, 128},     {0, 128, 255},
-        {255, 128, 0},   {0, 128, 128}, {0, 255, 255},   {128, 0, 128},   {128, 128, 128},
-        {255, 255, 0},   {128, 0, 0},   {128, 128, 0},   {192, 192, 192},
+        {255, 0, 0},     {0, 128, 0},   {0, 0, 255},   {255, 0, 255}, {64, 192, 0},    {192, 64, 0},  {0, 255, 0},
+        {255, 0, 128},   {0, 0, 128},   {0, 128, 255}, {255, 128, 0}, {0, 128, 128},   {0, 255, 255}, {128, 0, 128},
+        {128, 128, 128}, {255, 255, 0}, {128, 0, 0},   {128, 128, 0}, {192, 192, 192},
     }};
     const int slot = level % 20 - 1;
     return slot >= 0 ? cycle[static_cast<std::size_t>(slot)] : Rgb{64, 64, 64};

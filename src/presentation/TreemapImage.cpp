@@ -43,8 +43,9 @@ void shadeTile(QImage& image, const TreemapTile& tile, const QColor& colour)
             const double nx = -(2 * c.xx * (x + 0.5) + c.x);
             const double cosine = (nx * LightX + nyLight) / std::sqrt(nx * nx + nySquared);
             const double light = Ambient + Diffuse * std::max(0.0, cosine);
-            line[x] = qRgb(static_cast<int>(std::min(255.0, red * light)), static_cast<int>(std::min(255.0, green * light)),
-                           static_cast<int>(std::min(255.0, blue * light)));
+            line[x] =
+                qRgb(static_cast<int>(std::min(255.0, red * light)), static_cast<int>(std::min(255.0, green * light)),
+                     static_cast<int>(std::min(255.0, blue * light)));
         }
     }
 }

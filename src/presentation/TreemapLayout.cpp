@@ -51,11 +51,12 @@ public:
             return false;
         });
         // Ties go by entry number, so every layout of the folder orders its children alike.
-        std::sort(m_items.begin(), m_items.end(), [](const Item& a, const Item& b) {
-            return a.area != b.area ? a.area > b.area : a.entry < b.entry;
-        });
-        if (const double remainder = static_cast<double>(std::max(ownSize, childSum) - placedSize) * scale; remainder > 0) {
-            const auto at = std::find_if(m_items.begin(), m_items.end(), [&](const Item& item) { return item.area < remainder; });
+        std::sort(m_items.begin(), m_items.end(),
+                  [](const Item& a, const Item& b) { return a.area != b.area ? a.area > b.area : a.entry < b.entry; });
+        if (const double remainder = static_cast<double>(std::max(ownSize, childSum) - placedSize) * scale;
+            remainder > 0) {
+            const auto at =
+                std::find_if(m_items.begin(), m_items.end(), [&](const Item& item) { return item.area < remainder; });
             m_items.insert(at, Item{NoEntry, 0, remainder});
         }
         squarify(rect);
@@ -90,8 +91,8 @@ private:
             while (end < m_items.size()) {
                 const double grown = rowArea + m_items[end].area;
                 const double grownSquared = grown * grown;
-                const double ratio = std::max(sideSquared * largest / grownSquared,
-                                              grownSquared / (sideSquared * m_items[end].area));
+                const double ratio =
+                    std::max(sideSquared * largest / grownSquared, grownSquared / (sideSquared * m_items[end].area));
                 if (end > first && ratio > worst)
                     break;
                 worst = ratio;
@@ -201,7 +202,8 @@ TreemapTile rootTile(const EntryTree& tree, EntryId root, const QRectF& bounds)
 
 } // namespace
 
-bool TreemapLayout::layOut(const std::function<void(const TreemapTile&)>& visit, const std::atomic_bool* cancelled) const
+bool TreemapLayout::layOut(const std::function<void(const TreemapTile&)>& visit,
+                           const std::atomic_bool* cancelled) const
 {
     const TreemapTile top = rootTile(m_tree, m_root, m_bounds);
     if (m_root != NoEntry)
@@ -234,7 +236,8 @@ EntryId TreemapLayout::entryAt(const QPointF& point) const
     QRectF rect = m_bounds;
     while (entry == NoEntry || m_tree.isFolder(entry)) {
         const std::vector<Placed>& placed = rows.place(entry, rect);
-        const auto hit = std::find_if(placed.begin(), placed.end(), [&](const Placed& p) { return holds(p.rect, point); });
+        const auto hit =
+            std::find_if(placed.begin(), placed.end(), [&](const Placed& p) { return holds(p.rect, point); });
         if (hit == placed.end() || hit->entry == NoEntry)
             return entry;
         entry = hit->entry;
@@ -256,7 +259,8 @@ std::optional<TreemapTile> TreemapLayout::tileOf(EntryId entry) const
     bool placed = m_root != NoEntry;
     for (auto step = path.rbegin(); step != path.rend(); ++step) {
         const std::vector<Placed>& children = rows.place(tile.entry, tile.rect);
-        const auto child = std::find_if(children.begin(), children.end(), [&](const Placed& p) { return p.entry == *step; });
+        const auto child =
+            std::find_if(children.begin(), children.end(), [&](const Placed& p) { return p.entry == *step; });
         if (child == children.end())
             break;
         tile = childTile(m_tree, tile, *child);

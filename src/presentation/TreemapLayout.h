@@ -32,7 +32,7 @@ struct TreemapTile {
     };
     EntryId entry; // for a remainder, its folder
     Kind kind;
-    int depth;  // 0 for the tiles that fill the bounds
+    int depth; // 0 for the tiles that fill the bounds
     QRectF rect;
     Cushion cushion; // this tile's ridge included
 };

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "presentation/VolumeSummary.h"
 
-#include "presentation/SizeText.h"
 #include "platform/FileNames.h"
+#include "presentation/SizeText.h"
 
 #include <QDateTime>
 

@@ -2,8 +2,8 @@
 #pragma once
 
 #include "analysis/NcduImport.h"
-#include "presentation/ChartSlices.h"
 #include "platform/VolumeQueries.h"
+#include "presentation/ChartSlices.h"
 
 #include <QRgb>
 #include <QString>

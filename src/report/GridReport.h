@@ -27,9 +27,9 @@ struct ReportFont {
 };
 
 struct ReportColumn {
-    int index;       // 0..6, see GridColumn
+    int index; // 0..6, see GridColumn
     QString caption;
-    int width;       // pixels
+    int width; // pixels
     Alignment alignment;
 };
 

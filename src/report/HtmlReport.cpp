@@ -34,14 +34,27 @@ void appendHtmlEscaped(std::string& out, std::string_view utf8)
 {
     for (const char c : utf8) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
         // A line break of a name stays the name's own byte, not a line end of the file.
-        case '\n': out += "&#10;"; break;
-        case '\r': out += "&#13;"; break;
-        default: out += c;
+        case '\n':
+            out += "&#10;";
+            break;
+        case '\r':
+            out += "&#13;";
+            break;
+        default:
+            out += c;
         }
     }
 }
@@ -62,8 +75,7 @@ void appendHtmlStyle(std::string& out, std::string_view className, const ReportF
 
 } // namespace
 
-void ExportHtml(const GridReport& report, const EntryTree& tree, const QString& caption,
-                ReportSink& sink)
+void ExportHtml(const GridReport& report, const EntryTree& tree, const QString& caption, ReportSink& sink)
 {
     const int maxLevel = MaxLevelOf(tree, report.depthLimit);
     Utf8Encoder utf8;

@@ -13,8 +13,8 @@
 
 namespace tallyvane {
 
-void RenderReport(ReportFormat format, const GridReport& report, const EntryTree& tree,
-                  std::string_view separator, ReportSink& sink)
+void RenderReport(ReportFormat format, const GridReport& report, const EntryTree& tree, std::string_view separator,
+                  ReportSink& sink)
 {
     // The renderers end every row with CR LF themselves: a conversion of the whole text would
     // reach into the names as well. HTML and RTF leave their last line open.
@@ -37,8 +37,8 @@ void RenderReport(ReportFormat format, const GridReport& report, const EntryTree
     }
 }
 
-void SaveReportFile(const std::string& path, ReportFormat format, const GridReport& report,
-                    const EntryTree& tree, std::string_view separator)
+void SaveReportFile(const std::string& path, ReportFormat format, const GridReport& report, const EntryTree& tree,
+                    std::string_view separator)
 {
     AtomicFile file(path);
     FileReportSink sink(file);

@@ -40,8 +40,8 @@ std::string GbkFontName(const std::string& name)
             out += static_cast<char>(c);
             continue;
         }
-        const auto found = std::find_if(std::begin(Table), std::end(Table),
-                                        [c](const GbkChar& entry) { return entry.unicode == c; });
+        const auto found =
+            std::find_if(std::begin(Table), std::end(Table), [c](const GbkChar& entry) { return entry.unicode == c; });
         if (found != std::end(Table))
             out.append(found->bytes, 2);
         else
@@ -73,10 +73,7 @@ public:
     };
 
     // Lists the font's name and colour unless they are listed already.
-    Style use(const ReportFont& font)
-    {
-        return {indexOf(font.name), indexOf(font.color), font.points};
-    }
+    Style use(const ReportFont& font) { return {indexOf(font.name), indexOf(font.color), font.points}; }
 
     void appendHead(std::string& out) const
     {

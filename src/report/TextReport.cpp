@@ -11,8 +11,7 @@ namespace tallyvane {
 
 using namespace reportwriting;
 
-void ExportText(const GridReport& report, const EntryTree& tree, std::string_view separator,
-                ReportSink& sink)
+void ExportText(const GridReport& report, const EntryTree& tree, std::string_view separator, ReportSink& sink)
 {
     const int maxLevel = MaxLevelOf(tree, report.depthLimit);
     Utf8Encoder utf8;

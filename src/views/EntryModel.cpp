@@ -53,8 +53,7 @@ QVariant EntryModel::data(const QModelIndex& index, int role) const
         return vtsGetText(entry, index.column());
     case Qt::TextAlignmentRole: {
         const Alignment alignment = GridColumns()[static_cast<std::size_t>(index.column())].alignment;
-        return QVariant::fromValue(Qt::AlignVCenter
-                                   | (alignment == Alignment::Right ? Qt::AlignRight : Qt::AlignLeft));
+        return QVariant::fromValue(Qt::AlignVCenter | (alignment == Alignment::Right ? Qt::AlignRight : Qt::AlignLeft));
     }
     case Qt::DecorationRole: {
         const int image = vtsGetImageIndex(entry, index.column());

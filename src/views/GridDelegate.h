@@ -13,7 +13,6 @@ class GridDelegate final : public QStyledItemDelegate {
     Q_OBJECT
 
 public:
-
     explicit GridDelegate(ResultGrid& grid);
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;

@@ -62,8 +62,8 @@ void GridHeader::paintSection(QPainter* painter, const QRect& rect, int logicalI
         const int x = rect.right() - SortMarkRoom + 4;
         const int y = rect.center().y();
         const QPolygon mark = sortIndicatorOrder() == Qt::AscendingOrder
-                                  ? QPolygon({QPoint(x, y + 2), QPoint(x + 6, y + 2), QPoint(x + 3, y - 2)})
-                                  : QPolygon({QPoint(x, y - 2), QPoint(x + 6, y - 2), QPoint(x + 3, y + 2)});
+            ? QPolygon({QPoint(x, y + 2), QPoint(x + 6, y + 2), QPoint(x + 3, y - 2)})
+            : QPolygon({QPoint(x, y - 2), QPoint(x + 6, y - 2), QPoint(x + 3, y + 2)});
         painter->setPen(SortMarkColor);
         painter->setBrush(SortMarkColor);
         painter->drawPolygon(mark);

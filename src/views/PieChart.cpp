@@ -7,9 +7,9 @@
 #include <QFontMetricsF>
 #include <QGraphicsLayout>
 #include <QLineF>
-#include <QtMath>
 #include <QPainter>
 #include <QPieSlice>
+#include <QtMath>
 
 #include <algorithm>
 #include <cmath>
@@ -161,7 +161,8 @@ PieChart::MarkLayout PieChart::markLayout(std::size_t i) const
     // Near twelve and six o'clock the box would reach over the disc: it moves away from it
     // until its nearest corner is clear.
     const auto nearestCorner = [&](const QRectF& box) {
-        return QPointF(std::clamp(centre.x(), box.left(), box.right()), std::clamp(centre.y(), box.top(), box.bottom()));
+        return QPointF(std::clamp(centre.x(), box.left(), box.right()),
+                       std::clamp(centre.y(), box.top(), box.bottom()));
     };
     const qreal step = direction.y() < 0 ? -1 : 1;
     for (int moved = 0; moved < 4 * height && QLineF(centre, nearestCorner(text)).length() < radius + TextGap; ++moved)
@@ -184,7 +185,7 @@ void PieChart::drawForeground(QPainter* painter, const QRectF& rect)
         if (!layout.arm.isEmpty())
             painter->drawPolyline(layout.arm);
         const Qt::Alignment side = m_style.marks == MarkPlacement::Inside ? Qt::AlignHCenter
-                                   : layout.text.left() > pieCentre().x() ? Qt::AlignLeft
+            : layout.text.left() > pieCentre().x()                        ? Qt::AlignLeft
                                                                           : Qt::AlignRight;
         painter->drawText(layout.text, side | Qt::AlignVCenter, layout.lines.join(QLatin1Char('\n')));
     }

@@ -47,9 +47,9 @@ public:
 
     // Where and how slice i's mark is drawn, in the view's coordinates.
     struct MarkLayout {
-        QStringList lines;     // as drawn: the name shortened to the room, then the figures
-        QRectF text;           // the lines' box
-        QPolygonF arm;         // outside marks: from the rim to the text; empty inside
+        QStringList lines; // as drawn: the name shortened to the room, then the figures
+        QRectF text;       // the lines' box
+        QPolygonF arm;     // outside marks: from the rim to the text; empty inside
     };
     MarkLayout markLayout(std::size_t i) const;
     // The disc's centre and radius, in the view's coordinates.

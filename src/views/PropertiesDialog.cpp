@@ -3,9 +3,9 @@
 
 #include "analysis/DiskUsageSum.h"
 #include "analysis/EntryTargets.h"
-#include "presentation/SizeText.h"
 #include "platform/FileFacts.h"
 #include "platform/FileNames.h"
+#include "presentation/SizeText.h"
 
 #include <QDateTime>
 #include <QDialogButtonBox>
@@ -27,14 +27,22 @@ constexpr int DiskUsageStep = 2000;
 QString kindText(FileKind kind)
 {
     switch (kind) {
-    case FileKind::File: return QStringLiteral("文件");
-    case FileKind::Folder: return QStringLiteral("文件夹");
-    case FileKind::Symlink: return QStringLiteral("符号链接");
-    case FileKind::BlockDevice: return QStringLiteral("块设备");
-    case FileKind::CharacterDevice: return QStringLiteral("字符设备");
-    case FileKind::Fifo: return QStringLiteral("命名管道");
-    case FileKind::Socket: return QStringLiteral("套接字");
-    case FileKind::Other: break;
+    case FileKind::File:
+        return QStringLiteral("文件");
+    case FileKind::Folder:
+        return QStringLiteral("文件夹");
+    case FileKind::Symlink:
+        return QStringLiteral("符号链接");
+    case FileKind::BlockDevice:
+        return QStringLiteral("块设备");
+    case FileKind::CharacterDevice:
+        return QStringLiteral("字符设备");
+    case FileKind::Fifo:
+        return QStringLiteral("命名管道");
+    case FileKind::Socket:
+        return QStringLiteral("套接字");
+    case FileKind::Other:
+        break;
     }
     return QStringLiteral("其他");
 }

@@ -265,8 +265,8 @@ void ResultGrid::vtsHeaderClick(int column)
 void ResultGrid::showSortMark()
 {
     m_header->setSortIndicatorShown(m_sort.column != NoColumn);
-    m_header->setSortIndicator(m_sort.column, m_sort.direction == SortDirection::Ascending ? Qt::AscendingOrder
-                                                                                          : Qt::DescendingOrder);
+    m_header->setSortIndicator(m_sort.column,
+                               m_sort.direction == SortDirection::Ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
 }
 
 void ResultGrid::vtsAfterCellPaint(QPainter& painter, const QModelIndex& index, const QRect& cell) const
@@ -533,7 +533,8 @@ void ResultGrid::drawIndentation(QPainter& painter, const QStyleOptionViewItem& 
     // selects decorations too.
     QStyleOptionViewItem background(option);
     background.rect = area;
-    background.showDecorationSelected = style()->styleHint(QStyle::SH_ItemView_ShowDecorationSelected, &background, this);
+    background.showDecorationSelected =
+        style()->styleHint(QStyle::SH_ItemView_ShowDecorationSelected, &background, this);
     style()->drawPrimitive(QStyle::PE_PanelItemViewRow, &background, &painter, this);
 
     // Solid lines and boxed buttons in maroon, one slot of the indentation per level; the

@@ -8,7 +8,6 @@
 #include <QElapsedTimer>
 #include <QTreeView>
 
-
 class QMenu;
 
 namespace tallyvane {

@@ -30,9 +30,12 @@ QVariant SearchResultModel::data(const QModelIndex& index, int role) const
     const Row& row = m_rows[static_cast<std::size_t>(index.row())];
     if (role == Qt::DisplayRole || (role == Qt::ToolTipRole && index.column() == PathColumn)) {
         switch (index.column()) {
-        case NameColumn: return row.name;
-        case PathColumn: return row.path;
-        case SizeColumn: return row.sizeText;
+        case NameColumn:
+            return row.name;
+        case PathColumn:
+            return row.path;
+        case SizeColumn:
+            return row.sizeText;
         }
     }
     if (role == Qt::TextAlignmentRole && index.column() == SizeColumn)
@@ -42,8 +45,8 @@ QVariant SearchResultModel::data(const QModelIndex& index, int role) const
 
 QVariant SearchResultModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    static const QString captions[ColumnCount] = {
-        QStringLiteral("名称"), QStringLiteral("路径"), QStringLiteral("大小")};
+    static const QString captions[ColumnCount] = {QStringLiteral("名称"), QStringLiteral("路径"),
+                                                  QStringLiteral("大小")};
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < ColumnCount)
         return captions[section];
     return {};
@@ -55,9 +58,12 @@ void SearchResultModel::sort(int column, Qt::SortOrder order)
         return;
     const auto before = [column](const Row& a, const Row& b) {
         switch (column) {
-        case NameColumn: return a.name.compare(b.name, Qt::CaseInsensitive) < 0;
-        case PathColumn: return a.path.compare(b.path, Qt::CaseInsensitive) < 0;
-        default: return a.size < b.size;
+        case NameColumn:
+            return a.name.compare(b.name, Qt::CaseInsensitive) < 0;
+        case PathColumn:
+            return a.path.compare(b.path, Qt::CaseInsensitive) < 0;
+        default:
+            return a.size < b.size;
         }
     };
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
@@ -67,7 +73,8 @@ void SearchResultModel::sort(int column, Qt::SortOrder order)
     if (order == Qt::AscendingOrder)
         std::stable_sort(permutation.begin(), permutation.end(), byRow);
     else
-        std::stable_sort(permutation.begin(), permutation.end(), [&](std::size_t a, std::size_t b) { return byRow(b, a); });
+        std::stable_sort(permutation.begin(), permutation.end(),
+                         [&](std::size_t a, std::size_t b) { return byRow(b, a); });
 
     std::vector<Row> sorted;
     sorted.reserve(m_rows.size());

@@ -23,13 +23,9 @@
 namespace tallyvane {
 
 SearchWindow::SearchWindow(const EntryDocument& document, QWidget* parent)
-    : QDialog(parent),
-      m_tree(document.tree()),
-      m_pattern(new QLineEdit(this)),
-      m_searchButton(new QPushButton(QStringLiteral("搜索"), this)),
-      m_results(new QTreeView(this)),
-      m_status(new QLabel(this)),
-      m_model(new SearchResultModel(this))
+    : QDialog(parent), m_tree(document.tree()), m_pattern(new QLineEdit(this)),
+      m_searchButton(new QPushButton(QStringLiteral("搜索"), this)), m_results(new QTreeView(this)),
+      m_status(new QLabel(this)), m_model(new SearchResultModel(this))
 {
     setWindowTitle(QStringLiteral("搜索"));
     // The results name entries of the tree about to go.
@@ -125,17 +121,15 @@ void SearchWindow::search()
     rows.reserve(found.matches.size());
     for (const EntryId entry : found.matches) {
         const std::int64_t size = m_tree.size(entry);
-        rows.push_back({entry, DecodeFileName(m_tree.name(entry)),
-                        DecodeFileName(TargetsOf(m_tree, entry).openPath), size,
-                        QString::fromStdString(SizeToText(size))});
+        rows.push_back({entry, DecodeFileName(m_tree.name(entry)), DecodeFileName(TargetsOf(m_tree, entry).openPath),
+                        size, QString::fromStdString(SizeToText(size))});
     }
     // New results come in the tree's order; an old sort mark would claim otherwise.
     m_results->header()->setSortIndicator(-1, Qt::AscendingOrder);
     m_model->setRows(std::move(rows));
     const auto count = static_cast<qulonglong>(found.matches.size());
-    m_status->setText(found.complete
-                          ? QStringLiteral("找到 %1 项").arg(count)
-                          : QStringLiteral("找到 %1 项以上，只列出前 %1 项").arg(count));
+    m_status->setText(found.complete ? QStringLiteral("找到 %1 项").arg(count)
+                                     : QStringLiteral("找到 %1 项以上，只列出前 %1 项").arg(count));
 }
 
 void SearchWindow::choose(const QModelIndex& index)

@@ -13,17 +13,11 @@ constexpr int kLargeSystemIcon = 32;
 
 } // namespace
 
-TImageListEx::TImageListEx(SystemIconList& system, int width, int height)
-    : TImageListEx(system, {}, width, height)
-{
-}
+TImageListEx::TImageListEx(SystemIconList& system, int width, int height) : TImageListEx(system, {}, width, height) {}
 
 TImageListEx::TImageListEx(SystemIconList& system, std::vector<QPixmap> designImages, int width, int height)
-    : m_system(system)
-    , m_width(width)
-    , m_height(height)
-    , m_designCount(static_cast<int>(designImages.size()))
-    , m_images(std::move(designImages))
+    : m_system(system), m_width(width), m_height(height), m_designCount(static_cast<int>(designImages.size())),
+      m_images(std::move(designImages))
 {
 }
 

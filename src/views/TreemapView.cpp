@@ -33,8 +33,7 @@ std::int64_t mapTotal(const EntryTree& tree, EntryId root)
 
 } // namespace
 
-TreemapView::TreemapView(QWidget* parent)
-    : QWidget(parent), m_zoomOutButton(new QToolButton(this))
+TreemapView::TreemapView(QWidget* parent) : QWidget(parent), m_zoomOutButton(new QToolButton(this))
 {
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
@@ -167,7 +166,8 @@ void TreemapView::startWorker()
         return;
     m_pending = true;
     const qreal ratio = devicePixelRatioF();
-    const QSize deviceSize(static_cast<int>(std::lround(area.width() * ratio)), static_cast<int>(std::lround(area.height() * ratio)));
+    const QSize deviceSize(static_cast<int>(std::lround(area.width() * ratio)),
+                           static_cast<int>(std::lround(area.height() * ratio)));
     const bool needLegend = !m_legendValid || m_legendRoot != m_root;
     const unsigned generation = m_generation;
     const auto render = [this, tree = m_tree, root = m_root, deviceSize, ratio, needLegend, generation] {
@@ -186,7 +186,8 @@ void TreemapView::startWorker()
         // Queued to the view, which joins this thread before it goes away; a picture still
         // queued then is dropped with the view's events.
         QMetaObject::invokeMethod(
-            this, [this, generation, needLegend, picture = std::move(picture)]() mutable {
+            this,
+            [this, generation, needLegend, picture = std::move(picture)]() mutable {
                 if (generation != m_generation)
                     return;
                 if (needLegend) {
@@ -246,7 +247,8 @@ void TreemapView::updateOutline()
     m_outline.reset();
     if (m_focused == NoEntry || m_image.isNull() || !m_tree || m_scanning || m_treeHeld > 0)
         return;
-    const auto tile = TreemapLayout(*m_tree, m_imageRoot, QRectF(QPointF(0, 0), QSizeF(m_image.size()))).tileOf(m_focused);
+    const auto tile =
+        TreemapLayout(*m_tree, m_imageRoot, QRectF(QPointF(0, 0), QSizeF(m_image.size()))).tileOf(m_focused);
     if (tile)
         m_outline = tile->rect;
 }
@@ -291,14 +293,16 @@ void TreemapView::paintLegend(QPainter& painter, const QRect& area) const
     painter.setPen(palette().color(QPalette::WindowText));
     for (const FileTypeShare& share : m_legend) {
         const QString type = share.type.empty() ? QStringLiteral("无扩展名") : QString::fromUtf8(share.type);
-        const double percent = m_legendTotal > 0 ? 100.0 * static_cast<double>(share.bytes) / static_cast<double>(m_legendTotal) : 0;
+        const double percent =
+            m_legendTotal > 0 ? 100.0 * static_cast<double>(share.bytes) / static_cast<double>(m_legendTotal) : 0;
         const QString text = QStringLiteral("%1 %2%").arg(type).arg(percent, 0, 'f', 1);
         const int textWidth = fontMetrics().horizontalAdvance(text);
         if (x + swatch + LegendPadding + textWidth > area.right())
             break;
         const QRect box(x, area.center().y() - swatch / 2, swatch, swatch);
         painter.fillRect(box, share.colour);
-        painter.drawText(QRect(box.right() + LegendPadding, area.top(), textWidth + 1, area.height()), Qt::AlignVCenter, text);
+        painter.drawText(QRect(box.right() + LegendPadding, area.top(), textWidth + 1, area.height()), Qt::AlignVCenter,
+                         text);
         x = box.right() + LegendPadding + textWidth + 3 * LegendPadding;
     }
 }

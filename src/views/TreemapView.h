@@ -111,7 +111,7 @@ private:
     EntryId m_focused = NoEntry;
     EntryId m_hovered = NoEntry;
     bool m_scanning = false;
-    int m_treeHeld = 0; // nested holds while the document changes the tree
+    int m_treeHeld = 0;     // nested holds while the document changes the tree
     bool m_pending = false; // a picture for the current state is still to come
 
     QImage m_image;

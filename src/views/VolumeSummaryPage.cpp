@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "views/VolumeSummaryPage.h"
 
-#include "presentation/VolumeSummary.h"
 #include "platform/FileNames.h"
+#include "presentation/VolumeSummary.h"
 #include "views/PieChart.h"
 
 #include <QGridLayout>
@@ -44,8 +44,7 @@ void showText(QLabel* label, const std::optional<QString>& text)
 
 } // namespace
 
-VolumeSummaryPage::VolumeSummaryPage(VolumeQueries& queries, QWidget* parent)
-    : QWidget(parent), m_queries(queries)
+VolumeSummaryPage::VolumeSummaryPage(VolumeQueries& queries, QWidget* parent) : QWidget(parent), m_queries(queries)
 {
     auto* box = new QGroupBox(this);
     m_box = box;

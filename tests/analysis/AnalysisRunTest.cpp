@@ -112,10 +112,9 @@ TEST_F(AnalysisRunTest, RunningOutOfMemoryOrRoomFailsTheRunWithAnEmptyTree)
 {
     const struct {
         const char* failure;
-        bool throwAtA;      // an allocation fails as record "a" is read
-        int roomForChecks;  // the room-left checks that still find room
-    } cases[] = {{"allocation", true, 1000}, {"no room at the first record", false, 0},
-                 {"no room later", false, 1}};
+        bool throwAtA;     // an allocation fails as record "a" is read
+        int roomForChecks; // the room-left checks that still find room
+    } cases[] = {{"allocation", true, 1000}, {"no room at the first record", false, 0}, {"no room later", false, 1}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.failure);
         AnalysisRun failing(fileSystem);

@@ -40,8 +40,8 @@ protected:
         tree.addEntry(sub, Attribute::Normal, 5000, "b.bin");
         tree.addEntry(sub, Attribute::Normal, 1, "gone");
         tree.addEntry(root, Attribute::Normal, 99, "beside");
-        files.blocks = {{"/data", 4096},          {"/data/a.txt", 4096}, {"/data/sub", 4096},
-                        {"/data/sub/b.bin", 8192}, {"/beside", 4096}};
+        files.blocks = {
+            {"/data", 4096}, {"/data/a.txt", 4096}, {"/data/sub", 4096}, {"/data/sub/b.bin", 8192}, {"/beside", 4096}};
     }
 
     EntryTree tree;

@@ -29,7 +29,9 @@ protected:
         add(sub, "deep_report.txt");
         other = tree.addEntry(root, Directory, 0, "Other");
         add(other, "report.txt");
-        for (const char* name : {"a.txt", "b.txt", "c.txt", "ab.txt", "a[1].log", "bad\xff" "name"})
+        for (const char* name : {"a.txt", "b.txt", "c.txt", "ab.txt", "a[1].log",
+                                 "bad\xff"
+                                 "name"})
             add(root, name);
     }
 
@@ -69,31 +71,34 @@ TEST_P(PatternTest, FindsTheMatchingNamesInTreeOrder)
     EXPECT_EQ(find(QString::fromUtf8(GetParam().pattern)), GetParam().names);
 }
 
-INSTANTIATE_TEST_SUITE_P(Patterns, PatternTest, testing::Values(
-    // Plain text: anywhere in the name, any case.
-    PatternCase{"REPORT", {"Report.TXT", "report.txt.bak", "deep_report.txt", "report.txt"}},
-    PatternCase{"äRGER", {"Ärger.md"}},
-    PatternCase{"报告", {"报告.doc"}},
-    // A "[" that no "]" closes is text like any other.
-    PatternCase{"a[1", {"a[1].log"}},
-    // Wildcards: the whole name, any case.
-    PatternCase{"*.txt", {"Report.TXT", "deep_report.txt", "report.txt", "a.txt", "b.txt", "c.txt", "ab.txt"}},
-    PatternCase{"report*", {"Report.TXT", "report.txt.bak", "report.txt"}},
-    PatternCase{"?.txt", {"a.txt", "b.txt", "c.txt"}},
-    PatternCase{"[ab].txt", {"a.txt", "b.txt"}},
-    PatternCase{"[!ab].txt", {"c.txt"}},
-    PatternCase{"Ä*", {"Ärger.md"}},
-    PatternCase{"*告.DOC", {"报告.doc"}},
-    // A byte that does not decode is one character, and the rest of the name still matches.
-    PatternCase{"bad?name", {"bad\xff" "name"}},
-    PatternCase{"name", {"bad\xff" "name"}},
-    // Nothing typed finds nothing; "*" finds everything.
-    PatternCase{"", {}}));
+INSTANTIATE_TEST_SUITE_P(
+    Patterns, PatternTest,
+    testing::Values(
+        // Plain text: anywhere in the name, any case.
+        PatternCase{"REPORT", {"Report.TXT", "report.txt.bak", "deep_report.txt", "report.txt"}},
+        PatternCase{"äRGER", {"Ärger.md"}}, PatternCase{"报告", {"报告.doc"}},
+        // A "[" that no "]" closes is text like any other.
+        PatternCase{"a[1", {"a[1].log"}},
+        // Wildcards: the whole name, any case.
+        PatternCase{"*.txt", {"Report.TXT", "deep_report.txt", "report.txt", "a.txt", "b.txt", "c.txt", "ab.txt"}},
+        PatternCase{"report*", {"Report.TXT", "report.txt.bak", "report.txt"}},
+        PatternCase{"?.txt", {"a.txt", "b.txt", "c.txt"}}, PatternCase{"[ab].txt", {"a.txt", "b.txt"}},
+        PatternCase{"[!ab].txt", {"c.txt"}}, PatternCase{"Ä*", {"Ärger.md"}}, PatternCase{"*告.DOC", {"报告.doc"}},
+        // A byte that does not decode is one character, and the rest of the name still matches.
+        PatternCase{"bad?name",
+                    {"bad\xff"
+                     "name"}},
+        PatternCase{"name",
+                    {"bad\xff"
+                     "name"}},
+        // Nothing typed finds nothing; "*" finds everything.
+        PatternCase{"", {}}));
 
 TEST_F(EntrySearchTest, StarFindsEveryEntryBelowTheFolderButNotTheFolderItself)
 {
-    EXPECT_EQ(find("*", docs),
-              (std::vector<std::string>{"Report.TXT", "report.txt.bak", "Ärger.md", "报告.doc", "sub", "deep_report.txt"}));
+    EXPECT_EQ(
+        find("*", docs),
+        (std::vector<std::string>{"Report.TXT", "report.txt.bak", "Ärger.md", "报告.doc", "sub", "deep_report.txt"}));
     EXPECT_EQ(find("docs", docs), std::vector<std::string>{});
     EXPECT_EQ(find("docs", root), std::vector<std::string>{"Docs"});
 }
@@ -110,7 +115,8 @@ TEST_F(EntrySearchTest, StaysInsideTheFolderAtEveryDepth)
 TEST_F(EntrySearchTest, FollowsTheTreesCurrentOrder)
 {
     tree.sortChildren([this](EntryId a, EntryId b) { return tree.name(a) > tree.name(b); });
-    EXPECT_EQ(find("report"), (std::vector<std::string>{"report.txt", "deep_report.txt", "report.txt.bak", "Report.TXT"}));
+    EXPECT_EQ(find("report"),
+              (std::vector<std::string>{"report.txt", "deep_report.txt", "report.txt.bak", "Report.TXT"}));
 }
 
 TEST_F(EntrySearchTest, AWildcardThatMakesNoExpressionIsInvalidAndFindsNothing)
@@ -139,7 +145,8 @@ TEST_F(EntrySearchTest, StopsWhenAskedTo)
 {
     std::stop_source stop;
     stop.request_stop();
-    const SearchResult stopped = FindEntries(tree, NoEntry, NamePattern(QStringLiteral("*")), {.stop = stop.get_token()});
+    const SearchResult stopped =
+        FindEntries(tree, NoEntry, NamePattern(QStringLiteral("*")), {.stop = stop.get_token()});
     EXPECT_TRUE(stopped.matches.empty());
     EXPECT_FALSE(stopped.complete);
 }

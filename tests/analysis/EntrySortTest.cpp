@@ -25,8 +25,7 @@ struct NameCase {
 
 void PrintTo(const NameCase& c, std::ostream* out)
 {
-    *out << testing::PrintToString(std::string(c.first)) << " vs "
-         << testing::PrintToString(std::string(c.second));
+    *out << testing::PrintToString(std::string(c.first)) << " vs " << testing::PrintToString(std::string(c.second));
 }
 
 class NameComparisonTest : public testing::TestWithParam<NameCase> {};
@@ -40,17 +39,14 @@ TEST_P(NameComparisonTest, ComparesMappedBytesIncludingTheTerminator)
     EXPECT_EQ(CompareEntries(tree, second, first, SortKey::Name), -GetParam().result);
 }
 
-INSTANTIATE_TEST_SUITE_P(Names, NameComparisonTest, testing::Values(
-    NameCase{"abc", "ABD", 'C' - 'D'},
-    NameCase{"ab", "abc", 0 - 'C'},
-    NameCase{"Ab", "aB", 0},
-    NameCase{"", "a", 0 - 'A'},
-    NameCase{"Z", "a", 'Z' - 'A'},
-    NameCase{"_", "a", '_' - 'A'},   // only a..z are mapped: '_' sorts after every letter
-    NameCase{"[", "z", '[' - 'Z'},
-    NameCase{"\xE4\xB8\xAD", "z", 0xE4 - 'Z'},
-    NameCase{"\x80", "9", 0x80 - '9'},
-    NameCase{"\xC3\xA9", "\xC3\x89", 0xA9 - 0x89})); // no case mapping beyond ASCII
+INSTANTIATE_TEST_SUITE_P(
+    Names, NameComparisonTest,
+    testing::Values(NameCase{"abc", "ABD", 'C' - 'D'}, NameCase{"ab", "abc", 0 - 'C'}, NameCase{"Ab", "aB", 0},
+                    NameCase{"", "a", 0 - 'A'}, NameCase{"Z", "a", 'Z' - 'A'},
+                    NameCase{"_", "a", '_' - 'A'}, // only a..z are mapped: '_' sorts after every letter
+                    NameCase{"[", "z", '[' - 'Z'}, NameCase{"\xE4\xB8\xAD", "z", 0xE4 - 'Z'},
+                    NameCase{"\x80", "9", 0x80 - '9'},
+                    NameCase{"\xC3\xA9", "\xC3\x89", 0xA9 - 0x89})); // no case mapping beyond ASCII
 
 TEST(CompareEntriesTest, SizeGivesSignOnly)
 {
@@ -138,15 +134,16 @@ TEST_F(SortEntriesTest, ADepthLimitOrdersTheLevelsUpToItAndLeavesDeeperOnesAsFou
     tree.addEntry(root, 0, 10, "big");
     tree.addEntry(NoEntry, Directory, 50, "/other");
 
-    const std::vector<std::pair<EntryId, std::vector<std::string>>> asFound{
-        {NoEntry, {"/r", "/other"}},
-        {root, {"first", "second", "big"}},
-        {first, {"first-small", "inner"}},
-        {second, {"second-small", "second-large"}},
-        {inner, {"zero", "two"}}};
-    const std::vector<std::vector<std::string>> sorted{
-        {"/other", "/r"}, {"big", "second", "first"}, {"inner", "first-small"}, {"second-large", "second-small"},
-        {"two", "zero"}};
+    const std::vector<std::pair<EntryId, std::vector<std::string>>> asFound{{NoEntry, {"/r", "/other"}},
+                                                                            {root, {"first", "second", "big"}},
+                                                                            {first, {"first-small", "inner"}},
+                                                                            {second, {"second-small", "second-large"}},
+                                                                            {inner, {"zero", "two"}}};
+    const std::vector<std::vector<std::string>> sorted{{"/other", "/r"},
+                                                       {"big", "second", "first"},
+                                                       {"inner", "first-small"},
+                                                       {"second-large", "second-small"},
+                                                       {"two", "zero"}};
     const int levelOfChildren[] = {0, 1, 2, 2, 3};
 
     for (const int limit : {0, 1, 2, 3, -1}) {
@@ -168,8 +165,7 @@ TEST_F(SortEntriesTest, ADepthLimitOrdersTheLevelsUpToItAndLeavesDeeperOnesAsFou
 
 TEST_F(SortEntriesTest, NoKeyMovesNothing)
 {
-    for (const auto& [name, size] : std::vector<std::pair<const char*, std::int64_t>>{
-             {"m", 2}, {"a", 3}, {"z", 1}})
+    for (const auto& [name, size] : std::vector<std::pair<const char*, std::int64_t>>{{"m", 2}, {"a", 3}, {"z", 1}})
         tree.addEntry(root, 0, size, name);
     for (const SortDirection direction : {SortDirection::Ascending, SortDirection::Descending}) {
         SortEntries(tree, SortKey::None, direction);

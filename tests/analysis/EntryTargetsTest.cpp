@@ -10,8 +10,14 @@ namespace {
 TEST(EntryTargets, FolderPartDropsTheLastNameOrTheTrailingSeparator)
 {
     const std::pair<std::string_view, std::string_view> cases[] = {
-        {"/data/Sub/", "/data/Sub"}, {"/data/a.txt", "/data"}, {"/", "/"},     {"/a.txt", "/"},
-        {"/data/", "/data"},         {"//", "//"},              {"name", ""},    {"/My Data/x", "/My Data"},
+        {"/data/Sub/", "/data/Sub"},
+        {"/data/a.txt", "/data"},
+        {"/", "/"},
+        {"/a.txt", "/"},
+        {"/data/", "/data"},
+        {"//", "//"},
+        {"name", ""},
+        {"/My Data/x", "/My Data"},
     };
     for (const auto& [path, folder] : cases)
         EXPECT_EQ(FolderPart(path), folder) << path;

@@ -179,9 +179,7 @@ TEST_F(EntryTreeTest, RowLookupFollowsAddsSortsAndLaterAdds)
     expectRowIndexMatchesLinks(NoEntry);
 
     // A second sort starts from the order the first one left, later adds included.
-    tree.sortChildren([this](EntryId first, EntryId second) {
-        return tree.name(first) < tree.name(second);
-    });
+    tree.sortChildren([this](EntryId first, EntryId second) { return tree.name(first) < tree.name(second); });
     EXPECT_EQ(children(root), (std::vector{docs, empty, late, music, readme}));
     expectRowIndexMatchesLinks(NoEntry);
 }
@@ -191,9 +189,7 @@ TEST_F(EntryTreeTest, SortChildrenIsStable)
     const EntryId c1 = tree.addEntry(music, 0, 5, "c1");
     const EntryId c2 = tree.addEntry(music, 0, 5, "c2");
     const EntryId c3 = tree.addEntry(music, 0, 1, "c3");
-    tree.sortChildren([this](EntryId first, EntryId second) {
-        return tree.size(first) < tree.size(second);
-    });
+    tree.sortChildren([this](EntryId first, EntryId second) { return tree.size(first) < tree.size(second); });
     EXPECT_EQ(children(music), (std::vector{c3, c1, c2, x}));
     EXPECT_EQ(children(root), (std::vector{empty, readme, docs, music}));
     EXPECT_EQ(tree.NextEntry(c2), x);
@@ -206,15 +202,16 @@ TEST_F(EntryTreeTest, PreOrderWalkKeepsLevelsAndStopsAtTheDepthLimit)
     std::vector<std::pair<EntryId, int>> all;
     for (PreOrderWalk walk(tree); !walk.atEnd(); walk.next())
         all.emplace_back(walk.entry(), walk.level());
-    EXPECT_EQ(all, (std::vector<std::pair<EntryId, int>>{
-                       {root, 0}, {docs, 1}, {a, 2}, {sub, 2}, {deep, 3}, {b, 2},
-                       {music, 1}, {x, 2}, {empty, 1}, {readme, 1}}));
+    EXPECT_EQ(
+        all,
+        (std::vector<std::pair<EntryId, int>>{
+            {root, 0}, {docs, 1}, {a, 2}, {sub, 2}, {deep, 3}, {b, 2}, {music, 1}, {x, 2}, {empty, 1}, {readme, 1}}));
 
     std::vector<std::pair<EntryId, int>> shallow;
     for (PreOrderWalk walk(tree, 1); !walk.atEnd(); walk.next())
         shallow.emplace_back(walk.entry(), walk.level());
-    EXPECT_EQ(shallow, (std::vector<std::pair<EntryId, int>>{
-                           {root, 0}, {docs, 1}, {music, 1}, {empty, 1}, {readme, 1}}));
+    EXPECT_EQ(shallow,
+              (std::vector<std::pair<EntryId, int>>{{root, 0}, {docs, 1}, {music, 1}, {empty, 1}, {readme, 1}}));
 
     std::vector<EntryId> topOnly;
     for (PreOrderWalk walk(tree, 0); !walk.atEnd(); walk.next())
@@ -261,9 +258,7 @@ TEST(DeepChainTest, HundredThousandLevelsNeedNoRecursion)
     EXPECT_EQ(visited, tree.EntryCount());
     EXPECT_EQ(deepest, Depth);
 
-    tree.sortChildren([&tree](EntryId first, EntryId second) {
-        return tree.name(first) < tree.name(second);
-    });
+    tree.sortChildren([&tree](EntryId first, EntryId second) { return tree.name(first) < tree.name(second); });
     EXPECT_EQ(tree.childAt(root, 0), after);
     EXPECT_EQ(tree.rowOf(tree.ParentEntry(bottom)), 0u);
 }
@@ -291,8 +286,8 @@ TEST(EntryTreeModelTest, LinksRowsAndPreOrderAgreeWithAReferenceAfterAddsAndSort
     for (int step = 0; step < 40; ++step) {
         const int adds = std::uniform_int_distribution(1, 200)(random);
         for (int i = 0; i < adds; ++i) {
-            const auto parent = static_cast<EntryId>(
-                std::uniform_int_distribution<std::size_t>(0, childrenOf.size() - 1)(random));
+            const auto parent =
+                static_cast<EntryId>(std::uniform_int_distribution<std::size_t>(0, childrenOf.size() - 1)(random));
             const std::string name(1, static_cast<char>('a' + random() % 4));
             const EntryId added = tree.addEntry(parent, 0, random() % 3, name);
             ASSERT_EQ(added, childrenOf.size());

@@ -88,8 +88,8 @@ TEST(FolderScan, WalksDepthFirstInListingOrderAndSumsOnTheWayBack)
     EXPECT_EQ(scanner.ScanFolder("/r/", NoEntry), 26);
 
     const std::vector<std::string> expected{
-        "/r/ 26",   "/r/a.txt/ 10",  "/r/sub/ 13",  "/r/sub/x/ 5", "/r/sub/deeper/ 7",
-        "/r/sub/deeper/y/ 7", "/r/sub/z/ 1", "/r/b/ 3", "/r/empty/ 0",
+        "/r/ 26",      "/r/a.txt/ 10", "/r/sub/ 13",  "/r/sub/x/ 5", "/r/sub/deeper/ 7", "/r/sub/deeper/y/ 7",
+        "/r/sub/z/ 1", "/r/b/ 3",      "/r/empty/ 0",
     };
     EXPECT_EQ(listing(tree), expected);
     EXPECT_EQ(tree.name(tree.FirstEntry()), "/r");
@@ -115,9 +115,10 @@ TEST(FolderScan, TotalsPastTheLargestSizeStayThere)
     EXPECT_EQ(scanner.ScanFolder("/r/", NoEntry), Largest);
 
     const std::string largest = std::to_string(Largest);
-    EXPECT_EQ(listing(tree), (std::vector<std::string>{
-        "/r/ " + largest, "/r/a/ " + largest, "/r/sub/ " + largest, "/r/sub/x/ " + std::to_string(Largest - 1),
-        "/r/sub/y/ " + largest, "/r/sub/z/ 7", "/r/b/ 1"}));
+    EXPECT_EQ(listing(tree),
+              (std::vector<std::string>{"/r/ " + largest, "/r/a/ " + largest, "/r/sub/ " + largest,
+                                        "/r/sub/x/ " + std::to_string(Largest - 1), "/r/sub/y/ " + largest,
+                                        "/r/sub/z/ 7", "/r/b/ 1"}));
 }
 
 TEST(FolderScan, CountsEveryEntryAndPumpsForEveryRecord)
@@ -242,7 +243,7 @@ TEST(FolderScan, RealTreeWithLinksHiddenAndSparseFiles)
     std::map<std::string, std::pair<std::uint32_t, std::int64_t>> entries;
     for (PreOrderWalk walk(tree); !walk.atEnd(); walk.next())
         entries[tree.EntryPath(walk.entry()).substr(fixture.path().size())] = {tree.attributes(walk.entry()),
-                                                                            tree.size(walk.entry())};
+                                                                               tree.size(walk.entry())};
     using namespace Attribute;
     EXPECT_EQ(entries["/disk.img/"], std::pair(Normal, std::int64_t{5368709120}));
     EXPECT_EQ(entries["/docs/"], std::pair(Directory, std::int64_t{100 + 1234 + 2}));

@@ -16,7 +16,9 @@ using test::TreeOutline;
 // The bytes of a string handed over a few at a time, so every token meets a block boundary.
 class StringInput final : public ImportInput {
 public:
-    explicit StringInput(std::string text, std::size_t blockSize = 7) : m_text(std::move(text)), m_blockSize(blockSize) {}
+    explicit StringInput(std::string text, std::size_t blockSize = 7) : m_text(std::move(text)), m_blockSize(blockSize)
+    {
+    }
     std::size_t read(char* buffer, std::size_t capacity) override
     {
         const std::size_t n = std::min({capacity, m_blockSize, m_text.size() - m_read});
@@ -117,7 +119,8 @@ TEST(NcduImport, ReadsWhatNcduAndGduWrite)
          "]\n",
          "/r=3{f=3}"},
         {"any writer: the root of the file system, names with dots that are not . or ..",
-         "[1,2,{},[{\"name\":\"/\"},{\"name\":\"...\",\"asize\":1},[{\"name\":\".d\"},{\"name\":\"..x\",\"asize\":2}]]]",
+         "[1,2,{},[{\"name\":\"/"
+         "\"},{\"name\":\"...\",\"asize\":1},[{\"name\":\".d\"},{\"name\":\"..x\",\"asize\":2}]]]",
          "/=3{...=1,.d=2{..x=2}}"},
     };
     for (const InteropCase& c : cases) {
@@ -129,8 +132,9 @@ TEST(NcduImport, ReadsWhatNcduAndGduWrite)
 TEST(NcduImport, KeepsTheMetadataAndTellsTheHost)
 {
     EntryTree tree;
-    StringInput input("[1,2,{\"progname\":\"gdu\",\"progver\":\"v5\",\"timestamp\":1700000001,\"x\":\"y\"},"
-                      "[{\"name\":\"/data\"},{\"name\":\"a\",\"asize\":1},[{\"name\":\"d\"},{\"name\":\"b\",\"asize\":2}]]]");
+    StringInput input(
+        "[1,2,{\"progname\":\"gdu\",\"progver\":\"v5\",\"timestamp\":1700000001,\"x\":\"y\"},"
+        "[{\"name\":\"/data\"},{\"name\":\"a\",\"asize\":1},[{\"name\":\"d\"},{\"name\":\"b\",\"asize\":2}]]]");
     RecordingHost host;
     const ImportedScan scan = ImportNcdu(input, tree, host);
     EXPECT_EQ(scan.majorVersion, 1);
@@ -148,8 +152,9 @@ TEST(NcduImport, KeepsTheMetadataAndTellsTheHost)
 TEST(NcduImport, AStopKeepsFolderTotalsOfWhatWasRead)
 {
     EntryTree tree;
-    StringInput input("[1,2,{},[{\"name\":\"/r\"},{\"name\":\"a\",\"asize\":1},"
-                      "[{\"name\":\"d\"},{\"name\":\"b\",\"asize\":2},{\"name\":\"c\",\"asize\":4}],{\"name\":\"e\",\"asize\":8}]]");
+    StringInput input(
+        "[1,2,{},[{\"name\":\"/r\"},{\"name\":\"a\",\"asize\":1},"
+        "[{\"name\":\"d\"},{\"name\":\"b\",\"asize\":2},{\"name\":\"c\",\"asize\":4}],{\"name\":\"e\",\"asize\":8}]]");
     RecordingHost host(3);
     ImportNcdu(input, tree, host);
     EXPECT_EQ(TreeOutline(tree), "/r=3{a=1,d=2{b=2}}");
@@ -171,10 +176,12 @@ TEST(NcduImport, RejectsWhatDoesNotFollowTheFormatNamingTheByte)
         {head + "[{\"name\":\"/a\"},{\"name\":\"b", 33, "the file ends inside a string"},
         {"[2,0,{},[{\"name\":\"/a\"}]]", 1, "major version 2 is not supported (only 1)"},
         {"[1,10001,{},[{\"name\":\"/a\"}]]", 3, "the minor version out of range (0 to 10000)"},
-        {head + "[{\"name\":\"/a\"},{\"name\":\"b\",\"asize\":-1}]]", 43, "\"asize\" out of range (0 to 9223372036854775807)"},
+        {head + "[{\"name\":\"/a\"},{\"name\":\"b\",\"asize\":-1}]]", 43,
+         "\"asize\" out of range (0 to 9223372036854775807)"},
         {head + "[{\"name\":\"/a\"},{\"name\":\"b\",\"dsize\":9223372036854775808}]]", 43,
          "\"dsize\" out of range (0 to 9223372036854775807)"},
-        {head + "[{\"name\":\"/a\"},{\"name\":\"b\",\"asize\":1.5}]]", 43, "\"asize\" out of range (0 to 9223372036854775807)"},
+        {head + "[{\"name\":\"/a\"},{\"name\":\"b\",\"asize\":1.5}]]", 43,
+         "\"asize\" out of range (0 to 9223372036854775807)"},
         {head + "[{\"name\":\"/a\"},{\"name\":\"b\",\"ino\":18446744073709551616}]]", 41,
          "a number out of range (0 to 18446744073709551615)"},
         {head + "\"/a\"]", 8, "expected the top-level folder's array"},

@@ -4,8 +4,8 @@
 #include "platform/PosixFileSystem.h"
 #include "platform/ReadAheadWatcher.h"
 #include "support/FailingAllocator.h"
-#include "support/ProcessCounts.h"
 #include "support/FixtureTree.h"
+#include "support/ProcessCounts.h"
 
 #include <gtest/gtest.h>
 

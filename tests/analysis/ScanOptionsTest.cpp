@@ -71,22 +71,22 @@ TEST(ExcludePatterns, MatchNamesOrPathsBelowTheScannedFolder)
         {{"*.o"}, "src/main.o", false, true},
         {{"*.o"}, "src/main.c", false, false},
         {{".cache"}, "home/.cache", true, true},
-        {{"*cache"}, ".cache", true, true},          // a leading dot is an ordinary character
+        {{"*cache"}, ".cache", true, true}, // a leading dot is an ordinary character
         {{"b?ild"}, "x/build", true, true},
         {{"[bc]uild"}, "cuild", false, true},
-        {{"src/build"}, "src/build", true, true},   // a path: anchored at the scanned folder
+        {{"src/build"}, "src/build", true, true}, // a path: anchored at the scanned folder
         {{"src/build"}, "x/src/build", true, false},
-        {{"/src"}, "src", true, true},              // a leading "/" changes nothing
+        {{"/src"}, "src", true, true}, // a leading "/" changes nothing
         {{"/src"}, "x/src", true, false},
         {{"*/out"}, "src/build/out", false, false}, // "*" stops at a separator
         {{"*/*/out"}, "src/build/out", false, true},
-        {{"cache/"}, "a/cache", true, true},        // a trailing "/": folders only
+        {{"cache/"}, "a/cache", true, true}, // a trailing "/": folders only
         {{"cache/"}, "a/cache", false, false},
         {{"a/cache/"}, "a/cache", true, true},
-        {{"", "/", "//"}, "anything", true, false}, // patterns for nothing
-        {{"x", "*.tmp"}, "d/f.tmp", false, true},   // any pattern of several
+        {{"", "/", "//"}, "anything", true, false},                             // patterns for nothing
+        {{"x", "*.tmp"}, "d/f.tmp", false, true},                               // any pattern of several
         {{"\xE7\xBC\x93\xE5\xAD\x98"}, "\xE7\xBC\x93\xE5\xAD\x98", true, true}, // bytes, "缓存"
-        {{"*"}, "\xFF\xFE", false, true},           // a name that is not UTF-8
+        {{"*"}, "\xFF\xFE", false, true},                                       // a name that is not UTF-8
     };
     for (const Case& c : cases) {
         const ExcludePatterns patterns(c.patterns);
@@ -105,11 +105,13 @@ FakeFileSystem markedFileSystem()
 {
     FakeFileSystem system;
     system.volume = {1, false, 0};
-    system.addFolder("/r/", {file("a.o", 10), linkedFile("hard", 100, 7, 2), folderOn("mnt", 2), folder("src"),
-                             folder("cache"), file("keep", 1)});
+    system.addFolder("/r/",
+                     {file("a.o", 10), linkedFile("hard", 100, 7, 2), folderOn("mnt", 2), folder("src"),
+                      folder("cache"), file("keep", 1)});
     system.addFolder("/r/mnt/", {file("big", 1000)});
-    system.addFolder("/r/src/", {file("main.c", 5), file("main.o", 6), linkedFile("hard", 100, 7, 2),
-                                 linkedFile("other", 40, 8, 3), folder("build")});
+    system.addFolder("/r/src/",
+                     {file("main.c", 5), file("main.o", 6), linkedFile("hard", 100, 7, 2),
+                      linkedFile("other", 40, 8, 3), folder("build")});
     system.addFolder("/r/src/build/", {file("out", 50)});
     system.addFolder("/r/cache/", {file("c", 20)});
     return system;
@@ -119,15 +121,16 @@ FakeFileSystem markedFileSystem()
 TEST(ExcludePatterns, ManyPatternsTogetherMatchAsEachAlone)
 {
     const std::vector<std::string> patterns = {
-        "core", ".git", "a]", "*.o", "*", "*~", "lib*", "?", "a*b", "[ab]c", "*[0-9]", "\\*x", "x\\",
-        "[a-", "]x*", "**", "*cache*", "c?re", "\\\\n", "src/*", "*/out", "a/b", "a/*/c", "[s]rc/x", "/top",
-        "src/b?ild/", "build/", "*.d/", "lib*/", "*/*/", "a/b/c", "x/[!y]z",
+        "core",  ".git",    "a]",   "*.o",        "*",      "*~",      "lib*",  "?",     "a*b",   "[ab]c",   "*[0-9]",
+        "\\*x",  "x\\",     "[a-",  "]x*",        "**",     "*cache*", "c?re",  "\\\\n", "src/*", "*/out",   "a/b",
+        "a/*/c", "[s]rc/x", "/top", "src/b?ild/", "build/", "*.d/",    "lib*/", "*/*/",  "a/b/c", "x/[!y]z",
     };
     const std::vector<std::string> paths = {
-        "core", "src/core", ".git", "a]", "main.o", "src/main.o", "f~", "libz", "x/libz.so", "q", "ab", "acb",
-        "bc", "v1", "*x", "x\\", "[a-", "]xy", "my.cache.d", "cure", "\\n", "src/a", "src/a/b", "a/out",
-        "a/b/out", "a/b", "a/z/c", "a/z/z/c", "src/x", "top", "x/top", "src/build", "build", "d/build",
-        "x.d", "lib", "x/yz", "x/zz", "a/b/c", "\xFF\xFE", "",
+        "core",       "src/core", ".git",  "a]",       "main.o",    "src/main.o", "f~",      "libz", "x/libz.so",
+        "q",          "ab",       "acb",   "bc",       "v1",        "*x",         "x\\",     "[a-",  "]xy",
+        "my.cache.d", "cure",     "\\n",   "src/a",    "src/a/b",   "a/out",      "a/b/out", "a/b",  "a/z/c",
+        "a/z/z/c",    "src/x",    "top",   "x/top",    "src/build", "build",      "d/build", "x.d",  "lib",
+        "x/yz",       "x/zz",     "a/b/c", "\xFF\xFE", "",
     };
     const ExcludePatterns all(patterns);
     for (const std::string& path : paths) {
@@ -299,7 +302,11 @@ TEST(ScanOptions, RealTreeWithAMountHardLinksAndPatternsAgreesWithDu)
         {"every option off", {}, 3000 + 300 + 9 + 77 + 5000, {}, 0},
         {"one file system", {.oneFileSystem = true}, 3000 + 300 + 9 + 77, {"/mnt/ O"}, 0},
         {"links once", {.countLinksOnce = true}, 1000 + 300 + 9 + 77 + 5000, {}, 2},
-        {"patterns", {.exclude = {"*.tmp", "skip", "mnt/in"}}, 3000 + 300, {"/b/x.tmp/ E", "/skip/ E", "/mnt/in/ E"}, 0},
+        {"patterns",
+         {.exclude = {"*.tmp", "skip", "mnt/in"}},
+         3000 + 300,
+         {"/b/x.tmp/ E", "/skip/ E", "/mnt/in/ E"},
+         0},
         {"everything",
          {.oneFileSystem = true, .countLinksOnce = true, .exclude = {"*.tmp"}},
          1000 + 300 + 77,
@@ -329,11 +336,11 @@ TEST(ScanOptions, RealTreeWithAMountHardLinksAndPatternsAgreesWithDu)
             SCOPED_TRACE(std::string(oneFileSystem ? "-x " : "") + (linksOnce ? "links once" : "-l"));
             EntryTree tree;
             QuietHost host;
-            const std::int64_t total = FolderScanner(tree, system, host,
-                                                     {.oneFileSystem = oneFileSystem, .countLinksOnce = linksOnce})
-                                           .ScanFolder(fixture.path() + "/", NoEntry);
-            const std::int64_t du = duTotal(std::string(oneFileSystem ? "-x " : "") + (linksOnce ? "" : "-l"),
-                                            fixture.path());
+            const std::int64_t total =
+                FolderScanner(tree, system, host, {.oneFileSystem = oneFileSystem, .countLinksOnce = linksOnce})
+                    .ScanFolder(fixture.path() + "/", NoEntry);
+            const std::int64_t du =
+                duTotal(std::string(oneFileSystem ? "-x " : "") + (linksOnce ? "" : "-l"), fixture.path());
             ASSERT_GE(du, 0) << "du did not run";
             EXPECT_EQ(total, du - enteredFolderLengths(tree));
         }

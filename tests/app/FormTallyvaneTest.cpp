@@ -1,22 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "presentation/ElapsedTime.h"
 #include "app/ElidedLabel.h"
 #include "app/FolderPicker.h"
+#include "app/RunController.h"
+#include "app/SkinEngine.h"
+#include "app/TFormTallyvane.h"
+#include "app/ToolbarButton.h"
+#include "cli/ExportCommand.h"
 #include "commands/MessageBoxes.h"
 #include "commands/SaveDialog.h"
-#include "app/SkinEngine.h"
-#include "app/RunController.h"
-#include "app/TFormTallyvane.h"
-#include "cli/ExportCommand.h"
-#include "app/ToolbarButton.h"
-#include "presentation/SizeText.h"
-#include "presentation/Version.h"
 #include "desktop/Desktop.h"
+#include "desktop/SystemIcons.h"
 #include "platform/FileFacts.h"
 #include "platform/FileNames.h"
 #include "platform/MemoryReserve.h"
 #include "platform/PosixFileSystem.h"
-#include "desktop/SystemIcons.h"
+#include "presentation/ElapsedTime.h"
+#include "presentation/SizeText.h"
+#include "presentation/Version.h"
 #include "support/FakeFileSystem.h"
 #include "support/FakeVolumeQueries.h"
 #include "support/FileText.h"
@@ -25,7 +25,6 @@
 #include "support/StackLimit.h"
 #include "views/EntryModel.h"
 #include "views/PieChart.h"
-#include "views/EntryModel.h"
 #include "views/ResultGrid.h"
 #include "views/SearchWindow.h"
 #include "views/TreemapView.h"
@@ -35,9 +34,9 @@
 #include <QDateTime>
 #include <QDir>
 #include <QDropEvent>
-#include <QMimeData>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -181,8 +180,18 @@ protected:
     std::unique_ptr<TFormTallyvane> makeForm(const std::vector<std::string>& arguments = {},
                                              FileSystem* fileSystem = nullptr)
     {
-        WindowServices services{fileSystem ? *fileSystem : posix, fileFacts, volumes, icons, messages, picker, saveDialog, desktop,
-                                memoryReserve, iniPath(), QStringLiteral("/opt/help/TallyvaneHelp.html"), settings.pathOf("data")};
+        WindowServices services{fileSystem ? *fileSystem : posix,
+                                fileFacts,
+                                volumes,
+                                icons,
+                                messages,
+                                picker,
+                                saveDialog,
+                                desktop,
+                                memoryReserve,
+                                iniPath(),
+                                QStringLiteral("/opt/help/TallyvaneHelp.html"),
+                                settings.pathOf("data")};
         const CommandLine line = ParseCommandLine(arguments);
         EXPECT_EQ(line.error, "");
         return std::make_unique<TFormTallyvane>(services, Settings::load(IniFile(iniPath())), line.options);
@@ -267,8 +276,8 @@ TEST_F(FormTest, RefusedRunsSayWhy)
     const std::string gone = folders.pathOf("gone");
     analyse(*form, gone);
     ASSERT_EQ(messages.shown.size(), 2u);
-    EXPECT_EQ(messages.shown[1], (Message{QString::fromStdString("打开错误！\r磁盘或文件夹：" + gone), "提示信息",
-                                          MessageIcon::Warning}));
+    EXPECT_EQ(messages.shown[1],
+              (Message{QString::fromStdString("打开错误！\r磁盘或文件夹：" + gone), "提示信息", MessageIcon::Warning}));
     EXPECT_EQ(text(*form, "Label13"), "完成");
     EXPECT_EQ(form->grid().tree().name(form->grid().tree().FirstEntry()), folders.path());
 }
@@ -398,7 +407,8 @@ TEST_F(FormTest, ClosingAsksFirstAndWaitsForACancelledScanToWindDown)
 
 TEST(ElapsedTime, MinutesAndSecondsWithoutLeadingZeros)
 {
-    const std::pair<int, const char*> cases[] = {{0, "0分钟0秒"}, {5, "0分钟5秒"}, {60, "1分钟0秒"}, {3725, "62分钟5秒"}};
+    const std::pair<int, const char*> cases[] = {
+        {0, "0分钟0秒"}, {5, "0分钟5秒"}, {60, "1分钟0秒"}, {3725, "62分钟5秒"}};
     for (const auto& [seconds, expected] : cases)
         EXPECT_EQ(ElapsedTimeText(seconds, QStringLiteral("分钟"), QStringLiteral("秒")), QString::fromUtf8(expected));
 }
@@ -422,7 +432,7 @@ TEST_F(FormTest, ARunLeftWithoutRoomEndsWithTheScanErrorAndTheWindowGoesOn)
 
     const struct {
         const char* when;
-        int holdsAllowed;  // the run's first hold checks that there is room to begin
+        int holdsAllowed; // the run's first hold checks that there is room to begin
         bool treeDropped;
     } cases[] = {{"before the run begins", 0, false}, {"as the scan starts", 1, true}};
     for (const auto& c : cases) {
@@ -483,8 +493,8 @@ TEST_F(FormTest, AnImportedScanShowsAsIfAnalysedAndItsEntriesAreNotOpened)
     std::ofstream(json) << "[1,2,{\"progname\":\"ncdu\",\"progver\":\"2.3\",\"timestamp\":1700000000},\n"
                            "[{\"name\":\"/srv/www\",\"asize\":4096},{\"name\":\"small\",\"asize\":10},\n"
                            "[{\"name\":\"logs\",\"asize\":4096},{\"name\":\"a.log\",\"asize\":700}]]]\n";
-    for (const std::vector<std::string>& arguments : {std::vector<std::string>{json},
-                                                      std::vector<std::string>{"--import", json}}) {
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{json}, std::vector<std::string>{"--import", json}}) {
         auto form = makeForm(arguments);
         form->show();
         settle(*form);
@@ -507,7 +517,8 @@ TEST_F(FormTest, AnImportedScanShowsAsIfAnalysedAndItsEntriesAreNotOpened)
         form->NRMClick();
         form->NOpenClick();
         form->NPropertyClick();
-        const Message imported{"此条目来自导入的扫描结果，本机上没有对应的文件。", "提示信息", MessageIcon::Information};
+        const Message imported{"此条目来自导入的扫描结果，本机上没有对应的文件。", "提示信息",
+                               MessageIcon::Information};
         EXPECT_EQ(messages.shown, (std::vector<Message>{imported, imported, imported}));
         EXPECT_TRUE(desktop.foldersShown.empty() && desktop.filesOpened.empty() && desktop.propertiesAsked.empty());
 
@@ -687,8 +698,9 @@ TEST_F(FormTest, AFailedSettingsWriteIsShownAndTheWindowKeepsWorking)
     auto form = makeForm();
     child<QCheckBox>(*form, "CB2")->click();
     ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0], (Message{QString::fromStdString("Unable to write to " + iniPath() + "."), "Tallyvane",
-                                          MessageIcon::Error}));
+    EXPECT_EQ(
+        messages.shown[0],
+        (Message{QString::fromStdString("Unable to write to " + iniPath() + "."), "Tallyvane", MessageIcon::Error}));
     EXPECT_TRUE(form->grid().isColumnHidden(2)) << "the new state stays";
 }
 
@@ -746,10 +758,10 @@ TEST_F(FormTest, ALongPathNeverWidensTheWindowAndIsElidedInTheMiddleWithItsWhole
 {
     // A deep folder with long Chinese names, its path far wider than the screen.
     std::string relative;
-    for (const char* name : {"文档", "工作项目", "2024年度", "客户资料汇总", "北京分公司", "财务部门", "季度报表",
-                             "第三季度", "最终审核版本", "附件与补充材料", "第一批次扫描件", "原始凭证与发票存根",
-                             "经办人签字确认页", "补充说明与往来函件",
-                             "二〇二四年十月十五日收到的更正版本", "归档前最后一次复核"}) {
+    for (const char* name :
+         {"文档", "工作项目", "2024年度", "客户资料汇总", "北京分公司", "财务部门", "季度报表", "第三季度",
+          "最终审核版本", "附件与补充材料", "第一批次扫描件", "原始凭证与发票存根", "经办人签字确认页",
+          "补充说明与往来函件", "二〇二四年十月十五日收到的更正版本", "归档前最后一次复核"}) {
         relative += (relative.empty() ? "" : "/") + std::string(name);
         folders.makeFolder(relative);
     }
@@ -844,7 +856,6 @@ TEST_F(FormTest, DropsOnlyCopyOrLinkAndAnIgnoredDropIsRefused)
     EXPECT_EQ(taken.dropAction(), Qt::CopyAction);
     settle(*form);
     EXPECT_EQ(form->grid().tree().EntryCount(), 4u);
-
 }
 
 TEST_F(FormTest, TheClientAreaIs848By605WithA68PixelToolbarOnEverySkin)
@@ -871,7 +882,9 @@ TEST_F(FormTest, ASharedAccessKeyMovesTheFocusAmongItsButtonsAndSpacePressesTheF
     form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     auto* pages = child<QStackedWidget>(*form, "RzPageControlMain");
-    const auto focusName = [] { return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString(); };
+    const auto focusName = [] {
+        return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+    };
 
     QTest::keyClick(form.get(), Qt::Key_A, Qt::AltModifier);
     EXPECT_EQ(focusName(), "TBOptions");
@@ -889,7 +902,8 @@ TEST_F(FormTest, ASharedAccessKeyMovesTheFocusAmongItsButtonsAndSpacePressesTheF
     EXPECT_EQ(focusName(), "BTNHomePage");
     EXPECT_TRUE(desktop.opened.isEmpty());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !desktop.opened.isEmpty(); })) << "the button shows itself pressed, then acts";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !desktop.opened.isEmpty(); }))
+        << "the button shows itself pressed, then acts";
     ASSERT_EQ(desktop.opened.size(), 1);
     EXPECT_EQ(desktop.opened.front(), QUrl(QStringLiteral("https://www.tallyvane.example/")));
 
@@ -954,7 +968,9 @@ double readableEdgeShare(QToolButton& button)
             const QRgb under = background.pixel(place.x() + x, place.y() + y);
             const QRgb over = alpha.pixel(x, y);
             const double a = qAlpha(over) / 255.0;
-            const auto blend = [a](int top, int bottom) { return static_cast<int>(std::lround(a * top + (1 - a) * bottom)); };
+            const auto blend = [a](int top, int bottom) {
+                return static_cast<int>(std::lround(a * top + (1 - a) * bottom));
+            };
             const QRgb seen = qRgb(blend(qRed(over), qRed(under)), blend(qGreen(over), qGreen(under)),
                                    blend(qBlue(over), qBlue(under)));
             ++edge;
@@ -1004,7 +1020,8 @@ TEST_F(FormTest, AboutPageLinksTakeTheVisitedColourOnceTheDesktopOpenedThem)
 
     click(mail, QStringLiteral("mailto:support@tallyvane.example"));
     EXPECT_TRUE(mail->text().contains(visited));
-    EXPECT_TRUE(mail->text().contains(QStringLiteral(">support@tallyvane.example</a>"))) << "the address is shown without mailto:";
+    EXPECT_TRUE(mail->text().contains(QStringLiteral(">support@tallyvane.example</a>")))
+        << "the address is shown without mailto:";
     ASSERT_EQ(desktop.opened.size(), 3);
     EXPECT_EQ(desktop.opened.back(), QUrl(QStringLiteral("mailto:support@tallyvane.example")));
 }
@@ -1054,10 +1071,7 @@ TEST_F(FormTest, ASkinLooksTheSameWhicheverWayItWasReached)
 
 class MenuTest : public FormTest {
 protected:
-    MenuTest() : form(makeForm())
-    {
-        analyse(*form, folders.path());
-    }
+    MenuTest() : form(makeForm()) { analyse(*form, folders.path()); }
 
     EntryId entry(const std::string& relative)
     {
@@ -1117,8 +1131,7 @@ TEST_F(MenuTest, TheTreemapPageFollowsTheGridAndLeadsBackToIt)
     EXPECT_EQ(form->grid().SelectedEntry(), entry("music"));
 
     emit treemap->entryHovered(entry("music"));
-    EXPECT_EQ(text(*form, "spSkinStatusPanel1"),
-              QString::fromStdString(pathOf("music") + "  " + SizeToText(9000)));
+    EXPECT_EQ(text(*form, "spSkinStatusPanel1"), QString::fromStdString(pathOf("music") + "  " + SizeToText(9000)));
 }
 
 TEST_F(MenuTest, WithoutAFileManagerTheProgramShowsThePropertiesItself)
@@ -1264,7 +1277,8 @@ TEST_F(MenuTest, AFailedSaveIsShownAndKeepsTheOldFile)
     form->findChild<QAction*>(QStringLiteral("Html1"))->trigger();
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0],
-              (Message{QString::fromStdString("Cannot create file \"" + settings.pathOf("taken.html") + "\". Is a directory."),
+              (Message{QString::fromStdString("Cannot create file \"" + settings.pathOf("taken.html")
+                                              + "\". Is a directory."),
                        "Tallyvane", MessageIcon::Error}));
 
     // A disk that fills up halfway: the old report stays whole.
@@ -1290,9 +1304,10 @@ TEST_F(FormTest, TheFileManagerEntryIsAddedAndRemovedWithTheirMessages)
     EXPECT_FALSE(std::ifstream(entry).good());
     settings.makeFolder("data/applications/tallyvane-folder.desktop"); // cannot be written now
     child<QPushButton>(*form, "BTNAddReg")->click();
-    EXPECT_EQ(messages.shown, (std::vector<Message>{{"系统右键菜单已注册！", "提示信息", MessageIcon::Information},
-                                                    {"系统右键菜单已删除！", "提示信息", MessageIcon::Information},
-                                                    {"系统右键菜单注册失败！", "提示信息", MessageIcon::Error}}));
+    EXPECT_EQ(messages.shown,
+              (std::vector<Message>{{"系统右键菜单已注册！", "提示信息", MessageIcon::Information},
+                                    {"系统右键菜单已删除！", "提示信息", MessageIcon::Information},
+                                    {"系统右键菜单注册失败！", "提示信息", MessageIcon::Error}}));
 }
 
 TEST_F(FormTest, AFailedWriteBackAtStartEndsTheCreationStepsButTheWindowOpens)
@@ -1306,8 +1321,9 @@ TEST_F(FormTest, AFailedWriteBackAtStartEndsTheCreationStepsButTheWindowOpens)
     }
 
     ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0], (Message{QString::fromStdString("Unable to write to " + iniPath() + "."), "Tallyvane",
-                                          MessageIcon::Error}));
+    EXPECT_EQ(
+        messages.shown[0],
+        (Message{QString::fromStdString("Unable to write to " + iniPath() + "."), "Tallyvane", MessageIcon::Error}));
     EXPECT_TRUE(form->run().folder().empty()) << "the later creation steps are skipped";
     EXPECT_EQ(text(*form, "LabVer"), "版本 $V$");
     EXPECT_EQ(readIni(), "; hand-written settings, longer than the disk will take\n[Col]\nC3=0\n");

@@ -52,7 +52,8 @@ TEST(Settings, StartReadsEachSettingAndWritesBackWhatDiffers)
         {"[Skin]\nSk=0x3\n", make(true, AllShown, 3), {8}, "[Skin]\nSk=3\n"},
         {"[Skin]\nSk=1\n", make(true, AllShown, 1), {}, "[Skin]\nSk=1\n"},
         {"[col]\nc6=0\nC1=0x0\n[AUTO]\nact=0\n[skin]\nsk=6\n",
-         make(false, {false, true, true, true, true, false}, 6), {8, 1, 2, 7},
+         make(false, {false, true, true, true, true, false}, 6),
+         {8, 1, 2, 7},
          "[col]\nc6=0\nC1=0\n[AUTO]\nact=0\n[skin]\nsk=6\n"},
     };
     for (const Case& c : cases) {
@@ -82,14 +83,8 @@ TEST(Settings, EachCodeWritesExactlyItsKey)
 {
     const Settings settings = make(false, {true, false, true, false, false, true}, 4);
     const std::pair<int, std::string> cases[] = {
-        {1, "[Auto]\nAct=0\n"},
-        {2, "[Col]\nC1=1\n"},
-        {3, "[Col]\nC2=0\n"},
-        {4, "[Col]\nC3=1\n"},
-        {5, "[Col]\nC4=0\n"},
-        {6, "[Col]\nC5=0\n"},
-        {7, "[Col]\nC6=1\n"},
-        {8, "[Skin]\nSk=4\n"},
+        {1, "[Auto]\nAct=0\n"}, {2, "[Col]\nC1=1\n"}, {3, "[Col]\nC2=0\n"}, {4, "[Col]\nC3=1\n"},
+        {5, "[Col]\nC4=0\n"},   {6, "[Col]\nC5=0\n"}, {7, "[Col]\nC6=1\n"}, {8, "[Skin]\nSk=4\n"},
     };
     for (const auto& [code, text] : cases) {
         FixtureTree tree;
@@ -125,9 +120,16 @@ TEST(Settings, WhatIsSavedIsLoadedAtTheNextStart)
 TEST(Settings, TheScanThreadCountIsReadFromTheFileOnlyWithinTheCommandLinesRange)
 {
     const std::pair<const char*, int> cases[] = {
-        {"", 0}, {"[Scan]\nThreads=8\n", 8}, {"[scan]\nthreads = 1\n", 1}, {"[Scan]\nThreads=-3\n", 0},
-        {"[Scan]\nThreads=lots\n", 0}, {"[Scan]\nThreads=0\n", 0}, {"[Scan]\nThreads=256\n", 256},
-        {"[Scan]\nThreads=257\n", 0}, {"[Scan]\nThreads=1000000\n", 0}, {"[Scan]\nThreads=99999999999\n", 0},
+        {"", 0},
+        {"[Scan]\nThreads=8\n", 8},
+        {"[scan]\nthreads = 1\n", 1},
+        {"[Scan]\nThreads=-3\n", 0},
+        {"[Scan]\nThreads=lots\n", 0},
+        {"[Scan]\nThreads=0\n", 0},
+        {"[Scan]\nThreads=256\n", 256},
+        {"[Scan]\nThreads=257\n", 0},
+        {"[Scan]\nThreads=1000000\n", 0},
+        {"[Scan]\nThreads=99999999999\n", 0},
     };
     for (const auto& [text, threads] : cases) {
         FixtureTree tree;

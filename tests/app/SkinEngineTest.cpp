@@ -8,11 +8,11 @@
 #include <QDir>
 #include <QImage>
 #include <QLineEdit>
-#include <QTest>
 #include <QPushButton>
 #include <QResource>
 #include <QSet>
 #include <QStringList>
+#include <QTest>
 #include <QWidget>
 
 #include <gtest/gtest.h>

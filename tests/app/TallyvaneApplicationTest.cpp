@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "commands/MessageBoxes.h"
 #include "app/TallyvaneApplication.h"
+#include "commands/MessageBoxes.h"
 
 #include <QEvent>
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "cli/ExcludeFile.h"
 #include "cli/ExportCommand.h"
+#include "cli/ExcludeFile.h"
 #include "cli/TerminalProgress.h"
 #include "cli/TerminalText.h"
 #include "platform/PosixFileSystem.h"
@@ -14,16 +14,16 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
-#include <csignal>
-#include <semaphore>
-#include <vector>
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <semaphore>
+#include <vector>
 
 namespace tallyvane {
 namespace {
@@ -76,7 +76,8 @@ TEST(CommandLine, TellsWhatIsWrongWithTheArguments)
 {
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"--export", "pdf", "/data"}, "unknown export format 'pdf' (html, rtf, text or ncdu)"},
-        {{"--export", "ncdu", "--max-depth", "1", "/a"}, "--max-depth does not apply to --export ncdu, which holds the whole tree"},
+        {{"--export", "ncdu", "--max-depth", "1", "/a"},
+         "--max-depth does not apply to --export ncdu, which holds the whole tree"},
         {{"--export", "text", "--import", "scan.json", "/a"}, "give either a folder or --import FILE, not both"},
         {{"--export", "text", "--import="}, "--import needs a file name"},
         {{"--export", "text"}, "no folder given"},
@@ -148,7 +149,8 @@ TEST(CommandLine, ReadsOnlyASaneExcludeFile)
         {tooLarge, "larger than 1 MiB"},
     };
     for (const auto& [file, reason] : refused)
-        EXPECT_EQ(parse({"--exclude-from", file, "/a"}).error, "cannot read the exclude file '" + file + "': " + reason);
+        EXPECT_EQ(parse({"--exclude-from", file, "/a"}).error,
+                  "cannot read the exclude file '" + file + "': " + reason);
 }
 
 TEST(CommandLine, HelpAndVersion)
@@ -186,7 +188,10 @@ TEST(CommandLine, WithoutExportTheArgumentsAreTheWindows)
         {{"/first", "/second"}, "/first"},
         {{"--import=scan.json"}, "", "scan.json"},
         {{"--import", "-", "--threads", "1"}, "", "-", 1},
-        {{"-x", "--count-links=once", "--exclude", "*.o", "--exclude=build/", "/src"}, "/src", "", 0,
+        {{"-x", "--count-links=once", "--exclude", "*.o", "--exclude=build/", "/src"},
+         "/src",
+         "",
+         0,
          {.oneFileSystem = true, .countLinksOnce = true, .exclude = {"*.o", "build/"}}},
         {{"--one-file-system", "--count-links", "each", "/src"}, "/src", "", 0, {.oneFileSystem = true}},
     };
@@ -256,11 +261,10 @@ TEST_F(ExportRun, WritesADepthLimitedSummaryLargestFirstWithCrLf)
     ASSERT_EQ(run(options), 0);
 
     const std::string root = fixture.path();
-    const std::string expected =
-        "名称\t\t大小(字节)\t大小\t文件夹内%\t文件夹内比列图\t总%\t总比列图\r\n"
-        + root + "\t\t9,000\t9KB\t\t\t\t\r\n"
-        "\tmusic\t8,000\t8KB\t88.89%\t\t88.89%\t\r\n"
-        "\tnotes.txt\t1,000\t1000Byte\t11.11%\t\t11.11%\t\r\n";
+    const std::string expected = "名称\t\t大小(字节)\t大小\t文件夹内%\t文件夹内比列图\t总%\t总比列图\r\n" + root
+        + "\t\t9,000\t9KB\t\t\t\t\r\n"
+          "\tmusic\t8,000\t8KB\t88.89%\t\t88.89%\t\r\n"
+          "\tnotes.txt\t1,000\t1000Byte\t11.11%\t\t11.11%\t\r\n";
     EXPECT_EQ(readStream(output), expected);
     EXPECT_EQ(readStream(messages), "");
 }
@@ -288,7 +292,8 @@ TEST_F(ExportRun, RefusesWhatIsNotAFolder)
 {
     const std::pair<std::string, std::string> cases[] = {
         {fixture.pathOf("gone"), "tallyvane: cannot analyse '" + fixture.pathOf("gone") + "': no such folder\n"},
-        {fixture.pathOf("notes.txt"), "tallyvane: cannot analyse '" + fixture.pathOf("notes.txt") + "': not a folder\n"},
+        {fixture.pathOf("notes.txt"),
+         "tallyvane: cannot analyse '" + fixture.pathOf("notes.txt") + "': not a folder\n"},
         {"", "tallyvane: cannot analyse '': no such folder\n"},
     };
     for (const auto& [folder, message] : cases) {
@@ -309,8 +314,9 @@ TEST_F(ExportRun, AnInterruptWhileWritingLeavesTheOutputAsItWas)
     std::ofstream(path) << "old report";
     for (const int piecesBeforeTheInterrupt : {0, 1, 3}) {
         int pieces = 0;
-        ExportEnvironment environment{fileSystem, output, messages, nullptr,
-                                      [&pieces, piecesBeforeTheInterrupt] { return pieces++ >= piecesBeforeTheInterrupt; }};
+        ExportEnvironment environment{fileSystem, output, messages, nullptr, [&pieces, piecesBeforeTheInterrupt] {
+                                          return pieces++ >= piecesBeforeTheInterrupt;
+                                      }};
         ExportOptions options;
         options.folder = fixture.path();
         options.output = path;
@@ -357,7 +363,9 @@ TEST(TerminalText, EscapesWhatATerminalWouldObey)
         {"plain name.txt", "plain name.txt"},
         {"\xE6\x96\x87\xE6\xA1\xA3 \xF0\x9F\x93\x81", "\xE6\x96\x87\xE6\xA1\xA3 \xF0\x9F\x93\x81"},
         {"bell\x07 esc\x1b[31m tab\t nl\n del\x7f", "bell\\x07 esc\\x1b[31m tab\\x09 nl\\x0a del\\x7f"},
-        {"c1 csi \xC2\x9B" "2J nbsp\xC2\xA0", "c1 csi \\xc2\\x9b2J nbsp\xC2\xA0"},
+        {"c1 csi \xC2\x9B"
+         "2J nbsp\xC2\xA0",
+         "c1 csi \\xc2\\x9b2J nbsp\xC2\xA0"},
         {"lone \x9b and \xFF and cut \xE6\x96", "lone \\x9b and \\xff and cut \\xe6\\x96"},
         {"overlong \xC0\xAF surrogate \xED\xA0\x80", "overlong \\xc0\\xaf surrogate \\xed\\xa0\\x80"},
         {"back\\slash", "back\\\\slash"},
@@ -391,7 +399,7 @@ TEST(TerminalProgress, DrawsOneLineOverTheLastAndClearsIt)
 {
     RunProgress started;
     RunProgress estimated{1021, "/data/photos/", ScanProgress{12, 70}};
-    RunProgress deep{7, "/data/" + std::string(100, 'x') + "/\xE5\x9B\xBE\xE7\x89\x87/"};
+    RunProgress deep{7, "/data/" + std::string(100, 'x') + "/\xE5\x9B\xBE\xE7\x89\x87/", std::nullopt};
     const struct {
         const RunProgress* progress;
         double seconds;
@@ -490,8 +498,9 @@ TEST(Program, ExitCodesTellSuccessFailureAndMisuse)
     fixture.makeFile("a.txt", 1234);
     std::string out;
     EXPECT_EQ(runProgram("--export text --max-depth 0 '" + fixture.path() + "'", &out), 0);
-    EXPECT_EQ(out, "名称\t大小(字节)\t大小\t文件夹内%\t文件夹内比列图\t总%\t总比列图\r\n"
-                       + fixture.path() + "\t1,234\t1KB\t\t\t\t\r\n");
+    EXPECT_EQ(out,
+              "名称\t大小(字节)\t大小\t文件夹内%\t文件夹内比列图\t总%\t总比列图\r\n" + fixture.path()
+                  + "\t1,234\t1KB\t\t\t\t\r\n");
     EXPECT_EQ(runProgram("--export text '" + fixture.pathOf("a.txt") + "'"), 1);
     EXPECT_EQ(runProgram("--export csv '" + fixture.path() + "'"), 2);
     // Misuse is told in one line, without the usage text burying it.
@@ -517,8 +526,9 @@ TEST(Program, ReportsNeedNoWindowModuleAndAMissingOneIsTold)
     EXPECT_EQ(runCommand(program + "--export text --max-depth 0 '" + fixture.pathOf("data") + "' 2>&1", &out), 0);
     EXPECT_NE(out.find("\t1,234\t"), std::string::npos) << out;
     EXPECT_EQ(runCommand("QT_QPA_PLATFORM=offscreen " + program + "'" + fixture.pathOf("data") + "' 2>&1", &out), 1);
-    EXPECT_EQ(out, "tallyvane: cannot start the window: not found: " + fixture.pathOf("bin/tallyvane-window.so") + ", "
-                       + fixture.pathOf("lib/tallyvane/tallyvane-window.so") + "\n");
+    EXPECT_EQ(out,
+              "tallyvane: cannot start the window: not found: " + fixture.pathOf("bin/tallyvane-window.so") + ", "
+                  + fixture.pathOf("lib/tallyvane/tallyvane-window.so") + "\n");
 }
 
 // Standard input is read with the same bound as a file, and a refusal is one line.
@@ -619,11 +629,18 @@ TEST(Program, AnInterruptEndsTheProgramWhereverItWaits)
     };
     const Case cases[] = {
         {"opening an import", {"--export", "text", "--import", fifo}, "wait_for_partner", SIGINT},
-        {"opening the output", {"--export", "text", "--output", fifo, fixture.pathOf("data")}, "wait_for_partner", SIGINT},
-        {"opening an import before replacing a file", {"--export", "text", "--import", fifo, "--output", report},
-         "wait_for_partner", SIGTERM},
-        {"reading an import while replacing a file", {"--export", "text", "--import", fifo, "--output", report},
-         "pipe_read", SIGINT},
+        {"opening the output",
+         {"--export", "text", "--output", fifo, fixture.pathOf("data")},
+         "wait_for_partner",
+         SIGINT},
+        {"opening an import before replacing a file",
+         {"--export", "text", "--import", fifo, "--output", report},
+         "wait_for_partner",
+         SIGTERM},
+        {"reading an import while replacing a file",
+         {"--export", "text", "--import", fifo, "--output", report},
+         "pipe_read",
+         SIGINT},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -654,10 +671,12 @@ TEST(Program, WithoutADisplayTheWindowIsNotTried)
 {
     FixtureTree fixture;
     const std::string noDisplay = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM ";
-    const std::string told = "tallyvane: no display to open the window on; use --export to write a report without one\n";
+    const std::string told =
+        "tallyvane: no display to open the window on; use --export to write a report without one\n";
     for (const std::string& environment : {noDisplay, noDisplay + "QT_QPA_PLATFORM=xcb "}) {
         std::string out;
-        EXPECT_EQ(runCommand(environment + TALLYVANE_EXECUTABLE + " '" + fixture.path() + "' 2>&1", &out), 1) << environment;
+        EXPECT_EQ(runCommand(environment + TALLYVANE_EXECUTABLE + " '" + fixture.path() + "' 2>&1", &out), 1)
+            << environment;
         EXPECT_EQ(out, told) << environment;
     }
 }
@@ -771,16 +790,17 @@ TEST_F(ExportRun, BadImportsExitWithOneAndSayWhere)
     ExportOptions options;
     options.importFile = bad;
     EXPECT_EQ(run(options), 1);
-    EXPECT_EQ(readStream(messages), "tallyvane: cannot import '" + bad
-                                        + "': byte 43: \"asize\" out of range (0 to 9223372036854775807)\n");
+    EXPECT_EQ(readStream(messages),
+              "tallyvane: cannot import '" + bad + "': byte 43: \"asize\" out of range (0 to 9223372036854775807)\n");
     EXPECT_EQ(readStream(output), "");
 
     std::fclose(messages);
     messages = std::tmpfile();
     options.importFile = scratch.path().toStdString() + "/missing.json";
     EXPECT_EQ(run(options), 1);
-    EXPECT_EQ(readStream(messages), "tallyvane: cannot import '" + options.importFile
-                                        + "': cannot open the file: No such file or directory\n");
+    EXPECT_EQ(readStream(messages),
+              "tallyvane: cannot import '" + options.importFile
+                  + "': cannot open the file: No such file or directory\n");
 }
 
 TEST(Program, ImportsFromStandardInput)
@@ -790,10 +810,10 @@ TEST(Program, ImportsFromStandardInput)
     std::string direct;
     std::string imported;
     ASSERT_EQ(runProgram("--export text '" + fixture.path() + "'", &direct), 0);
-    ASSERT_EQ(runProgram("--export ncdu '" + fixture.path() + "' | " + TALLYVANE_EXECUTABLE
-                             + " --import - --export text",
-                         &imported),
-              0);
+    ASSERT_EQ(
+        runProgram("--export ncdu '" + fixture.path() + "' | " + TALLYVANE_EXECUTABLE + " --import - --export text",
+                   &imported),
+        0);
     EXPECT_EQ(imported, direct);
     EXPECT_EQ(runProgram("--import - --export text < /dev/null"), 1);
 }

@@ -71,7 +71,9 @@ int runLimited(std::size_t limitBytes, const std::vector<std::string>& arguments
     argv.push_back(nullptr);
     const pid_t child = ::fork();
     if (child == 0) {
-        const struct rlimit limit{limitBytes, limitBytes};
+        const struct rlimit limit {
+            limitBytes, limitBytes
+        };
         ::setrlimit(RLIMIT_AS, &limit);
         ::dup2(pipeEnds[1], STDERR_FILENO);
         ::close(pipeEnds[0]);

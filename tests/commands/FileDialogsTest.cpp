@@ -119,8 +119,9 @@ TEST(FileDialogs, ListsAFolderByNamesAloneInChinese)
     QStringList captions;
     for (int column = 0; column < 4; ++column)
         captions << listing.proxy->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
-    EXPECT_EQ(captions, (QStringList{QStringLiteral("名称"), QStringLiteral("大小"), QStringLiteral("类型"),
-                                     QStringLiteral("修改日期")}));
+    EXPECT_EQ(captions,
+              (QStringList{QStringLiteral("名称"), QStringLiteral("大小"), QStringLiteral("类型"),
+                           QStringLiteral("修改日期")}));
 }
 
 TEST(FileDialogs, ListsProcToTheEnd)
@@ -132,8 +133,8 @@ TEST(FileDialogs, ListsProcToTheEnd)
     // kmsg blocks a reader as long as the kernel writes nothing; uptime is always readable.
     for (const QString& name : {QStringLiteral("kmsg"), QStringLiteral("uptime"), QStringLiteral("self")}) {
         if (QFileInfo::exists(QStringLiteral("/proc/") + name)) {
-            EXPECT_TRUE(QTest::qWaitFor([&] { return !listing.cell(QStringLiteral("/proc/") + name, 2).isEmpty(); },
-                                        10000))
+            EXPECT_TRUE(
+                QTest::qWaitFor([&] { return !listing.cell(QStringLiteral("/proc/") + name, 2).isEmpty(); }, 10000))
                 << name.toStdString();
         }
     }

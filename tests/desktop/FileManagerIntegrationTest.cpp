@@ -113,12 +113,24 @@ std::string unescaped(std::string_view value)
             continue;
         }
         switch (value[++i]) {
-        case 's': text += ' '; break;
-        case 'n': text += '\n'; break;
-        case 't': text += '\t'; break;
-        case 'r': text += '\r'; break;
-        case '\\': text += '\\'; break;
-        default: ADD_FAILURE() << "not a string escape: \\" << value[i]; text += value[i];
+        case 's':
+            text += ' ';
+            break;
+        case 'n':
+            text += '\n';
+            break;
+        case 't':
+            text += '\t';
+            break;
+        case 'r':
+            text += '\r';
+            break;
+        case '\\':
+            text += '\\';
+            break;
+        default:
+            ADD_FAILURE() << "not a string escape: \\" << value[i];
+            text += value[i];
         }
     }
     return text;
@@ -355,9 +367,7 @@ TEST_F(FileManagerIntegrationTest, RemovingDeletesExactlyTheEntries)
 {
     ASSERT_TRUE(integration.registerEntries(Caption, executable));
     const std::string foreign[] = {
-        "applications/editor.desktop",
-        "kio/servicemenus/compress.desktop",
-        "nemo/actions/compress.nemo_action",
+        "applications/editor.desktop", "kio/servicemenus/compress.desktop", "nemo/actions/compress.nemo_action",
         "nautilus/scripts/Old notes", // a script that merely starts like ours
     };
     for (const std::string& file : foreign)

@@ -223,12 +223,9 @@ TEST_F(FreedesktopIconListIcons, TakesTheThemesIconThenTheGenericOnesOfTheType)
 
     FreedesktopIconList list;
     const std::vector<std::pair<int, QColor>> expected = {
-        {list.fileIconIndex("a.txt"), Qt::red},
-        {list.fileIconIndex("backup.tar.gz"), Qt::green},
-        {list.fileIconIndex("CMakeLists.txt"), Qt::blue},
-        {list.fileIconIndex("unknown.zzq"), Qt::blue},
-        {list.folderIconIndex(false), Qt::yellow},
-        {list.folderIconIndex(true), Qt::yellow},
+        {list.fileIconIndex("a.txt"), Qt::red},           {list.fileIconIndex("backup.tar.gz"), Qt::green},
+        {list.fileIconIndex("CMakeLists.txt"), Qt::blue}, {list.fileIconIndex("unknown.zzq"), Qt::blue},
+        {list.folderIconIndex(false), Qt::yellow},        {list.folderIconIndex(true), Qt::yellow},
     };
     for (const auto& [index, colour] : expected)
         EXPECT_EQ(centreOf(list.icon(index)), QColor(colour)) << list.iconName(index).toStdString();
@@ -240,8 +237,8 @@ TEST_F(FreedesktopIconListIcons, FilesAndFoldersHaveIconsWithoutAnyTheme)
     useTheme(tree.path(), "absent");
 
     FreedesktopIconList list;
-    const int indexes[] = {list.fileIconIndex("a.txt"), list.fileIconIndex("unknown.zzq"),
-                           list.folderIconIndex(false), list.folderIconIndex(true)};
+    const int indexes[] = {list.fileIconIndex("a.txt"), list.fileIconIndex("unknown.zzq"), list.folderIconIndex(false),
+                           list.folderIconIndex(true)};
     std::vector<QImage> images;
     for (const int index : indexes) {
         const QIcon icon = list.icon(index);

@@ -20,9 +20,15 @@ struct Name {
 
 // Names the fuzzer finds in the seeds or by comparing, different from each other in any case.
 constexpr std::array<Name, 9> Probes{{
-    {"s", "k"}, {"s", "c1"}, {"s", "n"},
-    {"t", "k"}, {"t", "c1"}, {"t", "n"},
-    {"new", "k"}, {"new", "c1"}, {"new", "n"},
+    {"s", "k"},
+    {"s", "c1"},
+    {"s", "n"},
+    {"t", "k"},
+    {"t", "c1"},
+    {"t", "n"},
+    {"new", "k"},
+    {"new", "c1"},
+    {"new", "n"},
 }};
 
 constexpr std::string_view Written = "v 1";
@@ -32,9 +38,8 @@ void check(bool holds, const char* what, const Name& write, const Name& probe)
     if (holds)
         return;
     std::fprintf(stderr, "settings text: %s (writing [%.*s] %.*s, reading [%.*s] %.*s)\n", what,
-                 static_cast<int>(write.section.size()), write.section.data(),
-                 static_cast<int>(write.key.size()), write.key.data(),
-                 static_cast<int>(probe.section.size()), probe.section.data(),
+                 static_cast<int>(write.section.size()), write.section.data(), static_cast<int>(write.key.size()),
+                 write.key.data(), static_cast<int>(probe.section.size()), probe.section.data(),
                  static_cast<int>(probe.key.size()), probe.key.data());
     std::abort();
 }
@@ -69,8 +74,7 @@ int IniTextOneInput(const std::uint8_t* data, std::size_t size)
                 check(after[p] == Written, "the written value does not read back", Probes[w], Probes[p]);
             else
                 check(after[p] == before[p], "another value changed", Probes[w], Probes[p]);
-            check(afterRereading[p] == after[p], "the text reads differently when parsed anew",
-                  Probes[w], Probes[p]);
+            check(afterRereading[p] == after[p], "the text reads differently when parsed anew", Probes[w], Probes[p]);
         }
     }
     return 0;

@@ -49,7 +49,8 @@ void checkNamesCanExist(const EntryTree& tree)
 {
     for (EntryId entry = tree.NextEntry(tree.FirstEntry()); entry != NoEntry; entry = tree.NextEntry(entry)) {
         const std::string_view name = tree.name(entry);
-        if (name.empty() || name == "." || name == ".." || name.find_first_of(std::string_view("/\0", 2)) != std::string_view::npos)
+        if (name.empty() || name == "." || name == ".."
+            || name.find_first_of(std::string_view("/\0", 2)) != std::string_view::npos)
             std::abort();
     }
 }

@@ -147,19 +147,14 @@ TEST_P(PermissionTextTest, ShowsEveryBitInItsPlace)
     EXPECT_EQ(PermissionText(GetParam().mode), GetParam().text);
 }
 
-INSTANTIATE_TEST_SUITE_P(Modes, PermissionTextTest, testing::Values(
-    ModeCase{0644, "rw-r--r--"},
-    ModeCase{0755, "rwxr-xr-x"},
-    ModeCase{0000, "---------"},
-    ModeCase{0777, "rwxrwxrwx"},
-    ModeCase{04755, "rwsr-xr-x"},
-    ModeCase{04644, "rwSr--r--"},
-    ModeCase{02755, "rwxr-sr-x"},
-    ModeCase{02745, "rwxr-Sr-x"},
-    ModeCase{01777, "rwxrwxrwt"},
-    ModeCase{01776, "rwxrwxrwT"},
-    // The type bits above do not show.
-    ModeCase{S_IFDIR | 0750, "rwxr-x---"}));
+INSTANTIATE_TEST_SUITE_P(Modes, PermissionTextTest,
+                         testing::Values(ModeCase{0644, "rw-r--r--"}, ModeCase{0755, "rwxr-xr-x"},
+                                         ModeCase{0000, "---------"}, ModeCase{0777, "rwxrwxrwx"},
+                                         ModeCase{04755, "rwsr-xr-x"}, ModeCase{04644, "rwSr--r--"},
+                                         ModeCase{02755, "rwxr-sr-x"}, ModeCase{02745, "rwxr-Sr-x"},
+                                         ModeCase{01777, "rwxrwxrwt"}, ModeCase{01776, "rwxrwxrwT"},
+                                         // The type bits above do not show.
+                                         ModeCase{S_IFDIR | 0750, "rwxr-x---"}));
 
 } // namespace
 } // namespace tallyvane

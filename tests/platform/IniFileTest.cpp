@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/AtomicFile.h"
 #include "platform/IniFile.h"
+#include "platform/AtomicFile.h"
 #include "platform/SettingsLocation.h"
 #include "support/FileText.h"
 #include "support/FixtureTree.h"
@@ -42,26 +42,26 @@ std::string crlf(std::string text)
 
 const std::string LongValue = std::string(2000, 'a') + std::string(1000, 'b');
 
-const std::string HandMade =
-    "; Tallyvane settings\n"
-    "Act=9\n"
-    "\n"
-    "[auto]\n"
-    "  ACT  =  0  \n"
-    "[Col]\n"
-    "C1=0\n"
-    "C1=1\n"
-    "C2 =\n"
-    "C3=yes\n"
-    "C4\t=\t0x3\t\n"
-    "no equals sign\n"
-    "C5=a=b\n"
-    "[ Skin ] trailing words\n"
-    "Sk=0x1F\n"
-    "[COL]\n"
-    "C6=0\n"
-    "[Long]\n"
-    "V=" + LongValue + "\n";
+const std::string HandMade = "; Tallyvane settings\n"
+                             "Act=9\n"
+                             "\n"
+                             "[auto]\n"
+                             "  ACT  =  0  \n"
+                             "[Col]\n"
+                             "C1=0\n"
+                             "C1=1\n"
+                             "C2 =\n"
+                             "C3=yes\n"
+                             "C4\t=\t0x3\t\n"
+                             "no equals sign\n"
+                             "C5=a=b\n"
+                             "[ Skin ] trailing words\n"
+                             "Sk=0x1F\n"
+                             "[COL]\n"
+                             "C6=0\n"
+                             "[Long]\n"
+                             "V="
+    + LongValue + "\n";
 
 TEST(IniFile, ReadsTheFirstMatchTrimmedRegardlessOfCase)
 {
@@ -81,12 +81,12 @@ TEST(IniFile, ReadsTheFirstMatchTrimmedRegardlessOfCase)
             {"Col", "C2", ""},
             {"Col", "C4", "0x3"},
             {"Col", "C5", "a=b"},
-            {"Col", "C6", "default"},           // only in the section's second appearance
+            {"Col", "C6", "default"}, // only in the section's second appearance
             {"Col", "no equals sign", "default"},
             {"skin", "SK", "0x1F"},
             {"Missing", "Act", "default"},
             {"Col", "C7", "default"},
-            {"", "Act", "default"},             // keys above the first section belong to none
+            {"", "Act", "default"}, // keys above the first section belong to none
             {"Long", "V", LongValue.substr(0, IniFile::MaxValueLength)},
         };
         for (const Case& c : cases)
@@ -98,11 +98,29 @@ TEST(IniFile, ReadsIntegersInDecimalOrAfter0x)
 {
     FixtureTree tree;
     const std::pair<std::string, int> cases[] = {
-        {"0", 0}, {"42", 42}, {"  7  ", 7}, {"-12", -12}, {"+5", 5}, {"0x3", 3}, {"0X1f", 31},
-        {"2147483647", INT_MAX}, {"-2147483648", INT_MIN}, {"0x7FFFFFFF", INT_MAX},
-        {"", -99}, {"yes", -99}, {"12abc", -99}, {"1 2", -99}, {"0x", -99}, {"0x-3", -99},
-        {"--1", -99}, {"+-1", -99}, {"3.0", -99}, {"2147483648", -99}, {"0x80000000", -99},
-        {"-0x3", -99}, {"99999999999999999999999", -99},
+        {"0", 0},
+        {"42", 42},
+        {"  7  ", 7},
+        {"-12", -12},
+        {"+5", 5},
+        {"0x3", 3},
+        {"0X1f", 31},
+        {"2147483647", INT_MAX},
+        {"-2147483648", INT_MIN},
+        {"0x7FFFFFFF", INT_MAX},
+        {"", -99},
+        {"yes", -99},
+        {"12abc", -99},
+        {"1 2", -99},
+        {"0x", -99},
+        {"0x-3", -99},
+        {"--1", -99},
+        {"+-1", -99},
+        {"3.0", -99},
+        {"2147483648", -99},
+        {"0x80000000", -99},
+        {"-0x3", -99},
+        {"99999999999999999999999", -99},
     };
     std::string text = "[Numbers]\n";
     for (std::size_t i = 0; i < std::size(cases); ++i)
@@ -110,7 +128,8 @@ TEST(IniFile, ReadsIntegersInDecimalOrAfter0x)
     WriteFileText(tree.pathOf("a.ini"), text);
     const IniFile file(tree.pathOf("a.ini"));
     for (std::size_t i = 0; i < std::size(cases); ++i)
-        EXPECT_EQ(file.readInteger("Numbers", "k" + std::to_string(i), -99), cases[i].second) << '"' << cases[i].first << '"';
+        EXPECT_EQ(file.readInteger("Numbers", "k" + std::to_string(i), -99), cases[i].second)
+            << '"' << cases[i].first << '"';
     EXPECT_EQ(file.readInteger("Numbers", "missing", -99), -99);
 }
 
@@ -128,44 +147,42 @@ TEST(IniFile, ReadingAMissingOrUnreadableFileGivesTheDefaultAndCreatesNothing)
 
 TEST(IniFile, WritesOnlyTheValueOrTheNewLinesAndKeepsEveryOtherByte)
 {
-    const std::string before =
-        "; Tallyvane settings\n"
-        "Act=9\n"
-        "\n"
-        "[auto]\n"
-        "  ACT  =  0  \n"
-        "[Col]\n"
-        "C1=0\n"
-        "no equals sign\n"
-        "C2=\n"
-        "\n"
-        "\t\n"
-        "[ Skin ]\n"
-        "[COL]\n"
-        "C6=0\n";
-    const std::string after =
-        "; Tallyvane settings\n"
-        "Act=9\n"
-        "\n"
-        "[auto]\n"
-        "  ACT  =  1  \n"
-        "[Col]\n"
-        "C1=0\n"
-        "no equals sign\n"
-        "C2=1\n"
-        "C6=1\n"
-        "C5=0\n"
-        "\n"
-        "\t\n"
-        "[ Skin ]\n"
-        "Sk=3\n"
-        "[COL]\n"
-        "C6=0\n"
-        "[Zeta]\n"
-        "Z=2\n"
-        "Y=1\n"
-        "[Alpha]\n"
-        "A=\n";
+    const std::string before = "; Tallyvane settings\n"
+                               "Act=9\n"
+                               "\n"
+                               "[auto]\n"
+                               "  ACT  =  0  \n"
+                               "[Col]\n"
+                               "C1=0\n"
+                               "no equals sign\n"
+                               "C2=\n"
+                               "\n"
+                               "\t\n"
+                               "[ Skin ]\n"
+                               "[COL]\n"
+                               "C6=0\n";
+    const std::string after = "; Tallyvane settings\n"
+                              "Act=9\n"
+                              "\n"
+                              "[auto]\n"
+                              "  ACT  =  1  \n"
+                              "[Col]\n"
+                              "C1=0\n"
+                              "no equals sign\n"
+                              "C2=1\n"
+                              "C6=1\n"
+                              "C5=0\n"
+                              "\n"
+                              "\t\n"
+                              "[ Skin ]\n"
+                              "Sk=3\n"
+                              "[COL]\n"
+                              "C6=0\n"
+                              "[Zeta]\n"
+                              "Z=2\n"
+                              "Y=1\n"
+                              "[Alpha]\n"
+                              "A=\n";
     FixtureTree tree;
     for (const bool windowsLines : {false, true}) {
         const std::string path = tree.pathOf(windowsLines ? "crlf.ini" : "lf.ini");
@@ -268,7 +285,8 @@ TEST(IniFile, AFailedWriteNamesTheFileAndLeavesItAsItWas)
     FixtureTree tree;
     tree.makeFolder("folder.ini");
     WriteFileText(tree.pathOf("plain"), "x");
-    for (const std::string& path : {tree.pathOf("folder.ini"), tree.pathOf("plain/a.ini"), tree.pathOf("plain/sub/a.ini")}) {
+    for (const std::string& path :
+         {tree.pathOf("folder.ini"), tree.pathOf("plain/a.ini"), tree.pathOf("plain/sub/a.ini")}) {
         IniFile file(path);
         try {
             file.writeString("Auto", "Act", "0");
@@ -326,11 +344,15 @@ TEST(SettingsLocation, FollowsThePortableAndXdgRules)
         {"existing portable file", {"", "/xdg", "/home/ann", "/opt/tv", true}, "/opt/tv/Tallyvane.ini"},
         {"portable file, program in the root folder", {"", "", "/home/ann", "/", true}, "/Tallyvane.ini"},
         // A writable program folder (~/.local/bin) without a file of its own is not a portable copy.
-        {"writable program folder", {"", "/xdg", "/home/ann", "/home/ann/.local/bin", false}, "/xdg/tallyvane/Tallyvane.ini"},
+        {"writable program folder",
+         {"", "/xdg", "/home/ann", "/home/ann/.local/bin", false},
+         "/xdg/tallyvane/Tallyvane.ini"},
         {"installed, XDG set", {"", "/xdg", "/home/ann", "/usr/bin", false}, "/xdg/tallyvane/Tallyvane.ini"},
         {"installed, XDG with slash", {"", "/xdg/", "/home/ann", "/usr/bin", false}, "/xdg/tallyvane/Tallyvane.ini"},
         {"installed, XDG unset", {"", "", "/home/ann", "/usr/bin", false}, "/home/ann/.config/tallyvane/Tallyvane.ini"},
-        {"installed, XDG relative", {"", "xdg", "/home/ann", "/usr/bin", false}, "/home/ann/.config/tallyvane/Tallyvane.ini"},
+        {"installed, XDG relative",
+         {"", "xdg", "/home/ann", "/usr/bin", false},
+         "/home/ann/.config/tallyvane/Tallyvane.ini"},
         {"program folder unknown", {"", "", "/root", "", false}, "/root/.config/tallyvane/Tallyvane.ini"},
     };
     for (const Case& c : cases)

@@ -8,14 +8,13 @@
 namespace tallyvane {
 namespace {
 
-constexpr std::string_view Sample =
-    "22 1 254:0 / / rw,relatime shared:1 - ext4 /dev/vda rw\n"
-    "23 22 0:21 / /proc rw,nosuid shared:5 - proc proc rw\n"
-    "24 22 0:22 / /dev rw,nosuid shared:2 - devtmpfs udev rw,size=1024k\n"
-    "25 22 0:23 / /home/ann/My\\040Disk rw master:7 - fuse.sshfs ann@host:/ rw\n"
-    "26 22 0:24 / /home rw - tmpfs tmpfs rw\n"
-    "27 22 254:0 /srv /home/ann/srv rw - ext4 /dev/vda rw\n"
-    "garbage line\n";
+constexpr std::string_view Sample = "22 1 254:0 / / rw,relatime shared:1 - ext4 /dev/vda rw\n"
+                                    "23 22 0:21 / /proc rw,nosuid shared:5 - proc proc rw\n"
+                                    "24 22 0:22 / /dev rw,nosuid shared:2 - devtmpfs udev rw,size=1024k\n"
+                                    "25 22 0:23 / /home/ann/My\\040Disk rw master:7 - fuse.sshfs ann@host:/ rw\n"
+                                    "26 22 0:24 / /home rw - tmpfs tmpfs rw\n"
+                                    "27 22 254:0 /srv /home/ann/srv rw - ext4 /dev/vda rw\n"
+                                    "garbage line\n";
 
 TEST(MountTable, ParsesMountInfoLines)
 {

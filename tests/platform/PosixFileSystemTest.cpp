@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/FileAttributes.h"
 #include "platform/PosixFileSystem.h"
+#include "platform/FileAttributes.h"
 #include "support/FixtureTree.h"
 #include "support/Unprivileged.h"
 

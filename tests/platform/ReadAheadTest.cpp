@@ -5,9 +5,9 @@
 #include "platform/PosixFileSystem.h"
 #include "platform/ReadAheadFolder.h"
 #include "platform/ReadAheadWatcher.h"
+#include "support/FixtureTree.h"
 #include "support/ProcessCounts.h"
 #include "support/Unprivileged.h"
-#include "support/FixtureTree.h"
 
 #include <gtest/gtest.h>
 
@@ -177,7 +177,7 @@ TEST(ReadAhead, EveryRecordTellsWhatLstatTells)
                 if (::lstat(path.c_str(), &st) != 0)
                     return false;
                 std::uint32_t attributes = S_ISDIR(st.st_mode) ? Attribute::Directory
-                                         : S_ISLNK(st.st_mode) ? Attribute::ReparsePoint
+                    : S_ISLNK(st.st_mode)                      ? Attribute::ReparsePoint
                                                                : 0;
                 if (item.name[0] == '.')
                     attributes |= Attribute::Hidden;

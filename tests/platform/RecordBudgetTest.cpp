@@ -31,7 +31,7 @@ TEST(RecordBudget, OnceSpentStaysSpentUntilTheScanHasTakenAQuarter)
           {Step::List, 1, true, false},
           {Step::Take, 24, true, false}, // 76 left: a quarter not yet taken
           {Step::List, 10, true, false},
-          {Step::Take, 11, false, true}, // 75 left
+          {Step::Take, 11, false, true},  // 75 left
           {Step::List, 20, false, false}, // 95: under the limit, the workers read on
           {Step::Take, 95, false, false}}},
         {"one record", 1, {{Step::List, 1, true, false}, {Step::Take, 1, false, true}, {Step::Take, 0, false, false}}},

@@ -170,10 +170,7 @@ protected:
         sysfs.makeSymlink("class/block/sdx1", "../../devices/sdx/sdx1");
     }
 
-    void write(const std::string& relative, const std::string& text)
-    {
-        std::ofstream(sysfs.pathOf(relative)) << text;
-    }
+    void write(const std::string& relative, const std::string& text) { std::ofstream(sysfs.pathOf(relative)) << text; }
 
     FixtureTree sysfs;
 };

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "analysis/FolderScan.h"
-#include "presentation/GridColumns.h"
 #include "platform/PosixFileSystem.h"
+#include "presentation/GridColumns.h"
 #include "support/FixtureTree.h"
 
 #include <gtest/gtest.h>

@@ -114,26 +114,37 @@ TEST_P(FolderSlicesThresholdTest, ShowsChildrenAboveFivePercentAndGathersTheRest
 // Sizes around 20 x (2^58 + 1) are exact in extended precision but not in a double.
 constexpr std::int64_t Huge = (std::int64_t{1} << 58) + 1;
 
-INSTANTIATE_TEST_SUITE_P(Cases, FolderSlicesThresholdTest, testing::Values(
-    ThresholdCase{"two equal halves, nothing to gather", 200 * MiB,
-                  {{"a", 100 * MiB}, {"b", 100 * MiB}},
-                  {"a\r100.0MB", "b\r100.0MB"}, {100.0 * MiB, 100.0 * MiB}},
-    ThresholdCase{"twenty children of exactly 5 % are all gathered", 20 * MiB, EqualChildren(20, MiB),
-                  {Gathered + "\r20.0MB"}, {20.0 * MiB}},
-    ThresholdCase{"empty entries beside a full one leave nothing to gather", 100 * MiB,
-                  {{"empty", 0, Directory}, {"movie", 100 * MiB}, {"blank", 0}},
-                  {"movie\r100.0MB"}, {100.0 * MiB}},
-    ThresholdCase{"just above 5 %", 99, {{"a", 5}, {"b", 94}},
-                  {"a\r5Byte", "b\r94Byte"}, {5, 94}},
-    ThresholdCase{"exactly 5 % of a size beyond double precision", 20 * Huge, {{"a", Huge}},
-                  {Gathered + "\r5,368,709,120.0GB"}, {static_cast<double>(20 * Huge)}},
-    // In doubles both sizes round and the share comes out as exactly 5 %.
-    ThresholdCase{"one byte above 5 % of a size beyond double precision", 20 * Huge - 1, {{"a", Huge}},
-                  {"a\r268,435,456.0GB", Gathered + "\r5,100,273,664.0GB"},
-                  {static_cast<double>(Huge), static_cast<double>(19 * Huge - 1)}},
-    ThresholdCase{"an empty folder", 0, {{"empty", 0}}, {}, {}},
-    ThresholdCase{"a size the folder's record makes negative", -1, {{"a", 5}}, {}, {}}
-));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FolderSlicesThresholdTest,
+    testing::Values(ThresholdCase{"two equal halves, nothing to gather",
+                                  200 * MiB,
+                                  {{"a", 100 * MiB}, {"b", 100 * MiB}},
+                                  {"a\r100.0MB", "b\r100.0MB"},
+                                  {100.0 * MiB, 100.0 * MiB}},
+                    ThresholdCase{"twenty children of exactly 5 % are all gathered",
+                                  20 * MiB,
+                                  EqualChildren(20, MiB),
+                                  {Gathered + "\r20.0MB"},
+                                  {20.0 * MiB}},
+                    ThresholdCase{"empty entries beside a full one leave nothing to gather",
+                                  100 * MiB,
+                                  {{"empty", 0, Directory}, {"movie", 100 * MiB}, {"blank", 0}},
+                                  {"movie\r100.0MB"},
+                                  {100.0 * MiB}},
+                    ThresholdCase{"just above 5 %", 99, {{"a", 5}, {"b", 94}}, {"a\r5Byte", "b\r94Byte"}, {5, 94}},
+                    ThresholdCase{"exactly 5 % of a size beyond double precision",
+                                  20 * Huge,
+                                  {{"a", Huge}},
+                                  {Gathered + "\r5,368,709,120.0GB"},
+                                  {static_cast<double>(20 * Huge)}},
+                    // In doubles both sizes round and the share comes out as exactly 5 %.
+                    ThresholdCase{"one byte above 5 % of a size beyond double precision",
+                                  20 * Huge - 1,
+                                  {{"a", Huge}},
+                                  {"a\r268,435,456.0GB", Gathered + "\r5,100,273,664.0GB"},
+                                  {static_cast<double>(Huge), static_cast<double>(19 * Huge - 1)}},
+                    ThresholdCase{"an empty folder", 0, {{"empty", 0}}, {}, {}},
+                    ThresholdCase{"a size the folder's record makes negative", -1, {{"a", 5}}, {}, {}}));
 
 struct PercentCase {
     double part;
@@ -154,25 +165,18 @@ TEST_P(PercentTextTest, RoundsHalfAwayFromZeroAndDropsTrailingZeros)
     EXPECT_EQ(PercentText(GetParam().part, GetParam().whole, GetParam().decimals), GetParam().text);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, PercentTextTest, testing::Values(
-    PercentCase{60, 100, 2, "60 %"},
-    PercentCase{4568, 10000, 2, "45.68 %"},
-    PercentCase{1, 8, 2, "12.5 %"},
-    PercentCase{7, 1000, 2, "0.7 %"},
-    PercentCase{1, 3, 2, "33.33 %"},
-    PercentCase{2, 3, 2, "66.67 %"},
-    PercentCase{1, 32, 2, "3.13 %"},     // 3.125: half away from zero, not to even
-    PercentCase{1, 1600, 2, "0.06 %"},   // 0.0625
-    PercentCase{1, 800, 2, "0.13 %"},    // 0.125
-    PercentCase{1, 100000, 2, "0 %"},
-    PercentCase{100, 100, 2, "100 %"},
-    PercentCase{26, 100, 0, "26 %"},
-    PercentCase{1, 40, 0, "3 %"},        // 2.5
-    PercentCase{1, 200, 0, "1 %"},       // 0.5
-    PercentCase{2, 3, 0, "67 %"},
-    PercentCase{0, 0, 0, "0 %"},
-    PercentCase{-1, -1, 0, "100 %"}
-));
+INSTANTIATE_TEST_SUITE_P(Table, PercentTextTest,
+                         testing::Values(PercentCase{60, 100, 2, "60 %"}, PercentCase{4568, 10000, 2, "45.68 %"},
+                                         PercentCase{1, 8, 2, "12.5 %"}, PercentCase{7, 1000, 2, "0.7 %"},
+                                         PercentCase{1, 3, 2, "33.33 %"}, PercentCase{2, 3, 2, "66.67 %"},
+                                         PercentCase{1, 32, 2, "3.13 %"},   // 3.125: half away from zero, not to even
+                                         PercentCase{1, 1600, 2, "0.06 %"}, // 0.0625
+                                         PercentCase{1, 800, 2, "0.13 %"},  // 0.125
+                                         PercentCase{1, 100000, 2, "0 %"}, PercentCase{100, 100, 2, "100 %"},
+                                         PercentCase{26, 100, 0, "26 %"}, PercentCase{1, 40, 0, "3 %"}, // 2.5
+                                         PercentCase{1, 200, 0, "1 %"},                                 // 0.5
+                                         PercentCase{2, 3, 0, "67 %"}, PercentCase{0, 0, 0, "0 %"},
+                                         PercentCase{-1, -1, 0, "100 %"}));
 
 TEST(MarkTextTest, LabelThenPercentageOrThePercentageAlone)
 {

@@ -15,7 +15,7 @@ TEST(FileTypePalette, TypeIsTheLowerCasedPartAfterTheLastDot)
 {
     const std::vector<std::pair<std::string, std::string>> cases{
         {"film.MP4", "mp4"}, {"archive.tar.gz", "gz"}, {".profile", ""}, {"Makefile", ""},
-        {"trailing.", ""},   {"名字.TXT", "txt"},       {"a.Ä", "Ä"},
+        {"trailing.", ""},   {"名字.TXT", "txt"},      {"a.Ä", "Ä"},
     };
     for (const auto& [name, type] : cases)
         EXPECT_EQ(FileType(name), type) << name;

@@ -79,9 +79,13 @@ TEST(GridCellTest, NameColumnDecodesUtf8AndReplacesBrokenBytes)
     EntryTree tree;
     const EntryId root = tree.addEntry(NoEntry, Directory, 0, "/home/ann");
     const EntryId chinese = tree.addEntry(root, 0, 0, "\xE4\xB8\xAD\xE6\x96\x87");
-    const EntryId broken = tree.addEntry(root, 0, 0, "a\xFF" "b");
+    const EntryId broken = tree.addEntry(root, 0, 0,
+                                         "a\xFF"
+                                         "b");
     EXPECT_EQ(CellText(tree, chinese, ColumnName), QString::fromUtf8("中文"));
-    EXPECT_EQ(CellText(tree, broken, ColumnName), QString::fromUtf8("a\xEF\xBF\xBD" "b"));
+    EXPECT_EQ(CellText(tree, broken, ColumnName),
+              QString::fromUtf8("a\xEF\xBF\xBD"
+                                "b"));
 }
 
 TEST(GridCellTest, HugeSizesUseTheGeneralFormInTheByteColumn)
@@ -156,19 +160,13 @@ TEST_P(BarColorsTest, CyclesThroughNineteenColoursByLevel)
     EXPECT_EQ(BarColors(GetParam().level), GetParam().color);
 }
 
-INSTANTIATE_TEST_SUITE_P(Levels, BarColorsTest, testing::Values(
-    ColorCase{1, {255, 0, 0}},
-    ColorCase{2, {0, 128, 0}},
-    ColorCase{5, {64, 192, 0}},
-    ColorCase{10, {0, 128, 255}},
-    ColorCase{18, {128, 128, 0}},
-    ColorCase{19, {192, 192, 192}},
-    ColorCase{20, {64, 64, 64}},
-    ColorCase{21, {255, 0, 0}},
-    ColorCase{22, {0, 128, 0}},
-    ColorCase{39, {192, 192, 192}},
-    ColorCase{40, {64, 64, 64}},
-    ColorCase{41, {255, 0, 0}}));
+INSTANTIATE_TEST_SUITE_P(Levels, BarColorsTest,
+                         testing::Values(ColorCase{1, {255, 0, 0}}, ColorCase{2, {0, 128, 0}},
+                                         ColorCase{5, {64, 192, 0}}, ColorCase{10, {0, 128, 255}},
+                                         ColorCase{18, {128, 128, 0}}, ColorCase{19, {192, 192, 192}},
+                                         ColorCase{20, {64, 64, 64}}, ColorCase{21, {255, 0, 0}},
+                                         ColorCase{22, {0, 128, 0}}, ColorCase{39, {192, 192, 192}},
+                                         ColorCase{40, {64, 64, 64}}, ColorCase{41, {255, 0, 0}}));
 
 // /total 400: folder/ 200 (half 100), empty/ 0 (nothing 0)
 class ShareBarTest : public testing::Test {

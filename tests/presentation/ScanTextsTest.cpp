@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/FileAttributes.h"
 #include "presentation/ScanTexts.h"
+#include "platform/FileAttributes.h"
 
 #include <gtest/gtest.h>
 
@@ -14,12 +14,9 @@ TEST(ScanTexts, ProgressReadsShareAndTimeLeft)
         const char* text;
     };
     const Case cases[] = {
-        {{37, 12}, "已完成 37%，约剩 12 秒"},
-        {{0, 1}, "已完成 0%，约剩 1 秒"},
-        {{50, 59}, "已完成 50%，约剩 59 秒"},
-        {{50, 60}, "已完成 50%，约剩 1 分钟"},
-        {{50, 125}, "已完成 50%，约剩 2 分钟 5 秒"},
-        {{99, std::nullopt}, "已完成 99%"},
+        {{37, 12}, "已完成 37%，约剩 12 秒"},        {{0, 1}, "已完成 0%，约剩 1 秒"},
+        {{50, 59}, "已完成 50%，约剩 59 秒"},        {{50, 60}, "已完成 50%，约剩 1 分钟"},
+        {{50, 125}, "已完成 50%，约剩 2 分钟 5 秒"}, {{99, std::nullopt}, "已完成 99%"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(ScanProgressText(c.progress).toStdString(), c.text);

@@ -35,45 +35,33 @@ TEST_P(SizeToTextTest, ShowsUnitAndRoundsHalfAwayFromZero)
     EXPECT_EQ(SizeToText(GetParam().size), GetParam().text);
 }
 
-INSTANTIATE_TEST_SUITE_P(Bytes, SizeToTextTest, testing::Values(
-    SizeCase{0, "0Byte"},
-    SizeCase{1, "1Byte"},
-    SizeCase{1023, "1023Byte"},
-    SizeCase{-1, "-1Byte"},
-    SizeCase{-5 * GiB, "-5368709120Byte"},
-    SizeCase{Int64Min, "-9223372036854775808Byte"}));
+INSTANTIATE_TEST_SUITE_P(Bytes, SizeToTextTest,
+                         testing::Values(SizeCase{0, "0Byte"}, SizeCase{1, "1Byte"}, SizeCase{1023, "1023Byte"},
+                                         SizeCase{-1, "-1Byte"}, SizeCase{-5 * GiB, "-5368709120Byte"},
+                                         SizeCase{Int64Min, "-9223372036854775808Byte"}));
 
-INSTANTIATE_TEST_SUITE_P(Kilobytes, SizeToTextTest, testing::Values(
-    SizeCase{1024, "1KB"},
-    SizeCase{1535, "1KB"},
-    SizeCase{1536, "2KB"},
-    SizeCase{2559, "2KB"},
-    SizeCase{2560, "3KB"},
-    SizeCase{1000 * KiB - 1, "1,000KB"},
-    SizeCase{1048575, "1,024KB"}));
+INSTANTIATE_TEST_SUITE_P(Kilobytes, SizeToTextTest,
+                         testing::Values(SizeCase{1024, "1KB"}, SizeCase{1535, "1KB"}, SizeCase{1536, "2KB"},
+                                         SizeCase{2559, "2KB"}, SizeCase{2560, "3KB"},
+                                         SizeCase{1000 * KiB - 1, "1,000KB"}, SizeCase{1048575, "1,024KB"}));
 
-INSTANTIATE_TEST_SUITE_P(Megabytes, SizeToTextTest, testing::Values(
-    SizeCase{1048576, "1.0MB"},
-    SizeCase{MiB + MiB / 4 - 1, "1.2MB"},
-    SizeCase{MiB + MiB / 4, "1.3MB"},
-    SizeCase{MiB + MiB / 8, "1.1MB"},
-    // 9.96875 MB and 999.96875 MB carry into the next integer digit and the next group.
-    SizeCase{10452992, "10.0MB"},
-    SizeCase{1048543232, "1,000.0MB"},
-    SizeCase{1073741823, "1,024.0MB"}));
+INSTANTIATE_TEST_SUITE_P(
+    Megabytes, SizeToTextTest,
+    testing::Values(SizeCase{1048576, "1.0MB"}, SizeCase{MiB + MiB / 4 - 1, "1.2MB"}, SizeCase{MiB + MiB / 4, "1.3MB"},
+                    SizeCase{MiB + MiB / 8, "1.1MB"},
+                    // 9.96875 MB and 999.96875 MB carry into the next integer digit and the next group.
+                    SizeCase{10452992, "10.0MB"}, SizeCase{1048543232, "1,000.0MB"},
+                    SizeCase{1073741823, "1,024.0MB"}));
 
-INSTANTIATE_TEST_SUITE_P(Gigabytes, SizeToTextTest, testing::Values(
-    SizeCase{1073741824, "1.0GB"},
-    SizeCase{GiB + GiB / 4 - 1, "1.2GB"},
-    SizeCase{GiB + GiB / 4, "1.3GB"},
-    SizeCase{5368709120, "5.0GB"},
-    SizeCase{5 * TiB, "5,120.0GB"},
-    // 99.0499999998137... GB: 18 significant digits keep the value below the half.
-    SizeCase{99 * GiB + 53687091, "99.0GB"},
-    // 100000000.0499999998137... GB: at 18 significant digits this reads 100000000.050000000,
-    // which then rounds up, where the exact value would have rounded down.
-    SizeCase{100000000 * GiB + 53687091, "100,000,000.1GB"},
-    SizeCase{Int64Max, "8,589,934,592.0GB"}));
+INSTANTIATE_TEST_SUITE_P(
+    Gigabytes, SizeToTextTest,
+    testing::Values(SizeCase{1073741824, "1.0GB"}, SizeCase{GiB + GiB / 4 - 1, "1.2GB"},
+                    SizeCase{GiB + GiB / 4, "1.3GB"}, SizeCase{5368709120, "5.0GB"}, SizeCase{5 * TiB, "5,120.0GB"},
+                    // 99.0499999998137... GB: 18 significant digits keep the value below the half.
+                    SizeCase{99 * GiB + 53687091, "99.0GB"},
+                    // 100000000.0499999998137... GB: at 18 significant digits this reads 100000000.050000000,
+                    // which then rounds up, where the exact value would have rounded down.
+                    SizeCase{100000000 * GiB + 53687091, "100,000,000.1GB"}, SizeCase{Int64Max, "8,589,934,592.0GB"}));
 
 TEST(CalcShareTest, TruncatesTowardZero)
 {
@@ -137,25 +125,16 @@ TEST_P(ShareTextTest, ShowsTwoDecimalsOrDashForEmptyWhole)
     EXPECT_EQ(ShareText(GetParam().part, GetParam().whole), GetParam().text);
 }
 
-INSTANTIATE_TEST_SUITE_P(Shares, ShareTextTest, testing::Values(
-    ShareCase{1, 3, "33.33%"},
-    ShareCase{2, 3, "66.67%"},
-    ShareCase{5, 5, "100.00%"},
-    ShareCase{0, 5, "0.00%"},
-    ShareCase{0, 0, "- %"},
-    ShareCase{12345, 0, "- %"},
-    ShareCase{12345, 100000, "12.35%"},
-    ShareCase{5, 100000, "0.01%"},
-    ShareCase{4, 100000, "0.00%"},
-    ShareCase{105, 100000, "0.11%"},
-    ShareCase{995, 100000, "1.00%"},
-    ShareCase{3, 2, "150.00%"},
-    ShareCase{1000, 1, "100000.00%"},
-    ShareCase{100 * TiB, 300 * TiB, "33.33%"},
-    // The largest size, where the scan holds a total that would overflow.
-    ShareCase{Int64Max, Int64Max, "100.00%"},
-    ShareCase{Int64Max / 2, Int64Max, "50.00%"},
-    ShareCase{Int64Max, 1, "9223372036854775.81%"}));
+INSTANTIATE_TEST_SUITE_P(
+    Shares, ShareTextTest,
+    testing::Values(ShareCase{1, 3, "33.33%"}, ShareCase{2, 3, "66.67%"}, ShareCase{5, 5, "100.00%"},
+                    ShareCase{0, 5, "0.00%"}, ShareCase{0, 0, "- %"}, ShareCase{12345, 0, "- %"},
+                    ShareCase{12345, 100000, "12.35%"}, ShareCase{5, 100000, "0.01%"}, ShareCase{4, 100000, "0.00%"},
+                    ShareCase{105, 100000, "0.11%"}, ShareCase{995, 100000, "1.00%"}, ShareCase{3, 2, "150.00%"},
+                    ShareCase{1000, 1, "100000.00%"}, ShareCase{100 * TiB, 300 * TiB, "33.33%"},
+                    // The largest size, where the scan holds a total that would overflow.
+                    ShareCase{Int64Max, Int64Max, "100.00%"}, ShareCase{Int64Max / 2, Int64Max, "50.00%"},
+                    ShareCase{Int64Max, 1, "9223372036854775.81%"}));
 
 struct ByteCountCase {
     std::int64_t size;
@@ -174,19 +153,14 @@ TEST_P(ByteCountTextTest, GroupsByThreeUpTo10To18)
     EXPECT_EQ(ByteCountText(GetParam().size), GetParam().text);
 }
 
-INSTANTIATE_TEST_SUITE_P(Counts, ByteCountTextTest, testing::Values(
-    ByteCountCase{0, ""},
-    ByteCountCase{1, "1"},
-    ByteCountCase{999, "999"},
-    ByteCountCase{1000, "1,000"},
-    ByteCountCase{1234567, "1,234,567"},
-    ByteCountCase{-1234567, "-1,234,567"},
-    ByteCountCase{999999999999999999, "999,999,999,999,999,999"},
-    ByteCountCase{1000000000000000000, "1E18"},
-    ByteCountCase{1500000000000000000, "1.5E18"},
-    ByteCountCase{1234567890123456789, "1.23456789012346E18"},
-    ByteCountCase{Int64Max, "9.22337203685478E18"},
-    ByteCountCase{-1000000000000000000, "-1E18"}));
+INSTANTIATE_TEST_SUITE_P(
+    Counts, ByteCountTextTest,
+    testing::Values(ByteCountCase{0, ""}, ByteCountCase{1, "1"}, ByteCountCase{999, "999"},
+                    ByteCountCase{1000, "1,000"}, ByteCountCase{1234567, "1,234,567"},
+                    ByteCountCase{-1234567, "-1,234,567"}, ByteCountCase{999999999999999999, "999,999,999,999,999,999"},
+                    ByteCountCase{1000000000000000000, "1E18"}, ByteCountCase{1500000000000000000, "1.5E18"},
+                    ByteCountCase{1234567890123456789, "1.23456789012346E18"},
+                    ByteCountCase{Int64Max, "9.22337203685478E18"}, ByteCountCase{-1000000000000000000, "-1E18"}));
 
 TEST(BarWidthTest, TwoPixelsPerPercentTruncated)
 {

@@ -70,7 +70,8 @@ void randomTree(EntryTree& tree, std::uint32_t seed, std::size_t entries)
         if (random() % 6 == 0)
             folders.push_back(make.folder(parent));
         else
-            make.file(parent, 1 + static_cast<std::int64_t>(random() % 100'000), "f" + std::to_string(random() % 7) + ".t" + std::to_string(random() % 5));
+            make.file(parent, 1 + static_cast<std::int64_t>(random() % 100'000),
+                      "f" + std::to_string(random() % 7) + ".t" + std::to_string(random() % 5));
     }
     sumFoldersFast(tree);
 }
@@ -102,8 +103,8 @@ constexpr double Slack = 1e-6; // for edges computed by different sums
 
 bool inside(const QRectF& inner, const QRectF& outer)
 {
-    return inner.left() >= outer.left() - Slack && inner.right() <= outer.right() + Slack &&
-           inner.top() >= outer.top() - Slack && inner.bottom() <= outer.bottom() + Slack;
+    return inner.left() >= outer.left() - Slack && inner.right() <= outer.right() + Slack
+        && inner.top() >= outer.top() - Slack && inner.bottom() <= outer.bottom() + Slack;
 }
 
 // Sweeps the tiles by left edge and compares each with those that start before it ends.
@@ -151,7 +152,8 @@ TEST_P(LayoutInvariants, TilesNestWithoutOverlapAndAreasFollowSizes)
         if (tile.kind != TreemapTile::Kind::Remainder) {
             ASSERT_GT(tree.size(tile.entry), 0) << "a zero-size entry got a tile";
             // Sizes add up in these trees, so every tile's share of the bounds is its size's share.
-            EXPECT_NEAR(area(tile.rect), static_cast<double>(tree.size(tile.entry)) * unit, 0.01) << "entry " << tile.entry;
+            EXPECT_NEAR(area(tile.rect), static_cast<double>(tree.size(tile.entry)) * unit, 0.01)
+                << "entry " << tile.entry;
         }
     }
     // Each folder is covered exactly by its children and its remainder, none overlapping.
@@ -177,75 +179,76 @@ const QRectF Screen(0, 0, 800, 600);
 
 INSTANTIATE_TEST_SUITE_P(
     Trees, LayoutInvariants,
-    ::testing::Values(
-        LayoutCase{"OneChild",
-                   [](EntryTree& tree) {
-                       TreeMaker make(tree);
-                       make.file(make.folder(NoEntry, "/one"), 1234);
-                       make.sumFolders();
-                   },
-                   Screen},
-        LayoutCase{"EqualChildren",
-                   [](EntryTree& tree) {
-                       TreeMaker make(tree);
-                       const EntryId top = make.folder(NoEntry, "/equal");
-                       for (int i = 0; i < 37; ++i)
-                           make.file(top, 1000);
-                       make.sumFolders();
-                   },
-                   Screen},
-        LayoutCase{"OneHugeManyTiny",
-                   [](EntryTree& tree) {
-                       TreeMaker make(tree);
-                       const EntryId top = make.folder(NoEntry, "/huge");
-                       make.file(top, 1'000'000'000'000);
-                       for (int i = 0; i < 10'000; ++i)
-                           make.file(top, 1 + i % 50);
-                       make.sumFolders();
-                   },
-                   Screen},
-        LayoutCase{"ZeroSizeEntries",
-                   [](EntryTree& tree) {
-                       TreeMaker make(tree);
-                       const EntryId top = make.folder(NoEntry, "/zero");
-                       make.file(top, 0);
-                       make.file(top, 500);
-                       make.folder(top, "empty");
-                       make.file(make.folder(top, "zeros"), 0);
-                       make.file(top, 0);
-                       make.file(top, 300);
-                       make.sumFolders();
-                   },
-                   Screen},
-        LayoutCase{"DeepChain",
-                   [](EntryTree& tree) {
-                       TreeMaker make(tree);
-                       EntryId folder = make.folder(NoEntry, "/deep");
-                       for (int i = 0; i < 100'000; ++i)
-                           folder = make.folder(folder);
-                       make.file(folder, 4096);
-                       sumFoldersFast(tree);
-                   },
-                   QRectF(0, 0, 40, 30)},
-        LayoutCase{"WideFolder",
-                   [](EntryTree& tree) {
-                       TreeMaker make(tree);
-                       const EntryId top = make.folder(NoEntry, "/wide");
-                       std::mt19937 random(7);
-                       for (int i = 0; i < 200'000; ++i)
-                           make.file(top, static_cast<std::int64_t>(std::exponential_distribution<double>(1e-4)(random)));
-                       make.sumFolders();
-                   },
-                   Screen},
-        LayoutCase{"TopLevelSideBySide",
-                   [](EntryTree& tree) {
-                       TreeMaker make(tree);
-                       make.file(make.folder(NoEntry, "/a"), 700);
-                       make.file(NoEntry, 300, "/b.iso");
-                       make.sumFolders();
-                   },
-                   QRectF(10, 20, 300, 200)},
-        LayoutCase{"RandomNested", [](EntryTree& tree) { randomTree(tree, 11, 20'000); }, Screen}),
+    ::testing::Values(LayoutCase{"OneChild",
+                                 [](EntryTree& tree) {
+                                     TreeMaker make(tree);
+                                     make.file(make.folder(NoEntry, "/one"), 1234);
+                                     make.sumFolders();
+                                 },
+                                 Screen},
+                      LayoutCase{"EqualChildren",
+                                 [](EntryTree& tree) {
+                                     TreeMaker make(tree);
+                                     const EntryId top = make.folder(NoEntry, "/equal");
+                                     for (int i = 0; i < 37; ++i)
+                                         make.file(top, 1000);
+                                     make.sumFolders();
+                                 },
+                                 Screen},
+                      LayoutCase{"OneHugeManyTiny",
+                                 [](EntryTree& tree) {
+                                     TreeMaker make(tree);
+                                     const EntryId top = make.folder(NoEntry, "/huge");
+                                     make.file(top, 1'000'000'000'000);
+                                     for (int i = 0; i < 10'000; ++i)
+                                         make.file(top, 1 + i % 50);
+                                     make.sumFolders();
+                                 },
+                                 Screen},
+                      LayoutCase{"ZeroSizeEntries",
+                                 [](EntryTree& tree) {
+                                     TreeMaker make(tree);
+                                     const EntryId top = make.folder(NoEntry, "/zero");
+                                     make.file(top, 0);
+                                     make.file(top, 500);
+                                     make.folder(top, "empty");
+                                     make.file(make.folder(top, "zeros"), 0);
+                                     make.file(top, 0);
+                                     make.file(top, 300);
+                                     make.sumFolders();
+                                 },
+                                 Screen},
+                      LayoutCase{"DeepChain",
+                                 [](EntryTree& tree) {
+                                     TreeMaker make(tree);
+                                     EntryId folder = make.folder(NoEntry, "/deep");
+                                     for (int i = 0; i < 100'000; ++i)
+                                         folder = make.folder(folder);
+                                     make.file(folder, 4096);
+                                     sumFoldersFast(tree);
+                                 },
+                                 QRectF(0, 0, 40, 30)},
+                      LayoutCase{"WideFolder",
+                                 [](EntryTree& tree) {
+                                     TreeMaker make(tree);
+                                     const EntryId top = make.folder(NoEntry, "/wide");
+                                     std::mt19937 random(7);
+                                     for (int i = 0; i < 200'000; ++i)
+                                         make.file(top,
+                                                   static_cast<std::int64_t>(
+                                                       std::exponential_distribution<double>(1e-4)(random)));
+                                     make.sumFolders();
+                                 },
+                                 Screen},
+                      LayoutCase{"TopLevelSideBySide",
+                                 [](EntryTree& tree) {
+                                     TreeMaker make(tree);
+                                     make.file(make.folder(NoEntry, "/a"), 700);
+                                     make.file(NoEntry, 300, "/b.iso");
+                                     make.sumFolders();
+                                 },
+                                 QRectF(10, 20, 300, 200)},
+                      LayoutCase{"RandomNested", [](EntryTree& tree) { randomTree(tree, 11, 20'000); }, Screen}),
     [](const auto& info) { return info.param.name; });
 
 TEST(TreemapLayout, OneChildFillsItsFolder)
@@ -437,8 +440,8 @@ TEST(TreemapLayout, HitTestingFindsTheDeepestTileHoldingThePoint)
         const QPointF point(x(random), y(random));
         const TreemapTile* deepest = nullptr;
         for (const TreemapTile& tile : tiles) {
-            const bool holds = point.x() >= tile.rect.left() && point.x() < tile.rect.right() &&
-                               point.y() >= tile.rect.top() && point.y() < tile.rect.bottom();
+            const bool holds = point.x() >= tile.rect.left() && point.x() < tile.rect.right()
+                && point.y() >= tile.rect.top() && point.y() < tile.rect.bottom();
             if (holds && (!deepest || tile.depth > deepest->depth))
                 deepest = &tile;
         }

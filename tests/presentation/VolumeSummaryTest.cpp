@@ -61,15 +61,16 @@ TEST(VolumeSummaryTest, VolumeThatAnswersEverything)
     EXPECT_EQ(slicesOf(summary), (std::vector<std::pair<double, QColor>>{{75.0 * GiB, Blue}, {25.0 * GiB, Fuchsia}}));
     // The path finds the volume; everything else is asked of the volume's root.
     const std::string root = queries.root;
-    EXPECT_EQ(queries.asked, (std::vector<std::pair<std::string, std::string>>{
-                                 {"root", "/media/ann/备份 盘/photos"}, {"type", root}, {"cluster", root}, {"space", root}}));
+    EXPECT_EQ(queries.asked,
+              (std::vector<std::pair<std::string, std::string>>{
+                  {"root", "/media/ann/备份 盘/photos"}, {"type", root}, {"cluster", root}, {"space", root}}));
 }
 
 TEST(VolumeSummaryTest, ClusterSizeWithThousandsSeparators)
 {
     const std::pair<std::uint32_t, const char*> cases[] = {
-        {0, "0 Bytes"}, {512, "512 Bytes"}, {4096, "4,096 Bytes"}, {65536, "65,536 Bytes"},
-        {1048576, "1,048,576 Bytes"}, {4294967295u, "4,294,967,295 Bytes"},
+        {0, "0 Bytes"},          {512, "512 Bytes"},           {4096, "4,096 Bytes"},
+        {65536, "65,536 Bytes"}, {1048576, "1,048,576 Bytes"}, {4294967295u, "4,294,967,295 Bytes"},
     };
     FakeVolumeQueries queries(Root);
     for (const auto& [cluster, text] : cases) {
@@ -116,8 +117,8 @@ TEST(VolumeSummaryTest, FullVolumeIsAllUsed)
 TEST(VolumeSummaryTest, EveryDriveTypeHasItsText)
 {
     const std::pair<DriveType, const char*> cases[] = {
-        {DriveType::Unknown, "未知"},      {DriveType::NoVolume, "软盘"}, {DriveType::Removable, "可移动磁盘"},
-        {DriveType::Fixed, "本地硬盘"},    {DriveType::Network, "网络磁盘"}, {DriveType::Optical, "CD-ROM"},
+        {DriveType::Unknown, "未知"},   {DriveType::NoVolume, "软盘"},    {DriveType::Removable, "可移动磁盘"},
+        {DriveType::Fixed, "本地硬盘"}, {DriveType::Network, "网络磁盘"}, {DriveType::Optical, "CD-ROM"},
         {DriveType::Ram, "RAM 磁盘"},
     };
     FakeVolumeQueries queries(Root);

@@ -4,8 +4,8 @@
 #include "report/RtfReport.h"
 #include "report/TextReport.h"
 
-#include "presentation/GridColumns.h"
 #include "platform/FileAttributes.h"
+#include "presentation/GridColumns.h"
 
 #include <gtest/gtest.h>
 
@@ -158,14 +158,17 @@ TEST(ExportHtml, TakesFontsColoursAndMetricsFromTheGrid)
     ASSERT_EQ(lines.size(), 13u);
     EXPECT_EQ(lines[1], ".default{font: 10pt \"Verdana\";color:#12AB0F;}");
     EXPECT_EQ(lines[2], ".header{font: 11pt \"Tahoma\";color:#FEDCBA;}");
-    EXPECT_EQ(lines[3], ".noborder{border-style:solid; border-bottom:1;border-left:0;border-right:0; "
-                        "border-top:0;padding-left:6px;padding-right:6px;}");
-    EXPECT_EQ(lines[5], "<table class=\"default\" bgcolor=#010203 caption=\"Zavaroze Duru HTML Export\" "
-                        "border=\"1\" frame=box cellspacing=\"0\" cellpadding=6>");
+    EXPECT_EQ(lines[3],
+              ".noborder{border-style:solid; border-bottom:1;border-left:0;border-right:0; "
+              "border-top:0;padding-left:6px;padding-right:6px;}");
+    EXPECT_EQ(lines[5],
+              "<table class=\"default\" bgcolor=#010203 caption=\"Zavaroze Duru HTML Export\" "
+              "border=\"1\" frame=box cellspacing=\"0\" cellpadding=6>");
     EXPECT_EQ(lines[6], "<tr class=\"header\" style=\"padding-left:6px;padding-right:6px;\">");
     EXPECT_EQ(lines[7], "<th height=\"20px\" align=left colspan=\"2\" bgcolor=#D4D0C8 width=\"200px\">名称</th></tr>");
-    EXPECT_EQ(lines[11], " <td height=\"22px\">&nbsp;</td> <td class=\"normalborder\"  height=\"22px\" "
-                         "align=left>a.txt</td> </tr>");
+    EXPECT_EQ(lines[11],
+              " <td height=\"22px\">&nbsp;</td> <td class=\"normalborder\"  height=\"22px\" "
+              "align=left>a.txt</td> </tr>");
 }
 
 // Columns 2 and 5 around the main column: the indentation cells and the colspans follow the
@@ -177,19 +180,19 @@ TEST(ExportHtml, MainColumnMovedBetweenOthers)
     report.columns[1].width = 150;
     const std::vector<std::string> lines = Lines(Html(report, nested.tree));
     ASSERT_EQ(lines.size(), 17u);
-    EXPECT_EQ(lines[7], "<th height=\"17px\" align=right bgcolor=#F0F0F0 width=\"60px\">大小</th>"
-                        "<th height=\"17px\" align=left colspan=\"3\" bgcolor=#F0F0F0 width=\"150px\">名称</th>"
-                        "<th height=\"17px\" align=right bgcolor=#F0F0F0 width=\"60px\">总%</th></tr>");
+    EXPECT_EQ(lines[7],
+              "<th height=\"17px\" align=right bgcolor=#F0F0F0 width=\"60px\">大小</th>"
+              "<th height=\"17px\" align=left colspan=\"3\" bgcolor=#F0F0F0 width=\"150px\">名称</th>"
+              "<th height=\"17px\" align=right bgcolor=#F0F0F0 width=\"60px\">总%</th></tr>");
     const std::string size = " <td class=\"normalborder\"  height=\"18px\" align=right>";
     const std::string name = " <td class=\"normalborder\"  height=\"18px\" align=left";
     const std::string indent = " <td height=\"18px\">&nbsp;</td>";
     EXPECT_EQ(lines[9], size + "1000Byte</td>" + name + " colspan=\"3\">/data</td>" + size + "</td> </tr>");
-    EXPECT_EQ(lines[11], size + "750Byte</td>" + indent + name + " colspan=\"2\">sub</td>" + size
-                             + "75.00%</td> </tr>");
-    EXPECT_EQ(lines[13], size + "750Byte</td>" + indent + " <td>&nbsp;</td>" + name + ">f</td>" + size
-                             + "75.00%</td> </tr>");
-    EXPECT_EQ(lines[15], size + "250Byte</td>" + indent + name + " colspan=\"2\">g</td>" + size
-                             + "25.00%</td> </tr>");
+    EXPECT_EQ(lines[11],
+              size + "750Byte</td>" + indent + name + " colspan=\"2\">sub</td>" + size + "75.00%</td> </tr>");
+    EXPECT_EQ(lines[13],
+              size + "750Byte</td>" + indent + " <td>&nbsp;</td>" + name + ">f</td>" + size + "75.00%</td> </tr>");
+    EXPECT_EQ(lines[15], size + "250Byte</td>" + indent + name + " colspan=\"2\">g</td>" + size + "25.00%</td> </tr>");
 }
 
 TEST(ExportHtml, RootAloneHasNoColspanAndNoIndentation)
@@ -213,8 +216,9 @@ TEST(ExportHtml, EmptyTreeGivesTheHeaderOnly)
     const EntryTree tree;
     const std::vector<std::string> lines = Lines(Html(ReportWith({ColumnName, ColumnSize}), tree));
     ASSERT_EQ(lines.size(), 9u);
-    EXPECT_EQ(lines[7], "<th height=\"17px\" align=left bgcolor=#F0F0F0 width=\"200px\">名称</th>"
-                        "<th height=\"17px\" align=right bgcolor=#F0F0F0 width=\"60px\">大小</th></tr>");
+    EXPECT_EQ(lines[7],
+              "<th height=\"17px\" align=left bgcolor=#F0F0F0 width=\"200px\">名称</th>"
+              "<th height=\"17px\" align=right bgcolor=#F0F0F0 width=\"60px\">大小</th></tr>");
     EXPECT_EQ(lines[8], "</table>");
 }
 
@@ -227,10 +231,12 @@ TEST(ExportHtml, DepthLimitSetsMaxLevelFromTheExportedEntries)
     ASSERT_EQ(lines.size(), 15u);
     EXPECT_EQ(lines[7], "<th height=\"17px\" align=left colspan=\"2\" bgcolor=#F0F0F0 width=\"200px\">名称</th></tr>");
     EXPECT_EQ(lines[9], " <td class=\"normalborder\"  height=\"18px\" align=left colspan=\"2\">/data</td> </tr>");
-    EXPECT_EQ(lines[11], " <td height=\"18px\">&nbsp;</td> <td class=\"normalborder\"  height=\"18px\" "
-                         "align=left>sub</td> </tr>");
-    EXPECT_EQ(lines[13], " <td height=\"18px\">&nbsp;</td> <td class=\"normalborder\"  height=\"18px\" "
-                         "align=left>g</td> </tr>");
+    EXPECT_EQ(lines[11],
+              " <td height=\"18px\">&nbsp;</td> <td class=\"normalborder\"  height=\"18px\" "
+              "align=left>sub</td> </tr>");
+    EXPECT_EQ(lines[13],
+              " <td height=\"18px\">&nbsp;</td> <td class=\"normalborder\"  height=\"18px\" "
+              "align=left>g</td> </tr>");
 }
 
 TEST(ExportHtml, EscapesMarkupInCaptionAndColumnCaptions)
@@ -240,10 +246,12 @@ TEST(ExportHtml, EscapesMarkupInCaptionAndColumnCaptions)
     report.columns[0].caption = QStringLiteral("<b>\"名\"&</b>");
     const std::vector<std::string> lines = Lines(Html(report, example.tree, QStringLiteral("R&D \"<x>\"")));
     ASSERT_EQ(lines.size(), 13u);
-    EXPECT_EQ(lines[5], "<table class=\"default\" bgcolor=#FFFFFF caption=\"R&amp;D &quot;&lt;x&gt;&quot;\" "
-                        "border=\"1\" frame=box cellspacing=\"0\" cellpadding=4>");
-    EXPECT_EQ(lines[7], "<th height=\"17px\" align=left colspan=\"2\" bgcolor=#F0F0F0 width=\"200px\">"
-                        "&lt;b&gt;&quot;名&quot;&amp;&lt;/b&gt;</th></tr>");
+    EXPECT_EQ(lines[5],
+              "<table class=\"default\" bgcolor=#FFFFFF caption=\"R&amp;D &quot;&lt;x&gt;&quot;\" "
+              "border=\"1\" frame=box cellspacing=\"0\" cellpadding=4>");
+    EXPECT_EQ(lines[7],
+              "<th height=\"17px\" align=left colspan=\"2\" bgcolor=#F0F0F0 width=\"200px\">"
+              "&lt;b&gt;&quot;名&quot;&amp;&lt;/b&gt;</th></tr>");
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -261,8 +269,8 @@ const std::string RtfHeaderRow =
 TEST(ExportRtf, ExampleTreeByteExact)
 {
     const ExampleTree example;
-    const std::string expected =
-        std::string(R"({\rtf1\ansi\ansicpg1252\deff0\deflang1043{\fonttbl{\f0 )") + "\xCB\xCE\xCC\xE5"
+    const std::string expected = std::string(R"({\rtf1\ansi\ansicpg1252\deff0\deflang1043{\fonttbl{\f0 )")
+        + "\xCB\xCE\xCC\xE5"
         + R"(;}{\f1 Arial;}}{\colortbl;\red0\green0\blue0;\red0\green0\blue0;})"
           R"(\uc1\trowd\trgaph70\cellx3000\cellx4500\cellx5400\cellx6600\cellx9690\cellx10590\cellx13680)"
         + RtfHeaderRow
@@ -288,12 +296,15 @@ struct RtfTablesCase {
     const char* what;
     ReportFont headerFont;
     ReportFont gridFont;
-    std::string tables;          // from {\fonttbl to the end of the colour table
-    std::string firstHeaderRun;  // what opens the header's first cell
-    std::string firstDataRun;    // what opens the root entry's name cell
+    std::string tables;         // from {\fonttbl to the end of the colour table
+    std::string firstHeaderRun; // what opens the header's first cell
+    std::string firstDataRun;   // what opens the root entry's name cell
 };
 
-void PrintTo(const RtfTablesCase& c, std::ostream* os) { *os << c.what; }
+void PrintTo(const RtfTablesCase& c, std::ostream* os)
+{
+    *os << c.what;
+}
 
 class ExportRtfTables : public testing::TestWithParam<RtfTablesCase> {};
 
@@ -307,10 +318,11 @@ TEST_P(ExportRtfTables, ListFontsAndColoursInOrderOfFirstUse)
     report.gridFont = GetParam().gridFont;
     const std::string rtf = Rtf(report, example.tree);
     const std::string head = R"({\rtf1\ansi\ansicpg1252\deff0\deflang1043)";
-    EXPECT_EQ(rtf, head + GetParam().tables + R"(\uc1\trowd\trgaph70\cellx3000\pard\intbl)"
-                       + GetParam().firstHeaderRun + R"( \u21517\'3f\u31216\'3f\cell\row\pard\intbl)"
-                       + GetParam().firstDataRun + R"( \u47\'3f\u100\'3f\u97\'3f\u116\'3f\u97\'3f\cell\row)"
-                       + R"(\pard\intbl\tab  \u97\'3f\u46\'3f\u116\'3f\u120\'3f\u116\'3f\cell\row\pard\par})");
+    EXPECT_EQ(rtf,
+              head + GetParam().tables + R"(\uc1\trowd\trgaph70\cellx3000\pard\intbl)" + GetParam().firstHeaderRun
+                  + R"( \u21517\'3f\u31216\'3f\cell\row\pard\intbl)" + GetParam().firstDataRun
+                  + R"( \u47\'3f\u100\'3f\u97\'3f\u116\'3f\u97\'3f\cell\row)"
+                  + R"(\pard\intbl\tab  \u97\'3f\u46\'3f\u116\'3f\u120\'3f\u116\'3f\cell\row\pard\par})");
 }
 
 using Source = ReportColor::Source;
@@ -319,30 +331,49 @@ constexpr ReportColor WindowTextBlack{Source::WindowText, {0, 0, 0}};
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ExportRtfTables,
-    testing::Values(
-        RtfTablesCase{"NamesDifferingInCaseAreOneFont", {"ARIAL", 9, Black}, {"Arial", 8, WindowTextBlack},
-                      R"({\fonttbl{\f0 ARIAL;}}{\colortbl;\red0\green0\blue0;\red0\green0\blue0;})",
-                      R"(\f0\cf1\fs18)", R"(\cf2\fs16)"},
-        RtfTablesCase{"EqualColoursAreOneEntry", {"Tahoma", 8, Black}, {"Arial", 8, Black},
-                      R"({\fonttbl{\f0 Tahoma;}{\f1 Arial;}}{\colortbl;\red0\green0\blue0;})",
-                      R"(\f0\cf1\fs16)", R"(\f1)"},
-        RtfTablesCase{"SameFontAndColourWriteOnlyTheSize", {"Arial", 9, Black}, {"arial", 8, Black},
-                      R"({\fonttbl{\f0 Arial;}}{\colortbl;\red0\green0\blue0;})", R"(\f0\cf1\fs18)",
-                      R"(\fs16)"},
-        RtfTablesCase{"SameFontEverywhereWritesNothing", {"Arial", 8, Black}, {"Arial", 8, Black},
-                      R"({\fonttbl{\f0 Arial;}}{\colortbl;\red0\green0\blue0;})", R"(\f0\cf1\fs16)", ""},
-        RtfTablesCase{"ColourPartsInDecimal", {"Arial", 8, {Source::Fixed, {255, 128, 7}}},
-                      {"Arial", 8, {Source::WindowText, {1, 2, 3}}},
-                      R"({\fonttbl{\f0 Arial;}}{\colortbl;\red255\green128\blue7;\red1\green2\blue3;})",
-                      R"(\f0\cf1\fs16)", R"(\cf2)"},
-        RtfTablesCase{"ChineseFontNamesInGbk", {"黑体", 9, Black}, {"微软雅黑", 8, Black},
-                      std::string(R"({\fonttbl{\f0 )") + "\xBA\xDA\xCC\xE5" + R"(;}{\f1 )"
-                          + "\xCE\xA2\xC8\xED\xD1\xC5\xBA\xDA" + R"(;}}{\colortbl;\red0\green0\blue0;})",
-                      R"(\f0\cf1\fs18)", R"(\f1\fs16)"},
-        RtfTablesCase{"UnknownNonAsciiFontCharacterIsQuestionMark", {"Ж Font", 9, Black},
-                      {"Font😀", 8, Black},
-                      R"({\fonttbl{\f0 ? Font;}{\f1 Font?;}}{\colortbl;\red0\green0\blue0;})",
-                      R"(\f0\cf1\fs18)", R"(\f1\fs16)"}),
+    testing::Values(RtfTablesCase{"NamesDifferingInCaseAreOneFont",
+                                  {"ARIAL", 9, Black},
+                                  {"Arial", 8, WindowTextBlack},
+                                  R"({\fonttbl{\f0 ARIAL;}}{\colortbl;\red0\green0\blue0;\red0\green0\blue0;})",
+                                  R"(\f0\cf1\fs18)",
+                                  R"(\cf2\fs16)"},
+                    RtfTablesCase{"EqualColoursAreOneEntry",
+                                  {"Tahoma", 8, Black},
+                                  {"Arial", 8, Black},
+                                  R"({\fonttbl{\f0 Tahoma;}{\f1 Arial;}}{\colortbl;\red0\green0\blue0;})",
+                                  R"(\f0\cf1\fs16)",
+                                  R"(\f1)"},
+                    RtfTablesCase{"SameFontAndColourWriteOnlyTheSize",
+                                  {"Arial", 9, Black},
+                                  {"arial", 8, Black},
+                                  R"({\fonttbl{\f0 Arial;}}{\colortbl;\red0\green0\blue0;})",
+                                  R"(\f0\cf1\fs18)",
+                                  R"(\fs16)"},
+                    RtfTablesCase{"SameFontEverywhereWritesNothing",
+                                  {"Arial", 8, Black},
+                                  {"Arial", 8, Black},
+                                  R"({\fonttbl{\f0 Arial;}}{\colortbl;\red0\green0\blue0;})",
+                                  R"(\f0\cf1\fs16)",
+                                  ""},
+                    RtfTablesCase{"ColourPartsInDecimal",
+                                  {"Arial", 8, {Source::Fixed, {255, 128, 7}}},
+                                  {"Arial", 8, {Source::WindowText, {1, 2, 3}}},
+                                  R"({\fonttbl{\f0 Arial;}}{\colortbl;\red255\green128\blue7;\red1\green2\blue3;})",
+                                  R"(\f0\cf1\fs16)",
+                                  R"(\cf2)"},
+                    RtfTablesCase{"ChineseFontNamesInGbk",
+                                  {"黑体", 9, Black},
+                                  {"微软雅黑", 8, Black},
+                                  std::string(R"({\fonttbl{\f0 )") + "\xBA\xDA\xCC\xE5" + R"(;}{\f1 )"
+                                      + "\xCE\xA2\xC8\xED\xD1\xC5\xBA\xDA" + R"(;}}{\colortbl;\red0\green0\blue0;})",
+                                  R"(\f0\cf1\fs18)",
+                                  R"(\f1\fs16)"},
+                    RtfTablesCase{"UnknownNonAsciiFontCharacterIsQuestionMark",
+                                  {"Ж Font", 9, Black},
+                                  {"Font😀", 8, Black},
+                                  R"({\fonttbl{\f0 ? Font;}{\f1 Font?;}}{\colortbl;\red0\green0\blue0;})",
+                                  R"(\f0\cf1\fs18)",
+                                  R"(\f1\fs16)"}),
     [](const testing::TestParamInfo<RtfTablesCase>& info) { return info.param.what; });
 
 TEST(ExportRtf, WithoutHeaderCaptionsTheGridFontComesFirst)
@@ -363,11 +394,12 @@ TEST(ExportRtf, WithoutDataTextOnlyTheHeaderFontIsListed)
 {
     const ExampleTree example;
     const std::string rtf = Rtf(ReportWith({ColumnShareInFolderBar, ColumnShareOfTotalBar}), example.tree);
-    EXPECT_EQ(rtf, std::string(R"({\rtf1\ansi\ansicpg1252\deff0\deflang1043{\fonttbl{\f0 )") + "\xCB\xCE\xCC\xE5"
-                       + R"(;}}{\colortbl;\red0\green0\blue0;}\uc1\trowd\trgaph70\cellx3090\cellx6180)"
-                         R"(\pard\intbl\f0\cf1\fs18 \u25991\'3f\u20214\'3f\u22841\'3f\u20869\'3f\u27604\'3f)"
-                         R"(\u21015\'3f\u22270\'3f\cell \u24635\'3f\u27604\'3f\u21015\'3f\u22270\'3f\cell\row)"
-                         R"(\pard\intbl\cell\pard\intbl\cell\row\pard\intbl\cell\pard\intbl\cell\row\pard\par})");
+    EXPECT_EQ(rtf,
+              std::string(R"({\rtf1\ansi\ansicpg1252\deff0\deflang1043{\fonttbl{\f0 )") + "\xCB\xCE\xCC\xE5"
+                  + R"(;}}{\colortbl;\red0\green0\blue0;}\uc1\trowd\trgaph70\cellx3090\cellx6180)"
+                    R"(\pard\intbl\f0\cf1\fs18 \u25991\'3f\u20214\'3f\u22841\'3f\u20869\'3f\u27604\'3f)"
+                    R"(\u21015\'3f\u22270\'3f\cell \u24635\'3f\u27604\'3f\u21015\'3f\u22270\'3f\cell\row)"
+                    R"(\pard\intbl\cell\pard\intbl\cell\row\pard\intbl\cell\pard\intbl\cell\row\pard\par})");
 }
 
 struct TwipsCase {
@@ -376,7 +408,10 @@ struct TwipsCase {
     std::string cellx;
 };
 
-void PrintTo(const TwipsCase& c, std::ostream* os) { *os << c.pixelsPerInch << " ppi, " << c.cellx; }
+void PrintTo(const TwipsCase& c, std::ostream* os)
+{
+    *os << c.pixelsPerInch << " ppi, " << c.cellx;
+}
 
 class ExportRtfTwips : public testing::TestWithParam<TwipsCase> {};
 
@@ -393,42 +428,49 @@ TEST_P(ExportRtfTwips, RightEdgesRoundHalfToEven)
     EXPECT_EQ(rtf.substr(start, rtf.find("\\pard") - start), GetParam().cellx);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ExportRtfTwips,
-    testing::Values(
-        // 7.5 twips per pixel: 7.5 rounds up to 8, 22.5 down to 22, 37.5 up to 38.
-        TwipsCase{192, {1, 2, 2}, R"(\cellx8\cellx22\cellx38)"},
-        // 13.09 twips per pixel: 39.27 rounds down, 91.64 up.
-        TwipsCase{110, {3, 4, 200}, R"(\cellx39\cellx92\cellx2710)"},
-        TwipsCase{144, {200, 100}, R"(\cellx2000\cellx3000)"},
-        TwipsCase{96, {0, 200}, R"(\cellx0\cellx3000)"}));
+INSTANTIATE_TEST_SUITE_P(Cases, ExportRtfTwips,
+                         testing::Values(
+                             // 7.5 twips per pixel: 7.5 rounds up to 8, 22.5 down to 22, 37.5 up to 38.
+                             TwipsCase{192, {1, 2, 2}, R"(\cellx8\cellx22\cellx38)"},
+                             // 13.09 twips per pixel: 39.27 rounds down, 91.64 up.
+                             TwipsCase{110, {3, 4, 200}, R"(\cellx39\cellx92\cellx2710)"},
+                             TwipsCase{144, {200, 100}, R"(\cellx2000\cellx3000)"},
+                             TwipsCase{96, {0, 200}, R"(\cellx0\cellx3000)"}));
 
 struct HostileName {
     const char* what;
-    std::string name;   // bytes as the file system gives them
-    std::string html;   // the HTML cell's content
-    std::string rtf;    // the RTF run's escapes
-    std::string text;   // the delimited field with separator ";"
+    std::string name; // bytes as the file system gives them
+    std::string html; // the HTML cell's content
+    std::string rtf;  // the RTF run's escapes
+    std::string text; // the delimited field with separator ";"
 };
 
-void PrintTo(const HostileName& c, std::ostream* os) { *os << c.what; }
+void PrintTo(const HostileName& c, std::ostream* os)
+{
+    *os << c.what;
+}
 
 class HostileNames : public testing::TestWithParam<HostileName> {};
 
 INSTANTIATE_TEST_SUITE_P(
     Names, HostileNames,
-    testing::Values(
-        HostileName{"DoubleQuote", "a\"b", "a&quot;b", R"(\u97\'3f\u34\'3f\u98\'3f)", "\"a\"\"b\""},
-        HostileName{"Markup", "&<>", "&amp;&lt;&gt;", R"(\u38\'3f\u60\'3f\u62\'3f)", "&<>"},
-        HostileName{"Script", "<script>", "&lt;script&gt;",
-                    R"(\u60\'3f\u115\'3f\u99\'3f\u114\'3f\u105\'3f\u112\'3f\u116\'3f\u62\'3f)", "<script>"},
-        HostileName{"Separator", "a;b", "a;b", R"(\u97\'3f\u59\'3f\u98\'3f)", "\"a;b\""},
-        HostileName{"LineFeed", "a\nb", "a&#10;b", R"(\u97\'3f{\par}\u98\'3f)", "\"a\nb\""},
-        HostileName{"CarriageReturn", "a\rb", "a&#13;b", R"(\u97\'3f\u98\'3f)", "\"a\rb\""},
-        HostileName{"InvalidUtf8", "\xFF" "a\xC3", "\xEF\xBF\xBD" "a\xEF\xBF\xBD",
-                    R"(\u-3\'3f\u97\'3f\u-3\'3f)", "\xEF\xBF\xBD" "a\xEF\xBF\xBD"},
-        HostileName{"Chinese", "节点", "节点", R"(\u-32126\'3f\u28857\'3f)", "节点"},
-        HostileName{"OutsideTheBmp", "😀", "😀", R"(\u-10179\'3f\u-8704\'3f)", "😀"}),
+    testing::Values(HostileName{"DoubleQuote", "a\"b", "a&quot;b", R"(\u97\'3f\u34\'3f\u98\'3f)", "\"a\"\"b\""},
+                    HostileName{"Markup", "&<>", "&amp;&lt;&gt;", R"(\u38\'3f\u60\'3f\u62\'3f)", "&<>"},
+                    HostileName{"Script", "<script>", "&lt;script&gt;",
+                                R"(\u60\'3f\u115\'3f\u99\'3f\u114\'3f\u105\'3f\u112\'3f\u116\'3f\u62\'3f)", "<script>"},
+                    HostileName{"Separator", "a;b", "a;b", R"(\u97\'3f\u59\'3f\u98\'3f)", "\"a;b\""},
+                    HostileName{"LineFeed", "a\nb", "a&#10;b", R"(\u97\'3f{\par}\u98\'3f)", "\"a\nb\""},
+                    HostileName{"CarriageReturn", "a\rb", "a&#13;b", R"(\u97\'3f\u98\'3f)", "\"a\rb\""},
+                    HostileName{"InvalidUtf8",
+                                "\xFF"
+                                "a\xC3",
+                                "\xEF\xBF\xBD"
+                                "a\xEF\xBF\xBD",
+                                R"(\u-3\'3f\u97\'3f\u-3\'3f)",
+                                "\xEF\xBF\xBD"
+                                "a\xEF\xBF\xBD"},
+                    HostileName{"Chinese", "节点", "节点", R"(\u-32126\'3f\u28857\'3f)", "节点"},
+                    HostileName{"OutsideTheBmp", "😀", "😀", R"(\u-10179\'3f\u-8704\'3f)", "😀"}),
     [](const testing::TestParamInfo<HostileName>& info) { return info.param.what; });
 
 TEST_P(HostileNames, StayInsideTheirCell)
@@ -471,9 +513,11 @@ TEST(ExportRtf, IndentsByLevelAndKeepsTheGridFontAcrossRows)
     GridReport report = ReportWith({ColumnBytes, ColumnName});
     const std::vector<std::string> rows = RtfRows(Rtf(report, nested.tree));
     ASSERT_EQ(rows.size(), 5u);
-    EXPECT_EQ(rows[1], R"(\pard\intbl\qr\f1\cf2\fs16 \u49\'3f\u44\'3f\u48\'3f\u48\'3f\u48\'3f\cell)"
-                       R"(\pard\intbl \u47\'3f\u100\'3f\u97\'3f\u116\'3f\u97\'3f\cell\row)");
-    EXPECT_EQ(rows[2], R"(\pard\intbl\qr \u55\'3f\u53\'3f\u48\'3f\cell\pard\intbl\tab  \u115\'3f\u117\'3f\u98\'3f\cell\row)");
+    EXPECT_EQ(rows[1],
+              R"(\pard\intbl\qr\f1\cf2\fs16 \u49\'3f\u44\'3f\u48\'3f\u48\'3f\u48\'3f\cell)"
+              R"(\pard\intbl \u47\'3f\u100\'3f\u97\'3f\u116\'3f\u97\'3f\cell\row)");
+    EXPECT_EQ(rows[2],
+              R"(\pard\intbl\qr \u55\'3f\u53\'3f\u48\'3f\cell\pard\intbl\tab  \u115\'3f\u117\'3f\u98\'3f\cell\row)");
     EXPECT_EQ(rows[3], R"(\pard\intbl\qr \u55\'3f\u53\'3f\u48\'3f\cell\pard\intbl\tab\tab  \u102\'3f\cell\row)");
     EXPECT_EQ(rows[4], R"(\pard\intbl\qr \u50\'3f\u53\'3f\u48\'3f\cell\pard\intbl\tab  \u103\'3f\cell\row)");
 }
@@ -523,8 +567,7 @@ TEST(ExportText, MultiCharacterSeparatorMatchesWhole)
     EntryTree tree;
     const EntryId root = tree.addEntry(NoEntry, Folder, 0, "a|b");
     tree.addEntry(root, File, 0, "a||b");
-    EXPECT_EQ(Text(ReportWith({ColumnName}), tree, "||"),
-              "名称\r\na|b||\r\n||\"a||b\"\r\n");
+    EXPECT_EQ(Text(ReportWith({ColumnName}), tree, "||"), "名称\r\na|b||\r\n||\"a||b\"\r\n");
 }
 
 struct TextColumnsCase {
@@ -534,7 +577,10 @@ struct TextColumnsCase {
     std::string expected; // '$' stands for the separator ";"
 };
 
-void PrintTo(const TextColumnsCase& c, std::ostream* os) { *os << c.what; }
+void PrintTo(const TextColumnsCase& c, std::ostream* os)
+{
+    *os << c.what;
+}
 
 class ExportTextColumns : public testing::TestWithParam<TextColumnsCase> {};
 
@@ -548,19 +594,26 @@ TEST_P(ExportTextColumns, MainColumnCarriesTheIndentation)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ExportTextColumns,
-    testing::Values(
-        TextColumnsCase{"MainFirst", {ColumnName, ColumnShareOfTotal}, -1,
-                        "名称$$$总%\r\n/data$$$\r\n$sub$$75.00%\r\n$$f$75.00%\r\n$g$$25.00%\r\n"},
-        TextColumnsCase{"MainInTheMiddle", {ColumnSize, ColumnName, ColumnShareOfTotal}, -1,
-                        "大小$名称$$$总%\r\n1000Byte$/data$$$\r\n750Byte$$sub$$75.00%\r\n"
-                        "750Byte$$$f$75.00%\r\n250Byte$$g$$25.00%\r\n"},
-        // The header adds the main column's extra separators only between columns.
-        TextColumnsCase{"MainLast", {ColumnSize, ColumnName}, -1,
-                        "大小$名称\r\n1000Byte$/data$$\r\n750Byte$$sub$\r\n750Byte$$$f\r\n250Byte$$g$\r\n"},
-        TextColumnsCase{"MainAlone", {ColumnName}, -1, "名称\r\n/data$$\r\n$sub$\r\n$$f\r\n$g$\r\n"},
-        TextColumnsCase{"DepthLimitOne", {ColumnName, ColumnSize}, 1,
-                        "名称$$大小\r\n/data$$1000Byte\r\n$sub$750Byte\r\n$g$250Byte\r\n"},
-        TextColumnsCase{"DepthLimitZero", {ColumnName, ColumnSize}, 0, "名称$大小\r\n/data$1000Byte\r\n"}),
+    testing::Values(TextColumnsCase{"MainFirst",
+                                    {ColumnName, ColumnShareOfTotal},
+                                    -1,
+                                    "名称$$$总%\r\n/data$$$\r\n$sub$$75.00%\r\n$$f$75.00%\r\n$g$$25.00%\r\n"},
+                    TextColumnsCase{"MainInTheMiddle",
+                                    {ColumnSize, ColumnName, ColumnShareOfTotal},
+                                    -1,
+                                    "大小$名称$$$总%\r\n1000Byte$/data$$$\r\n750Byte$$sub$$75.00%\r\n"
+                                    "750Byte$$$f$75.00%\r\n250Byte$$g$$25.00%\r\n"},
+                    // The header adds the main column's extra separators only between columns.
+                    TextColumnsCase{"MainLast",
+                                    {ColumnSize, ColumnName},
+                                    -1,
+                                    "大小$名称\r\n1000Byte$/data$$\r\n750Byte$$sub$\r\n750Byte$$$f\r\n250Byte$$g$\r\n"},
+                    TextColumnsCase{"MainAlone", {ColumnName}, -1, "名称\r\n/data$$\r\n$sub$\r\n$$f\r\n$g$\r\n"},
+                    TextColumnsCase{"DepthLimitOne",
+                                    {ColumnName, ColumnSize},
+                                    1,
+                                    "名称$$大小\r\n/data$$1000Byte\r\n$sub$750Byte\r\n$g$250Byte\r\n"},
+                    TextColumnsCase{"DepthLimitZero", {ColumnName, ColumnSize}, 0, "名称$大小\r\n/data$1000Byte\r\n"}),
     [](const testing::TestParamInfo<TextColumnsCase>& info) { return info.param.what; });
 
 TEST(ExportText, FollowsTheTreesCurrentSiblingOrder)

@@ -25,8 +25,7 @@ FixtureTree::FixtureTree() : m_path(m_directory.path().toStdString())
     check(m_directory.isValid(), "make a temporary folder");
 }
 
-FixtureTree::FixtureTree(const QString& base)
-    : m_directory(base + QStringLiteral("/tallyvane-test-XXXXXX"))
+FixtureTree::FixtureTree(const QString& base) : m_directory(base + QStringLiteral("/tallyvane-test-XXXXXX"))
 {
     if (!m_directory.isValid())
         m_directory = QTemporaryDir();

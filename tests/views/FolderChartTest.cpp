@@ -5,11 +5,11 @@
 #include "views/GridFonts.h"
 
 #include <QChart>
-#include <QImage>
-#include <QPieSlice>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QImage>
 #include <QLineF>
+#include <QPieSlice>
 
 #include <gtest/gtest.h>
 
@@ -62,8 +62,8 @@ TEST_F(FolderChartTest, SlicesOfAFolderWithLargeAndSmallParts)
     chart.chart()->setTitle("left over");
     ShowFolderChart(chart, tree, AddFolder(tree, 100 * MiB, mixedChildren()));
 
-    EXPECT_EQ(marksOf(chart), (QStringList{"Windows\r60.0MB 60 %", "pagefile.sys\r30.0MB 30 %",
-                                           Gathered + "\r10.0MB 10 %"}));
+    EXPECT_EQ(marksOf(chart),
+              (QStringList{"Windows\r60.0MB 60 %", "pagefile.sys\r30.0MB 30 %", Gathered + "\r10.0MB 10 %"}));
     const QList<QPieSlice*> slices = chart.series()->slices();
     ASSERT_EQ(slices.size(), 3);
     EXPECT_EQ(slices[0]->value(), 60.0 * MiB);
@@ -102,16 +102,20 @@ TEST_P(FolderChartMarksTest, MarksShowLabelAndShareOfThePie)
     EXPECT_EQ(chart.series()->count(), GetParam().marks.size());
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, FolderChartMarksTest, testing::Values(
-    MarksCase{"two equal halves", 2 * MiB, {{"a", MiB}, {"b", MiB}},
-              {"a\r1.0MB 50 %", "b\r1.0MB 50 %"}},
-    MarksCase{"twenty parts of exactly 5 %", 20 * MiB, EqualChildren(20, MiB), {Gathered + "\r20.0MB 100 %"}},
-    MarksCase{"one full file among empty entries", 100 * MiB, {{"empty", 0}, {"movie", 100 * MiB}, {"blank", 0}},
-              {"movie\r100.0MB 100 %"}},
-    MarksCase{"shares with decimals", 300, {{"a", 100}, {"b", 137}, {"c", 63}},
-              {"a\r100Byte 33.33 %", "b\r137Byte 45.67 %", "c\r63Byte 21 %"}},
-    MarksCase{"an empty folder", 0, {{"empty", 0}}, {}}
-));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FolderChartMarksTest,
+    testing::Values(
+        MarksCase{"two equal halves", 2 * MiB, {{"a", MiB}, {"b", MiB}}, {"a\r1.0MB 50 %", "b\r1.0MB 50 %"}},
+        MarksCase{"twenty parts of exactly 5 %", 20 * MiB, EqualChildren(20, MiB), {Gathered + "\r20.0MB 100 %"}},
+        MarksCase{"one full file among empty entries",
+                  100 * MiB,
+                  {{"empty", 0}, {"movie", 100 * MiB}, {"blank", 0}},
+                  {"movie\r100.0MB 100 %"}},
+        MarksCase{"shares with decimals",
+                  300,
+                  {{"a", 100}, {"b", 137}, {"c", 63}},
+                  {"a\r100Byte 33.33 %", "b\r137Byte 45.67 %", "c\r63Byte 21 %"}},
+        MarksCase{"an empty folder", 0, {{"empty", 0}}, {}}));
 
 TEST_F(FolderChartTest, SecondFolderReplacesTheFirst)
 {
@@ -130,8 +134,8 @@ TEST_F(FolderChartTest, SecondFolderReplacesTheFirst)
 TEST_F(FolderChartTest, MarksShowTheirTextLiterally)
 {
     ShowFolderChart(chart, tree,
-                    AddFolder(tree, 100 * MiB, {{"<b>x", 40 * MiB}, {"Tom & Jerry  (2)", 40 * MiB}, {"tiny", MiB},
-                                                {"tinier", MiB}}));
+                    AddFolder(tree, 100 * MiB,
+                              {{"<b>x", 40 * MiB}, {"Tom & Jerry  (2)", 40 * MiB}, {"tiny", MiB}, {"tinier", MiB}}));
     const QStringList marks = marksOf(chart);
     ASSERT_EQ(marks.size(), 3);
     EXPECT_EQ(marks[0], "<b>x\r40.0MB 40 %");
@@ -177,7 +181,8 @@ TEST_F(FolderChartTest, PieStaysRoundWhateverTheWidgetsShape)
 qreal clearance(const PieChart& chart, const QRectF& box)
 {
     const QPointF centre = chart.pieCentre();
-    const QPointF nearest(std::clamp(centre.x(), box.left(), box.right()), std::clamp(centre.y(), box.top(), box.bottom()));
+    const QPointF nearest(std::clamp(centre.x(), box.left(), box.right()),
+                          std::clamp(centre.y(), box.top(), box.bottom()));
     return QLineF(centre, nearest).length();
 }
 
@@ -213,7 +218,8 @@ TEST_F(FolderChartTest, AWholePieHasItsMarkBesideItAndNoSeam)
     int other = 0;
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
-            if (QLineF(centre, QPointF(x + 0.5, y + 0.5)).length() < inside && image.pixelColor(x, y) != QColor(255, 0, 0))
+            if (QLineF(centre, QPointF(x + 0.5, y + 0.5)).length() < inside
+                && image.pixelColor(x, y) != QColor(255, 0, 0))
                 ++other;
         }
     }
@@ -245,7 +251,8 @@ TEST(PieChartMarks, LatinAndChineseShareOneFace)
         GTEST_SKIP() << "no Chinese face installed";
     // The face the grid and the marks draw with holds both scripts, so neither falls back.
     const QString family = QFontInfo(GridFont()).family();
-    EXPECT_TRUE(QFontDatabase::writingSystems(family).contains(QFontDatabase::SimplifiedChinese)) << family.toStdString();
+    EXPECT_TRUE(QFontDatabase::writingSystems(family).contains(QFontDatabase::SimplifiedChinese))
+        << family.toStdString();
     EXPECT_TRUE(QFontDatabase::writingSystems(family).contains(QFontDatabase::Latin)) << family.toStdString();
 }
 

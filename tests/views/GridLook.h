@@ -61,8 +61,9 @@ inline void expectRaisedHeaderWithHover(ResultGrid& grid)
     const QPoint inside(right - 6, 3);
     EXPECT_EQ(image.pixelColor(inside), QColor(Qt::white)) << "plate";
 
-    QMouseEvent move(QEvent::MouseMove, QPointF(left + 20, middle), header->viewport()->mapToGlobal(QPointF(left + 20, middle)),
-                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, QPointF(left + 20, middle),
+                     header->viewport()->mapToGlobal(QPointF(left + 20, middle)), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(header->viewport(), &move);
     image = header->viewport()->grab().toImage();
     const QColor hovered = image.pixelColor(inside);

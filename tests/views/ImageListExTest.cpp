@@ -220,12 +220,9 @@ TEST_P(ImageListExSizeTest, SixteenPixelWideListsCopySmallIconsOthersLargeOnesAt
     EXPECT_EQ(centreOf(copy), GetParam().small ? smallColour(kFolder) : largeColour(kFolder));
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, ImageListExSizeTest, testing::Values(
-    SizeCase{16, 16, true},
-    SizeCase{16, 20, true},
-    SizeCase{32, 32, false},
-    SizeCase{24, 24, false},
-    SizeCase{48, 48, false}));
+INSTANTIATE_TEST_SUITE_P(Sizes, ImageListExSizeTest,
+                         testing::Values(SizeCase{16, 16, true}, SizeCase{16, 20, true}, SizeCase{32, 32, false},
+                                         SizeCase{24, 24, false}, SizeCase{48, 48, false}));
 
 TEST(ImageListEx, CopiesTheDesktopsIcons)
 {

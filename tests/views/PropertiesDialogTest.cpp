@@ -133,8 +133,9 @@ TEST_F(PropertiesDialogTest, AFolderShowsTheAnalysedSizeAndContents)
         {"path", QString::fromStdString(fixture.pathOf("docs"))},
         {"type", "文件夹"},
         {"size", "3KB (3,000 字节)"},
-        {"sizeOnDisk", QStringLiteral("%1 (%2 字节)")
-                           .arg(QString::fromStdString(SizeToText(onDisk)), QString::fromStdString(ByteCountText(onDisk)))},
+        {"sizeOnDisk",
+         QStringLiteral("%1 (%2 字节)")
+             .arg(QString::fromStdString(SizeToText(onDisk)), QString::fromStdString(ByteCountText(onDisk)))},
         {"contents", "3 个文件，2 个文件夹"},
         {"modified", "2021-03-04 05:06:07"},
         {"owner", ownerOf("docs")},

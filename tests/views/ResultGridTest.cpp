@@ -13,11 +13,11 @@
 
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QToolTip>
 #include <QMenu>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
@@ -333,8 +333,9 @@ TEST_F(ShownGrid, TheReportFollowsVisibleColumnsTheirOrderAndWidths)
     std::vector<int> columns;
     for (const ReportColumn& column : report.columns)
         columns.push_back(column.index);
-    EXPECT_EQ(columns, (std::vector<int>{ColumnBytes, ColumnSize, ColumnName, ColumnShareInFolderBar,
-                                         ColumnShareOfTotal, ColumnShareOfTotalBar}));
+    EXPECT_EQ(columns,
+              (std::vector<int>{ColumnBytes, ColumnSize, ColumnName, ColumnShareInFolderBar, ColumnShareOfTotal,
+                                ColumnShareOfTotalBar}));
     EXPECT_EQ(report.columns[0].width, 123);
     EXPECT_EQ(report.columns[0].caption, "大小(字节)");
     EXPECT_EQ(report.columns[2].width, 200);
@@ -350,7 +351,6 @@ TEST_F(ShownGrid, BarColumnsKeepTheirWidth)
     EXPECT_EQ(f.grid.header()->sectionResizeMode(ColumnShareOfTotalBar), QHeaderView::Fixed);
     EXPECT_NE(f.grid.columnWidth(ColumnName), 200);
 }
-
 
 TEST_F(ShownGrid, SelectionWithoutFocusIsFilledAndFramedInGreyText)
 {
@@ -371,12 +371,14 @@ TEST_F(ShownGrid, SortMarkLeavesTheCaptionWhole)
     // Column 1 carries the mark after every analysis; the caption's pixels are those it has
     // without the mark.
     QHeaderView* header = f.grid.header();
-    const QRect section(header->sectionViewportPosition(ColumnBytes), 0, header->sectionSize(ColumnBytes), header->height());
+    const QRect section(header->sectionViewportPosition(ColumnBytes), 0, header->sectionSize(ColumnBytes),
+                        header->height());
     const QImage marked = header->viewport()->grab(section).toImage();
     header->setSortIndicatorShown(false);
     const QImage plain = header->viewport()->grab(section).toImage();
     header->setSortIndicatorShown(true);
-    const int captionEnd = GridHeader::CaptionPadding + header->fontMetrics().horizontalAdvance(QStringLiteral("大小(字节)"));
+    const int captionEnd =
+        GridHeader::CaptionPadding + header->fontMetrics().horizontalAdvance(QStringLiteral("大小(字节)"));
     ASSERT_LE(captionEnd, section.width() - GridHeader::SortMarkRoom);
     int changed = 0;
     for (int y = 2; y < plain.height() - 2; ++y) {
@@ -410,7 +412,8 @@ TEST_F(ShownGrid, EveryColumnDragsAndTheExportFollowsTheDisplayOrder)
     });
     QHeaderView* header = f.grid.header();
     // The name column to the right of 大小, then 总% before everything.
-    dragCaption(f.grid, ColumnName, {header->sectionViewportPosition(ColumnSize) + header->sectionSize(ColumnSize) - 5, 8});
+    dragCaption(f.grid, ColumnName,
+                {header->sectionViewportPosition(ColumnSize) + header->sectionSize(ColumnSize) - 5, 8});
     EXPECT_EQ(header->visualIndex(ColumnName), 2);
     dragCaption(f.grid, ColumnShareOfTotal, {3, 8});
     EXPECT_EQ(header->visualIndex(ColumnShareOfTotal), 0);
@@ -418,9 +421,10 @@ TEST_F(ShownGrid, EveryColumnDragsAndTheExportFollowsTheDisplayOrder)
 
     StringSink text;
     ExportText(f.grid.reportDescription(), f.grid.tree(), "|", text);
-    EXPECT_EQ(text.text(), "总%|大小(字节)|大小|名称||文件夹内%|文件夹内比列图|总比列图\r\n"
-                           "|1,234|1KB|/data||||\r\n"
-                           "100.00%|1,234|1KB||a.txt|100.00%||\r\n");
+    EXPECT_EQ(text.text(),
+              "总%|大小(字节)|大小|名称||文件夹内%|文件夹内比列图|总比列图\r\n"
+              "|1,234|1KB|/data||||\r\n"
+              "100.00%|1,234|1KB||a.txt|100.00%||\r\n");
     StringSink html;
     ExportHtml(f.grid.reportDescription(), f.grid.tree(), QStringLiteral("c"), html);
     // The name's header cell spans the indentation wherever it stands.
@@ -492,7 +496,8 @@ TEST_F(ShownGrid, ADoubleClickOnANameOpensAndClosesTheFolder)
 {
     f.analyse(fillNested);
     const auto doubleClick = [&](EntryId entry, int column) {
-        const QPoint at = cellOf(entry, column).center() + QPoint(column == ColumnName ? f.grid.indentationOf(entry) / 2 : 0, 0);
+        const QPoint at =
+            cellOf(entry, column).center() + QPoint(column == ColumnName ? f.grid.indentationOf(entry) / 2 : 0, 0);
         // As a mouse sends it: a click, then the second press as a double-click.
         QTest::mouseClick(f.grid.viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(f.grid.viewport(), Qt::LeftButton, {}, at);

@@ -74,8 +74,9 @@ TEST_F(SearchWindowTest, ListsWhatMatchesBelowTheFolderWithPathAndSize)
     window.searchIn(f["docs"]);
     EXPECT_EQ(window.windowTitle(), QStringLiteral("搜索 - /data/docs"));
     search(QStringLiteral("REPORT"));
-    EXPECT_EQ(rows(), (std::vector<QString>{QStringLiteral("deep_report.txt | /data/docs/sub/deep_report.txt | 2KB"),
-                                            QStringLiteral("Report.txt | /data/docs/Report.txt | 100Byte")}));
+    EXPECT_EQ(rows(),
+              (std::vector<QString>{QStringLiteral("deep_report.txt | /data/docs/sub/deep_report.txt | 2KB"),
+                                    QStringLiteral("Report.txt | /data/docs/Report.txt | 100Byte")}));
     EXPECT_EQ(status->text(), QStringLiteral("找到 2 项"));
     EXPECT_FALSE(f.grid.IsExpanded(f["sub"]));
 }

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "views/VolumeSummaryPage.h"
 
-#include "presentation/SizeText.h"
 #include "platform/MountTable.h"
 #include "platform/PosixVolumeQueries.h"
+#include "presentation/SizeText.h"
 #include "support/FakeVolumeQueries.h"
 #include "support/FixtureTree.h"
 #include "views/PieChart.h"
@@ -58,7 +58,7 @@ TEST_F(VolumeSummaryPageTest, CaptionsSwatchesAndChart)
     page.resize(700, 300);
     EXPECT_EQ(page.findChild<QGroupBox*>()->title(), "卷摘要");
     const std::pair<const char*, const char*> captions[] = {
-        {"lablj", "路径："}, {"lablx", "类型："}, {"labcdx", "簇大小："},
+        {"lablj", "路径："}, {"lablx", "类型："},       {"labcdx", "簇大小："},
         {"labrl", "容量："}, {"labyykj", "已用空间："}, {"labkykj", "可用空间："},
     };
     for (const auto& [label, caption] : captions)
