@@ -37,7 +37,7 @@ Settings Settings::load(const IniFile& file)
     return settings;
 }
 
-std::vector<std::string> Settings::excludePatterns() const
+std::vector<std::string> Settings::excludeList() const
 {
     std::vector<std::string> patterns;
     std::string_view rest = Exclude;
@@ -57,7 +57,7 @@ std::vector<std::string> Settings::excludePatterns() const
 
 ScanOptions Settings::scanOptions() const
 {
-    return {.oneFileSystem = OneFileSystem, .countLinksOnce = HardLinksOnce, .exclude = excludePatterns()};
+    return {.oneFileSystem = OneFileSystem, .countLinksOnce = HardLinksOnce, .exclude = excludeList()};
 }
 
 void Settings::save(IniFile& file, int code) const

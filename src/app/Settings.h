@@ -48,7 +48,7 @@ struct Settings {
     std::string Exclude;
 
     // Exclude split at ";", blanks around each pattern dropped, empty ones skipped.
-    std::vector<std::string> excludePatterns() const;
+    std::vector<std::string> excludeList() const;
     // What the next scan leaves out or counts once.
     ScanOptions scanOptions() const;
 
@@ -64,7 +64,7 @@ struct Settings {
 
     // The codes of the settings that differ from the options page as created, in the order
     // their click handlers run while the loaded settings are put on the page: the skin (2..6;
-    // a number that is not a stored skin leaves RadioButton1 selected), then the automatic
+    // a number that is not a stored skin leaves the first skin selected), then the automatic
     // analysis when off, then each hidden column from 1 to 6. Those handlers write their
     // setting back, so at start these are written again, and nothing at all when every
     // setting is at its default.

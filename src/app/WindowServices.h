@@ -18,12 +18,12 @@ class SaveDialog;
 class SystemIconList;
 class VolumeQueries;
 
-// Everything the main window asks of the world outside the program: the file system, the
-// desktop, message boxes and dialogs. Tests hand in recording fakes.
-// Enough for the window to show a large tree's grid, chart and treemap, or the box saying that
-// the scan ran out of memory.
+// The room the window keeps for itself while a scan fills a tree: enough to show a large tree's
+// grid, chart and treemap, or the box saying that the scan ran out of memory.
 inline constexpr std::size_t WindowReserveBytes = 32 * 1024 * 1024;
 
+// Everything the main window asks of the world outside the program: the file system, the
+// desktop, message boxes and dialogs. Tests hand in recording fakes.
 struct WindowServices {
     FileSystem& fileSystem;
     FileFactsSource& fileFacts;
@@ -33,8 +33,8 @@ struct WindowServices {
     FolderPicker& folderPicker;
     SaveDialog& saveDialog;
     Desktop& desktop;
-    // Held while a scan fills the tree, given back whenever the window works; WindowReserveBytes
-    // for the real one.
+    // Kept free while a scan fills a tree (the scan fails when it cannot be had);
+    // WindowReserveBytes for the real one.
     MemoryReserve& memoryReserve;
     std::string settingsPath; // the settings file
     QString helpPath;         // the help page

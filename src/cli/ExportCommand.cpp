@@ -119,7 +119,7 @@ private:
     std::FILE* m_stream;
 };
 
-struct Interrupted {};
+struct InterruptedByUser {};
 
 // Holds interrupts from begin() until it goes.
 class InterruptHold {
@@ -162,7 +162,7 @@ public:
     void check() const
     {
         if (m_interrupted && m_interrupted())
-            throw Interrupted();
+            throw InterruptedByUser();
     }
 
 private:
@@ -409,7 +409,7 @@ int RunExport(const ExportOptions& options, ExportEnvironment& environment)
         }
     } catch (const FileError& error) {
         return interrupted() ? 130 : fail(error.what());
-    } catch (const Interrupted&) {
+    } catch (const InterruptedByUser&) {
         // The output file goes unreplaced: its temporary vanishes with it.
         return 130;
     } catch (const std::bad_alloc&) {

@@ -104,7 +104,7 @@ void useInstalledThemeAsFallback()
     }
 }
 
-int FreedesktopIconList::fileIconIndex(std::string_view fileName)
+int FreedesktopIconList::systemIndexOfFile(std::string_view fileName)
 {
     if (const auto known = m_indexByFileName.find(fileName); known != m_indexByFileName.end())
         return known->second;
@@ -124,7 +124,7 @@ int FreedesktopIconList::lookUpFileIcon(std::string_view fileName)
     return indexOf(std::move(names), Shape::File);
 }
 
-int FreedesktopIconList::folderIconIndex(bool open)
+int FreedesktopIconList::systemIndexOfFolder(bool open)
 {
     return open ? indexOf({kOpenFolderIcon, kFolderIcon}, Shape::OpenFolder) : indexOf({kFolderIcon}, Shape::Folder);
 }

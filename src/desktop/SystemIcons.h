@@ -19,9 +19,9 @@ class SystemIconList {
 public:
     virtual ~SystemIconList() = default;
     // The index of the icon for files of this name's type, decided by the name alone. -1 when none.
-    virtual int fileIconIndex(std::string_view fileName) = 0;
-    virtual int folderIconIndex(bool open) = 0; // -1 when none
-    virtual QIcon icon(int systemIndex) = 0;    // null icon when none or out of range
+    virtual int systemIndexOfFile(std::string_view fileName) = 0;
+    virtual int systemIndexOfFolder(bool open) = 0; // -1 when none
+    virtual QIcon icon(int systemIndex) = 0;        // null icon when none or out of range
 };
 
 // The table of a freedesktop desktop: icon names, indexed in the order they are first asked for.
@@ -34,8 +34,8 @@ public:
     // What an entry shows when neither the theme nor Qt has an icon for it.
     enum class Shape { File, Folder, OpenFolder };
 
-    int fileIconIndex(std::string_view fileName) override;
-    int folderIconIndex(bool open) override;
+    int systemIndexOfFile(std::string_view fileName) override;
+    int systemIndexOfFolder(bool open) override;
     QIcon icon(int systemIndex) override;
 
     // The theme icon name behind an index, empty when out of range.

@@ -60,7 +60,7 @@ std::optional<QImage> RenderTreemap(const EntryTree& tree, EntryId root, QSize d
     image.fill(Qt::transparent);
     const QColor remainder = RemainderColour();
     const TreemapLayout layout(tree, root, QRectF(QPointF(0, 0), QSizeF(deviceSize)));
-    const bool finished = layout.layOut(
+    const bool finished = layout.visitTiles(
         [&](const TreemapTile& tile) {
             switch (tile.kind) {
             case TreemapTile::Kind::Folder:

@@ -202,8 +202,8 @@ TreemapTile rootTile(const EntryTree& tree, EntryId root, const QRectF& bounds)
 
 } // namespace
 
-bool TreemapLayout::layOut(const std::function<void(const TreemapTile&)>& visit,
-                           const std::atomic_bool* cancelled) const
+bool TreemapLayout::visitTiles(const std::function<void(const TreemapTile&)>& visit,
+                               const std::atomic_bool* cancelled) const
 {
     const TreemapTile top = rootTile(m_tree, m_root, m_bounds);
     if (m_root != NoEntry)

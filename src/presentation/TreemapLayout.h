@@ -56,8 +56,8 @@ public:
 
     // Calls visit for every tile, parents before their children. Returns false when cancelled
     // went true on the way (checked between folders), leaving the walk unfinished.
-    bool layOut(const std::function<void(const TreemapTile&)>& visit,
-                const std::atomic_bool* cancelled = nullptr) const;
+    bool visitTiles(const std::function<void(const TreemapTile&)>& visit,
+                    const std::atomic_bool* cancelled = nullptr) const;
 
     // The deepest entry whose tile holds point, a folder when the point is on its remainder;
     // NoEntry outside the bounds or on an empty map. Edges belong to the tile right or below.

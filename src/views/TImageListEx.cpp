@@ -23,17 +23,17 @@ TImageListEx::TImageListEx(SystemIconList& system, std::vector<QPixmap> designIm
 
 int TImageListEx::FileIconIndex(std::string_view name)
 {
-    return MapSystemIndex(m_system.fileIconIndex(name));
+    return MapSystemIndex(m_system.systemIndexOfFile(name));
 }
 
 int TImageListEx::FolderIconIndex()
 {
-    return MapSystemIndex(m_system.folderIconIndex(false));
+    return MapSystemIndex(m_system.systemIndexOfFolder(false));
 }
 
 int TImageListEx::OpenFolderIconIndex()
 {
-    return MapSystemIndex(m_system.folderIconIndex(true));
+    return MapSystemIndex(m_system.systemIndexOfFolder(true));
 }
 
 int TImageListEx::MapSystemIndex(int systemIndex)

@@ -672,7 +672,7 @@ TEST_F(FormTest, ScanOptionsLoadAndSaveLikeTheOthersAndReachTheNextScan)
     exclude->setText(QStringLiteral("live; "));
     emit exclude->editingFinished();
     EXPECT_EQ(readIni(), "[Scan]\nOneFileSystem=0\nExclude=live; \nHardLinks=once\n");
-    EXPECT_EQ(form->options().excludePatterns(), std::vector<std::string>{"live"});
+    EXPECT_EQ(form->options().excludeList(), std::vector<std::string>{"live"});
     emit exclude->editingFinished(); // nothing changed: nothing written
     EXPECT_TRUE(messages.shown.empty());
 

@@ -161,7 +161,7 @@ TEST(Settings, ScanOptionsAreReadWithTheirDefaultsAndWrittenBack)
         const Settings loaded = Settings::load(IniFile(tree.pathOf("Tallyvane.ini")));
         EXPECT_EQ(loaded.OneFileSystem, c.oneFileSystem) << c.text;
         EXPECT_EQ(loaded.HardLinksOnce, c.hardLinksOnce) << c.text;
-        EXPECT_EQ(loaded.excludePatterns(), c.exclude) << c.text;
+        EXPECT_EQ(loaded.excludeList(), c.exclude) << c.text;
         const ScanOptions options = loaded.scanOptions();
         EXPECT_EQ(options.oneFileSystem, c.oneFileSystem);
         EXPECT_EQ(options.countLinksOnce, c.hardLinksOnce);

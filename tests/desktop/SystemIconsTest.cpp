@@ -25,15 +25,15 @@ using test::FixtureTree;
 TEST(FreedesktopIconList, IndexesFollowTheOrderIconsAreFirstAskedFor)
 {
     FreedesktopIconList list;
-    EXPECT_EQ(list.fileIconIndex("a.txt"), 0);
-    EXPECT_EQ(list.folderIconIndex(false), 1);
-    EXPECT_EQ(list.fileIconIndex("b.png"), 2);
-    EXPECT_EQ(list.folderIconIndex(true), 3);
+    EXPECT_EQ(list.systemIndexOfFile("a.txt"), 0);
+    EXPECT_EQ(list.systemIndexOfFolder(false), 1);
+    EXPECT_EQ(list.systemIndexOfFile("b.png"), 2);
+    EXPECT_EQ(list.systemIndexOfFolder(true), 3);
 
-    EXPECT_EQ(list.fileIconIndex("c.txt"), 0);
-    EXPECT_EQ(list.folderIconIndex(false), 1);
-    EXPECT_EQ(list.fileIconIndex("b.png"), 2);
-    EXPECT_EQ(list.folderIconIndex(true), 3);
+    EXPECT_EQ(list.systemIndexOfFile("c.txt"), 0);
+    EXPECT_EQ(list.systemIndexOfFolder(false), 1);
+    EXPECT_EQ(list.systemIndexOfFile("b.png"), 2);
+    EXPECT_EQ(list.systemIndexOfFolder(true), 3);
 
     EXPECT_EQ(list.iconName(0), "text-plain");
     EXPECT_EQ(list.iconName(1), "folder");
@@ -67,7 +67,7 @@ TEST(FreedesktopIconList, GivesEachTypeItsMimeIconWhateverTheOrderOfAsking)
         FreedesktopIconList list;
         std::map<QString, int> indexByIcon;
         auto ask = [&](const std::pair<std::string, QString>& named) {
-            const int index = list.fileIconIndex(named.first);
+            const int index = list.systemIndexOfFile(named.first);
             EXPECT_EQ(list.iconName(index), named.second) << named.first;
             // One index per icon: equal icons share it, different ones never do.
             EXPECT_EQ(indexByIcon.emplace(named.second, index).first->second, index) << named.first;
@@ -107,26 +107,26 @@ TEST(FreedesktopIconList, DecidesByTheNameAloneWithoutLookingAtTheFile)
     const CurrentFolder current(tree.path());
 
     FreedesktopIconList list;
-    EXPECT_EQ(list.iconName(list.fileIconIndex("picture")), "application-octet-stream");
-    EXPECT_EQ(list.iconName(list.fileIconIndex("album.png")), "image-png");
+    EXPECT_EQ(list.iconName(list.systemIndexOfFile("picture")), "application-octet-stream");
+    EXPECT_EQ(list.iconName(list.systemIndexOfFile("album.png")), "image-png");
 }
 
 TEST(FreedesktopIconList, KeepsItsIndexesHoweverManyNamesItIsAskedAbout)
 {
     FreedesktopIconList list;
-    const int text = list.fileIconIndex("a.txt");
-    const int folder = list.folderIconIndex(false);
-    const int unknown = list.fileIconIndex("a");
+    const int text = list.systemIndexOfFile("a.txt");
+    const int folder = list.systemIndexOfFolder(false);
+    const int unknown = list.systemIndexOfFile("a");
 
     for (int i = 0; i < 5000; ++i) {
         const std::string number = std::to_string(i);
-        ASSERT_EQ(list.fileIconIndex(number + ".txt"), text);
-        ASSERT_EQ(list.fileIconIndex(number), unknown);
+        ASSERT_EQ(list.systemIndexOfFile(number + ".txt"), text);
+        ASSERT_EQ(list.systemIndexOfFile(number), unknown);
     }
-    EXPECT_EQ(list.fileIconIndex("a.txt"), text);
-    EXPECT_EQ(list.fileIconIndex("a"), unknown);
-    EXPECT_EQ(list.folderIconIndex(false), folder);
-    EXPECT_EQ(list.fileIconIndex("b.png"), 3);
+    EXPECT_EQ(list.systemIndexOfFile("a.txt"), text);
+    EXPECT_EQ(list.systemIndexOfFile("a"), unknown);
+    EXPECT_EQ(list.systemIndexOfFolder(false), folder);
+    EXPECT_EQ(list.systemIndexOfFile("b.png"), 3);
 }
 
 QColor centreOf(const QIcon& icon)
@@ -204,8 +204,8 @@ TEST_F(FreedesktopIconListIcons, WithoutADesktopAnInstalledThemeStandsIn)
     QIcon::setFallbackThemeName(QString());
 
     FreedesktopIconList list;
-    EXPECT_EQ(centreOf(list.icon(list.folderIconIndex(false))), QColor(Qt::yellow));
-    EXPECT_EQ(centreOf(list.icon(list.fileIconIndex("unknown.zzq"))), QColor(Qt::blue));
+    EXPECT_EQ(centreOf(list.icon(list.systemIndexOfFolder(false))), QColor(Qt::yellow));
+    EXPECT_EQ(centreOf(list.icon(list.systemIndexOfFile("unknown.zzq"))), QColor(Qt::blue));
 }
 
 TEST_F(FreedesktopIconListIcons, TakesTheThemesIconThenTheGenericOnesOfTheType)
@@ -223,9 +223,9 @@ TEST_F(FreedesktopIconListIcons, TakesTheThemesIconThenTheGenericOnesOfTheType)
 
     FreedesktopIconList list;
     const std::vector<std::pair<int, QColor>> expected = {
-        {list.fileIconIndex("a.txt"), Qt::red},           {list.fileIconIndex("backup.tar.gz"), Qt::green},
-        {list.fileIconIndex("CMakeLists.txt"), Qt::blue}, {list.fileIconIndex("unknown.zzq"), Qt::blue},
-        {list.folderIconIndex(false), Qt::yellow},        {list.folderIconIndex(true), Qt::yellow},
+        {list.systemIndexOfFile("a.txt"), Qt::red},           {list.systemIndexOfFile("backup.tar.gz"), Qt::green},
+        {list.systemIndexOfFile("CMakeLists.txt"), Qt::blue}, {list.systemIndexOfFile("unknown.zzq"), Qt::blue},
+        {list.systemIndexOfFolder(false), Qt::yellow},        {list.systemIndexOfFolder(true), Qt::yellow},
     };
     for (const auto& [index, colour] : expected)
         EXPECT_EQ(centreOf(list.icon(index)), QColor(colour)) << list.iconName(index).toStdString();
@@ -237,8 +237,8 @@ TEST_F(FreedesktopIconListIcons, FilesAndFoldersHaveIconsWithoutAnyTheme)
     useTheme(tree.path(), "absent");
 
     FreedesktopIconList list;
-    const int indexes[] = {list.fileIconIndex("a.txt"), list.fileIconIndex("unknown.zzq"), list.folderIconIndex(false),
-                           list.folderIconIndex(true)};
+    const int indexes[] = {list.systemIndexOfFile("a.txt"), list.systemIndexOfFile("unknown.zzq"),
+                           list.systemIndexOfFolder(false), list.systemIndexOfFolder(true)};
     std::vector<QImage> images;
     for (const int index : indexes) {
         const QIcon icon = list.icon(index);

@@ -90,7 +90,7 @@ void PrintTo(const LayoutCase& c, std::ostream* os)
 std::vector<TreemapTile> allTiles(const TreemapLayout& layout)
 {
     std::vector<TreemapTile> tiles;
-    EXPECT_TRUE(layout.layOut([&](const TreemapTile& tile) { tiles.push_back(tile); }));
+    EXPECT_TRUE(layout.visitTiles([&](const TreemapTile& tile) { tiles.push_back(tile); }));
     return tiles;
 }
 
@@ -274,7 +274,7 @@ TEST(TreemapLayout, FolderOwnSizeBeyondItsChildrenIsItsRemainder)
     const TreemapLayout layout(tree, folder, QRectF(0, 0, 100, 100));
     double fileArea = 0;
     double remainderArea = 0;
-    layout.layOut([&](const TreemapTile& tile) {
+    layout.visitTiles([&](const TreemapTile& tile) {
         if (tile.entry == file)
             fileArea += area(tile.rect);
         else if (tile.kind == TreemapTile::Kind::Remainder)
@@ -382,7 +382,7 @@ TEST(TreemapLayout, LeafAspectRatiosMatchTheSquarifiedAlgorithm)
 
         double ours = 0;
         int count = 0;
-        TreemapLayout(tree, folder, bounds).layOut([&](const TreemapTile& tile) {
+        TreemapLayout(tree, folder, bounds).visitTiles([&](const TreemapTile& tile) {
             if (tile.kind == TreemapTile::Kind::File) {
                 ours += aspect(tile.rect);
                 ++count;
@@ -410,7 +410,7 @@ TEST(TreemapLayout, LeafAspectRatiosOnRandomNestedTreesStayNearSquare)
     for (std::uint32_t seed = 1; seed <= 5; ++seed) {
         EntryTree tree;
         randomTree(tree, seed, 50'000);
-        TreemapLayout(tree, NoEntry, QRectF(0, 0, 1600, 1000)).layOut([&](const TreemapTile& tile) {
+        TreemapLayout(tree, NoEntry, QRectF(0, 0, 1600, 1000)).visitTiles([&](const TreemapTile& tile) {
             if (tile.kind == TreemapTile::Kind::File) {
                 sum += aspect(tile.rect);
                 ++count;
@@ -459,7 +459,7 @@ TEST(TreemapLayout, TileOfAnEntryIsWhereTheLayoutPutIt)
     const EntryId root = tree.FirstEntry();
     const TreemapLayout layout(tree, root, QRectF(0, 0, 300, 200));
     std::unordered_map<EntryId, TreemapTile> placed;
-    layout.layOut([&](const TreemapTile& tile) {
+    layout.visitTiles([&](const TreemapTile& tile) {
         if (tile.kind != TreemapTile::Kind::Remainder)
             placed.emplace(tile.entry, tile);
     });
@@ -490,7 +490,7 @@ TEST(TreemapLayout, CancelStopsTheWalk)
     randomTree(tree, 6, 10'000);
     std::atomic_bool cancelled{true};
     int visited = 0;
-    EXPECT_FALSE(TreemapLayout(tree, NoEntry, Screen).layOut([&](const TreemapTile&) { ++visited; }, &cancelled));
+    EXPECT_FALSE(TreemapLayout(tree, NoEntry, Screen).visitTiles([&](const TreemapTile&) { ++visited; }, &cancelled));
     EXPECT_EQ(visited, 0);
 }
 
@@ -510,7 +510,7 @@ TEST(TreemapLayout, DeepChainNeedsNoDeepStack)
     std::optional<TreemapTile> tile;
     QThread* thread = QThread::create([&] {
         const TreemapLayout layout(tree, NoEntry, QRectF(0, 0, 400, 300));
-        layout.layOut([&](const TreemapTile&) { ++tiles; });
+        layout.visitTiles([&](const TreemapTile&) { ++tiles; });
         hit = layout.entryAt(QPointF(200, 150));
         tile = layout.tileOf(bottom);
     });

@@ -23,8 +23,8 @@ namespace tallyvane::test {
 // Three icons: a file's, a closed and an open folder's, each a solid colour.
 class SolidIcons final : public SystemIconList {
 public:
-    int fileIconIndex(std::string_view) override { return 0; }
-    int folderIconIndex(bool open) override { return open ? 2 : 1; }
+    int systemIndexOfFile(std::string_view) override { return 0; }
+    int systemIndexOfFolder(bool open) override { return open ? 2 : 1; }
     QIcon icon(int index) override
     {
         static const QColor colors[] = {Qt::green, Qt::yellow, Qt::cyan};

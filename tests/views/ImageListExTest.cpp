@@ -46,7 +46,7 @@ QRgb centreOf(const QPixmap& pixmap)
 // it hands out and fails to hand out the ones it is told to.
 class RecordingSystemList : public SystemIconList {
 public:
-    int fileIconIndex(std::string_view fileName) override
+    int systemIndexOfFile(std::string_view fileName) override
     {
         if (fileName.empty())
             return -1;
@@ -57,7 +57,7 @@ public:
         return kGenericFile;
     }
 
-    int folderIconIndex(bool open) override { return open ? kOpenFolder : kFolder; }
+    int systemIndexOfFolder(bool open) override { return open ? kOpenFolder : kFolder; }
 
     QIcon icon(int systemIndex) override
     {
