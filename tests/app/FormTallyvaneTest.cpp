@@ -58,6 +58,7 @@
 #include <cstdio>
 #include <deque>
 #include <fstream>
+#include <functional>
 #include <semaphore>
 
 inline void PrintTo(const QString& text, std::ostream* out)
@@ -83,6 +84,8 @@ public:
     void show(const QString& text, const QString& caption, MessageIcon icon) override
     {
         shown.push_back({text, caption, icon});
+        if (whileShown)
+            whileShown();
     }
     bool askYesNo(const QString& text, const QString& caption) override
     {
@@ -94,6 +97,7 @@ public:
     }
     std::vector<Message> shown;
     std::deque<bool> answers;
+    std::function<void()> whileShown; // what the test looks at while a box is open
 };
 
 class FakePicker final : public FolderPicker {
@@ -537,9 +541,15 @@ TEST_F(FormTest, ABadImportSaysWhereAndShowsNoTree)
     const std::string json = settings.pathOf("broken.json");
     std::ofstream(json) << "[1,2,{},[{\"name\":\"/srv\"},{\"name\":\"a\",\"asize\":1}";
     auto form = makeForm({"--import", json});
+    QString stateWhileShown;
+    messages.whileShown = [&] { stateWhileShown = text(*form, "Label13"); };
     form->show();
     settle(*form);
     EXPECT_EQ(form->grid().tree().EntryCount(), 0u);
+    // As after a failed scan: scanning while the box is open, done afterwards.
+    EXPECT_EQ(stateWhileShown, "正在扫描");
+    EXPECT_EQ(text(*form, "Label13"), "完成");
+    EXPECT_TRUE(child<QPushButton>(*form, "BTNRun")->isEnabled());
     ASSERT_FALSE(messages.shown.empty());
     EXPECT_EQ(messages.shown.back(),
               (Message{QStringLiteral("无法导入扫描结果：") + QString::fromStdString(json)
