@@ -147,6 +147,7 @@ void RunController::finish(RunResult result)
         break;
     }
     const bool imported = result.importedScan.has_value();
+    m_display.showTreeArriving();
     m_document.replaceTree(*result.tree, m_document.sortKey(), m_document.sortDirection(),
                            std::move(result.importedScan));
     result.tree.reset();

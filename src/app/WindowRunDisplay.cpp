@@ -70,6 +70,10 @@ void WindowRunDisplay::showVolume(const std::string& path)
 void WindowRunDisplay::showTreeEmptying()
 {
     m_page.setTreemapScanning(true);
+}
+
+void WindowRunDisplay::showTreeArriving()
+{
     m_page.grid().BeginGridUpdate();
 }
 

@@ -43,8 +43,11 @@ public:
     void showRunStarted();
     // The volume holding path is about to be scanned; empty clears the summary.
     void showVolume(const std::string& path);
-    // The tree is about to be replaced: the grid holds its updates and the treemap waits.
+    // The tree is emptied for a scan: the treemap says it waits for the scan.
     void showTreeEmptying();
+    // The scan's tree is about to take the document's place: the grid holds its updates until
+    // the root is shown.
+    void showTreeArriving();
     void showProgress(const RunProgress& progress);
     // The elapsed time stops: the work is over.
     void stopElapsed();
