@@ -25,6 +25,10 @@
 #include <QScreen>
 #include <QTranslator>
 
+#include <unistd.h>
+
+#include <cstdio>
+
 using namespace tallyvane;
 
 namespace {
@@ -40,12 +44,28 @@ QString helpPagePath()
     return QDir::cleanPath(programFolder.filePath(QStringLiteral("../share/tallyvane/") + name));
 }
 
+// Qt starts threads of its own and waits for what it gave them: painting a large fill waits for
+// the thread pool's tasks, the session bus for its connection's thread. A thread that cannot
+// start is only warned of, and that wait goes on for good, so the warning ends the program in
+// one line that says why.
+QtMessageHandler qtMessages = nullptr;
+
+void endWhereAThreadCannotStart(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (message.startsWith(QLatin1String("QThread::start: Thread creation error"))) {
+        std::fputs("tallyvane: cannot run the window: no room to start a thread\n", stderr);
+        ::_exit(1);
+    }
+    qtMessages(type, context, message);
+}
+
 } // namespace
 
 // commandLine: the program's arguments as main() read them; the window reads none itself.
 extern "C" __attribute__((visibility("default"))) int tallyvaneWindowMain(int argc, char* argv[],
                                                                           const ExportOptions* commandLine)
 {
+    qtMessages = qInstallMessageHandler(endWhereAThreadCannotStart);
     TallyvaneApplication application(argc, argv);
     // The program speaks Chinese; Qt's own buttons and dialogs follow when their texts exist.
     QTranslator qtTexts;

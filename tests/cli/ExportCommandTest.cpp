@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,6 +23,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <semaphore>
 #include <vector>
 
@@ -547,10 +549,11 @@ TEST(Program, ReadsExcludePatternsFromStandardInputWithinTheBound)
     EXPECT_EQ(out, "tallyvane: cannot read the exclude file '/nonexistent': No such file or directory\n");
 }
 
-// The built program started with arguments, its standard streams left to the test's.
+// The built program started with arguments, its standard streams left to the test's;
+// inChild, when given, runs in the child before the program starts (limits, environment).
 class RunningProgram {
 public:
-    explicit RunningProgram(const std::vector<std::string>& arguments)
+    explicit RunningProgram(const std::vector<std::string>& arguments, const std::function<void()>& inChild = {})
     {
         std::vector<char*> argv{const_cast<char*>(TALLYVANE_EXECUTABLE)};
         for (const std::string& argument : arguments)
@@ -558,6 +561,8 @@ public:
         argv.push_back(nullptr);
         m_pid = ::fork();
         if (m_pid == 0) {
+            if (inChild)
+                inChild();
             ::execv(TALLYVANE_EXECUTABLE, argv.data());
             ::_exit(127);
         }
@@ -570,15 +575,17 @@ public:
         }
     }
 
-    // Waits until one of the program's threads sleeps in the kernel in a function whose name
-    // holds where (/proc/PID/task/TID/wchan; kernels name them a little differently), within a
-    // bound.
-    bool waitUntilBlockedIn(const std::string& where) const
+    // Waits until one of the program's threads (its main thread, when mainThreadOnly) sleeps in
+    // the kernel in a function whose name holds where (/proc/PID/task/TID/wchan; kernels name
+    // them a little differently), within a bound.
+    bool waitUntilBlockedIn(const std::string& where, bool mainThreadOnly = false) const
     {
         const std::filesystem::path tasks = "/proc/" + std::to_string(m_pid) + "/task";
         for (int i = 0; i < 500; ++i) {
             std::error_code error;
             for (const auto& task : std::filesystem::directory_iterator(tasks, error)) {
+                if (mainThreadOnly && task.path().filename() != std::to_string(m_pid))
+                    continue;
                 std::ifstream wchan(task.path() / "wchan");
                 std::string name;
                 std::getline(wchan, name);
@@ -678,6 +685,49 @@ TEST(Program, WithoutADisplayTheWindowIsNotTried)
         EXPECT_EQ(runCommand(environment + TALLYVANE_EXECUTABLE + " '" + fixture.path() + "' 2>&1", &out), 1)
             << environment;
         EXPECT_EQ(out, told) << environment;
+    }
+}
+
+// Qt waits for the threads it starts (painting a large fill waits for the thread pool's tasks):
+// where no thread can start, the window would wait for good. The program says so in one line
+// and exits with 1; where there is room, the window runs and a SIGTERM ends it. A stack limit as
+// large as the address space leaves no room for any thread's stack, wherever Qt starts one.
+TEST(Program, TheWindowRunsOrTellsItCannotNeverHangs)
+{
+    FixtureTree fixture;
+    fixture.makeFolder("data");
+    fixture.makeFile("data/a.txt", 10);
+    fixture.makeFolder("runtime");
+    ASSERT_EQ(::chmod(fixture.pathOf("runtime").c_str(), 0700), 0);
+    const std::string messagesPath = fixture.pathOf("messages.txt");
+    constexpr rlim_t NoRoomForAThread = rlim_t{1} << 30;
+    struct Case {
+        const char* what;
+        rlim_t limit; // address space and stack, 0 for none
+    };
+    for (const Case& c : {Case{"no room for a thread", NoRoomForAThread}, Case{"room", 0}}) {
+        SCOPED_TRACE(c.what);
+        RunningProgram program({fixture.pathOf("data")}, [&] {
+            if (c.limit) {
+                const struct rlimit limit {
+                    c.limit, c.limit
+                };
+                ::setrlimit(RLIMIT_STACK, &limit);
+                ::setrlimit(RLIMIT_AS, &limit);
+            }
+            ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+            ::setenv("XDG_RUNTIME_DIR", fixture.pathOf("runtime").c_str(), 1);
+            const int messages = ::open(messagesPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            ::dup2(messages, STDERR_FILENO);
+        });
+        if (c.limit) {
+            EXPECT_EQ(program.exitStatus(), 1);
+            EXPECT_EQ(ReadFileText(messagesPath), "tallyvane: cannot run the window: no room to start a thread\n");
+        } else {
+            EXPECT_TRUE(program.waitUntilBlockedIn("poll", true)) << "the window waits for events";
+            program.signal(SIGTERM);
+            EXPECT_EQ(program.exitStatus(), 1000 + 128 + SIGTERM);
+        }
     }
 }
 
