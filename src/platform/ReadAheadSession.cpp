@@ -416,14 +416,15 @@ std::unique_ptr<FolderListing> ReadAheadSession::descend(ReadAheadFolder& parent
     if (parent.children.empty())
         return std::make_unique<EmptyListing>();
     std::unique_ptr<ReadAheadFolder> child = parent.children.pop();
-    if (child->stage == FolderStage::Pending) {
+    const bool openedByWorker = child->stage != FolderStage::Pending;
+    if (!openedByWorker) {
         m_pending.remove(child.get());
         openByScan(*child, parent, lock);
     }
     waitForWorkers(lock, [&] { return child->stage != FolderStage::Opening; });
     // A worker that failed to open it (out of descriptors, most likely) opened nothing below
     // it: the scan tries itself before it calls the folder unreadable.
-    if (child->unusable && child->openError != 0)
+    if (openedByWorker && child->unusable && child->openError != 0)
         openByScan(*child, parent, lock);
 
     // The child is entered, or given up with whatever was read ahead below it.
