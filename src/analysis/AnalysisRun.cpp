@@ -63,6 +63,7 @@ void AnalysisRun::scan(const RunRequest& request, RunResult& result)
     m_start = m_clock->seconds();
     FolderScanner scanner(*result.tree, m_fileSystem, *this, request.options);
     scanner.ScanFolder(scanPath, NoEntry);
+    result.unreadable = scanner.unreadableFolders();
     SortEntries(*result.tree, request.sortKey, request.sortDirection, request.sortDepthLimit);
     if (stopRequested())
         result.outcome = ScanOutcome::Cancelled;

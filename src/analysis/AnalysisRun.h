@@ -50,6 +50,7 @@ struct RunResult {
     std::unique_ptr<EntryTree> tree;          // never null
     std::optional<ImportedScan> importedScan; // set for an import that was read
     std::string error; // why it failed: for an import, with the byte offset where reading stopped
+    UnreadableFolders unreadable; // folders a scan found but could not open
 };
 
 // What a run has done so far, as of the last record that took a snapshot.

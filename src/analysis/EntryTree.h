@@ -66,6 +66,8 @@ public:
     bool isFolder(EntryId entry) const { return node(entry).attributes & Attribute::Directory; }
     std::int64_t size(EntryId entry) const { return node(entry).size(); }
     void setSize(EntryId entry, std::int64_t size) { node(entry).setSize(size); }
+    // Adds scan marks (Attribute::ScanMarks) found after the entry was added.
+    void addMarks(EntryId entry, std::uint32_t marks) { node(entry).attributes |= marks; }
     std::string_view name(EntryId entry) const { return m_names.view(node(entry).nameRef()); }
     std::uint32_t childCount(EntryId entry) const { return node(entry).childCount; }
 

@@ -54,6 +54,20 @@ std::uint32_t FolderScanner::markOf(const FolderItem& item, const std::string& r
     return 0;
 }
 
+bool FolderScanner::markedUnreadable(EntryId folder, const FolderListing& listing)
+{
+    const int error = listing.openError();
+    if (error == 0)
+        return false;
+    m_tree.addMarks(folder, Attribute::Unreadable);
+    m_tree.setSize(folder, 0);
+    if (m_unreadable.count++ == 0) {
+        m_unreadable.firstPath = m_tree.EntryPath(folder);
+        m_unreadable.firstError = error;
+    }
+    return true;
+}
+
 std::int64_t FolderScanner::ScanFolder(std::string_view path, EntryId parent)
 {
     const bool makesRoot = parent == NoEntry;
@@ -83,6 +97,7 @@ std::int64_t FolderScanner::ScanFolder(std::string_view path, EntryId parent)
     m_host.folderEntered(m_tree, top);
     levels.push_back(
         {m_fileSystem.openFolder(std::string(path), {.oneFileSystem = m_options.oneFileSystem}), top, 0, {}});
+    markedUnreadable(top, *levels.back().listing);
 
     std::int64_t total = 0;
     FolderItem item;
@@ -105,6 +120,8 @@ std::int64_t FolderScanner::ScanFolder(std::string_view path, EntryId parent)
             if ((item.attributes & Attribute::Directory) && !mark) {
                 m_host.folderEntered(m_tree, child);
                 auto listing = level.listing->openItem();
+                if (markedUnreadable(child, *listing))
+                    continue;
                 std::string relativePath;
                 if (m_exclude.needsPaths())
                     relativePath = level.relativePath + std::string(item.name) + PathSeparator;

@@ -33,6 +33,13 @@ public:
     virtual void scanFinished() {}
 };
 
+// The folders a scan found but could not open, marked Attribute::Unreadable in the tree.
+struct UnreadableFolders {
+    std::uint32_t count = 0;
+    std::string firstPath; // the first met, and why (its errno)
+    int firstError = 0;
+};
+
 // A scan nobody watches and nobody stops: tools, benchmarks and tests.
 class QuietScanHost final : public ScanHost {
 public:
@@ -52,7 +59,8 @@ public:
 //
 // The options leave entries out without hiding them: an excluded entry, a folder on another
 // file system and a further link of a file counted at its first link are added with size 0 and
-// a mark in their attributes (Attribute::ScanMarks), and such folders are not entered.
+// a mark in their attributes (Attribute::ScanMarks), and such folders are not entered. A
+// folder that cannot be opened stays in the tree, empty and marked Attribute::Unreadable.
 class FolderScanner {
 public:
     FolderScanner(EntryTree& tree, FileSystem& fileSystem, ScanHost& host, const ScanOptions& options = {});
@@ -64,6 +72,7 @@ public:
 
     // Entries added so far, the root entry not included.
     std::uint32_t ScanCount() const { return m_scanCount; }
+    const UnreadableFolders& unreadableFolders() const { return m_unreadable; }
 
 private:
     struct LinkKey {
@@ -79,6 +88,8 @@ private:
     // relativeFolder: the path below the scanned folder of the folder listing it, with a
     // trailing separator unless empty.
     std::uint32_t markOf(const FolderItem& item, const std::string& relativeFolder);
+    // Marks the folder unreadable when its listing could not open it; true then.
+    bool markedUnreadable(EntryId folder, const FolderListing& listing);
 
     EntryTree& m_tree;
     FileSystem& m_fileSystem;
@@ -90,6 +101,7 @@ private:
     std::unordered_set<LinkKey, LinkKeyHash> m_linksMet;
     std::string m_path; // scratch for an entry's path below the scanned folder
     std::uint32_t m_scanCount = 0;
+    UnreadableFolders m_unreadable;
 };
 
 } // namespace tallyvane

@@ -59,6 +59,7 @@ struct Info {
     std::optional<std::uint64_t> apparentSize;
     std::optional<std::uint64_t> diskSize;
     bool notRegular = false;
+    bool readError = false; // a folder the writer could not read (in full)
     std::uint32_t mark = 0; // why the writer left it out, as the scan marks it
 };
 
@@ -516,6 +517,7 @@ private:
         info.apparentSize.reset();
         info.diskSize.reset();
         info.notRegular = false;
+        info.readError = false;
         info.mark = 0;
         if (m_reader.next() == '}') {
             m_reader.get();
@@ -545,8 +547,10 @@ private:
             info.diskSize = m_reader.readWhole(MaxSize, "\"dsize\"");
         } else if (key == "dev" || key == "ino" || key == "nlink" || key == "uid" || key == "gid" || key == "mode") {
             m_reader.readWhole(std::numeric_limits<std::uint64_t>::max(), "a number");
-        } else if (key == "hlnkc" || key == "read_error") {
+        } else if (key == "hlnkc") {
             m_reader.readBoolean("true or false");
+        } else if (key == "read_error") {
+            info.readError = m_reader.readBoolean("true or false");
         } else if (key == "notreg") {
             info.notRegular = m_reader.readBoolean("true or false");
         } else if (key == "excluded") {
@@ -593,6 +597,8 @@ private:
             attributes |= Attribute::Hidden;
         if (!attributes)
             attributes = Attribute::Normal;
+        if (info.readError && folder)
+            attributes |= Attribute::Unreadable;
         return attributes | info.mark;
     }
 

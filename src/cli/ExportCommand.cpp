@@ -18,6 +18,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -329,6 +330,18 @@ std::string UsageText()
            "  --version         show the version\n";
 }
 
+namespace {
+
+// Written after the report, which holds the folders marked: one line, not one per folder.
+std::string unreadableMessage(const UnreadableFolders& unreadable)
+{
+    return std::to_string(unreadable.count) + (unreadable.count == 1 ? " folder" : " folders")
+        + " could not be read and count as empty, the first '" + unreadable.firstPath
+        + "': " + std::strerror(unreadable.firstError);
+}
+
+} // namespace
+
 int RunExport(const ExportOptions& options, ExportEnvironment& environment)
 {
     const auto fail = [&](const std::string& message) {
@@ -415,6 +428,8 @@ int RunExport(const ExportOptions& options, ExportEnvironment& environment)
     } catch (const std::bad_alloc&) {
         return fail("cannot write the report: out of memory");
     }
+    if (result.unreadable.count > 0)
+        return fail(unreadableMessage(result.unreadable));
     return 0;
 }
 

@@ -22,8 +22,10 @@ inline constexpr std::uint32_t Excluded = 0x10000000;
 inline constexpr std::uint32_t OtherFileSystem = 0x20000000;
 // A further link of a file whose size was counted at its first link met: listed with size 0.
 inline constexpr std::uint32_t LinkCountedElsewhere = 0x40000000;
+// A folder that could not be opened (no permission, no descriptor left): listed empty.
+inline constexpr std::uint32_t Unreadable = 0x08000000;
 // Any of the marks above.
-inline constexpr std::uint32_t ScanMarks = Excluded | OtherFileSystem | LinkCountedElsewhere;
+inline constexpr std::uint32_t ScanMarks = Excluded | OtherFileSystem | LinkCountedElsewhere | Unreadable;
 } // namespace Attribute
 
 } // namespace tallyvane

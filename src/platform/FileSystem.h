@@ -36,8 +36,8 @@ struct FolderVolume {
 };
 
 // One open folder, read in the order the file system gives. A folder that cannot be opened or
-// read is an empty listing: the reasons are not told apart. Closing (destroying) a listing
-// ends its enumeration.
+// read is an empty listing; one that could not be opened tells why in openError(). Closing
+// (destroying) a listing ends its enumeration.
 //
 // A scan descends into a folder as soon as the folder's record has been delivered, so the
 // listings of a scan are opened and closed strictly depth-first: openItem() is only called on
@@ -53,6 +53,10 @@ public:
 
     // Opens the folder named by the record that next() delivered last.
     virtual std::unique_ptr<FolderListing> openItem() = 0;
+
+    // The errno of a folder that exists but could not be opened (no permission, no descriptor
+    // left, ...); 0 for a folder read, or one not to be entered (a link, another file system).
+    virtual int openError() const { return 0; }
 };
 
 class FileSystem {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/PosixFileSystem.h"
 
+#include "platform/DescriptorBudget.h"
 #include "platform/FolderVolumeQuery.h"
 #include "platform/ReadAheadSession.h"
 
@@ -27,7 +28,10 @@ unsigned PosixFileSystem::automaticThreads()
 
 std::unique_ptr<FolderListing> PosixFileSystem::openFolder(const std::string& path, const ListingOptions& options)
 {
-    auto session = std::make_shared<ReadAheadSession>(m_reading, m_reading.threads, options);
+    // The limit is read as each scan starts: the budget must fit what the process may open now.
+    FolderReading reading = m_reading;
+    reading.descriptorBudget = descriptorsForScan(m_reading.descriptorBudget);
+    auto session = std::make_shared<ReadAheadSession>(reading, reading.threads, options);
     return session->start(path);
 }
 

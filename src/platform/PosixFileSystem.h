@@ -17,7 +17,8 @@ struct FolderReading {
     // Threads that read the file system: 1 is the scan's own thread alone; N > 1 starts N
     // threads that list folders ahead of the scan; 0 picks automaticThreads().
     unsigned threads = 0;
-    // Folders of a scan that may keep a descriptor open at once (at least 2).
+    // Folders of a scan that may keep a descriptor open at once (at least 2), at most: each
+    // scan keeps within what RLIMIT_NOFILE leaves it when it starts.
     std::size_t descriptorBudget = 256;
     // Records listed ahead of the scan and not yet delivered, beyond which the threads wait.
     std::size_t recordBudget = 32 * 1024;
@@ -43,8 +44,6 @@ struct FolderReading {
 // folder just finished below it, so going back up a deep tree costs one call per level.
 class PosixFileSystem final : public FileSystem {
 public:
-    static constexpr std::size_t DefaultDescriptorBudget = 256;
-
     explicit PosixFileSystem(FolderReading reading = {});
 
     // The thread count used when none is given: enough requests in flight to keep a cold

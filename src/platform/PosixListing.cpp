@@ -104,8 +104,12 @@ bool openChildFolder(ReadAheadFolder& folder, int parentFd, bool bounded, const 
     if (options.oneFileSystem && folder.id != FileId{} && folder.id.device != folder.parent->id.device)
         return false; // not even opened: a hung network mount would hold the scan
     FileDescriptor fd(::openat(parentFd, folder.name, FolderOpenFlags));
-    if (!fd.valid())
+    if (!fd.valid()) {
+        // A name gone since it was listed, or replaced by a link, is not a folder to read.
+        if (errno != ENOENT && errno != ELOOP && errno != ENOTDIR)
+            folder.openError = errno;
         return false;
+    }
     // The record's identity is the folder's: its stat crossed any mount on the name, and
     // O_NOFOLLOW refuses a link put in its place since. Only an unknown one costs a call.
     if (folder.id == FileId{}) {
@@ -162,8 +166,10 @@ FileDescriptor reopenByNames(const ReadAheadFolder& folder)
                                         : ::open(start->name, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     for (auto it = chain.rbegin(); fd.valid() && it != chain.rend(); ++it)
         fd = FileDescriptor(::openat(fd.get(), (*it)->name, FolderOpenFlags));
-    if (fd.valid() && identityOf(fd.get()) != folder.id)
+    if (fd.valid() && identityOf(fd.get()) != folder.id) {
         fd.reset(); // moved or replaced meanwhile
+        errno = ENOENT;
+    }
     return fd;
 }
 

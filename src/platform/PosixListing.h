@@ -36,7 +36,7 @@ ListingBatch readListingBatch(ReadAheadFolder& folder, char* buffer, const std::
 // Opens folder by its name in parentFd and sets its identity and fillsBuffer. False for a folder
 // not to enter: gone or replaced by a link, a kernel interface on a device of its own, another
 // device when the options keep the scan on one file system, or (when bounded) one of its own
-// nearest ancestors.
+// nearest ancestors. A folder that exists but cannot be opened gets its errno in openError.
 bool openChildFolder(ReadAheadFolder& folder, int parentFd, bool bounded, const ListingOptions& options);
 
 // Climbs `levels` levels up from fd by "..", a bounded number of components per call.

@@ -43,6 +43,7 @@ struct ReadAheadFolder {
     FolderStage stage = FolderStage::Pending;
     FolderOwner owner = FolderOwner::None;
     bool unusable = false;     // could not be opened, or must not be entered
+    int openError = 0;         // why it could not be opened (errno); 0 when it must not be entered
     bool fillsBuffer = false;  // its file system's fillsListingBuffer, set as it is opened
     bool finishWanted = false; // the scan reads the rest itself and closes it
     std::atomic<bool> abandoned{false};

@@ -10,12 +10,21 @@
 #include <malloc.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <new>
 #include <optional>
 #include <system_error>
 #include <utility>
 
 namespace tallyvane {
+namespace {
+
+bool outOfDescriptors(int error)
+{
+    return error == EMFILE || error == ENFILE;
+}
+
+} // namespace
 
 ReadAheadSession::ReadAheadSession(const FolderReading& reading, unsigned threads, const ListingOptions& options)
     : m_options(options), m_watcher(reading.watcher), m_descriptors(reading.descriptorBudget),
@@ -56,9 +65,10 @@ std::unique_ptr<FolderListing> ReadAheadSession::start(const std::string& path)
 {
     // The analysed folder itself may be reached through a link: the user named it.
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const int openError = fd.valid() ? 0 : errno;
     const auto id = fd.valid() ? identityOf(fd.get()) : std::nullopt;
     if (!id)
-        return std::make_unique<EmptyListing>();
+        return std::make_unique<EmptyListing>(openError);
     auto top = ReadAheadFolder::make(nullptr, path, *id);
     top->fillsBuffer = fileSystemOfFolder(fd.get(), id->device).fillsListingBuffer;
     top->fd = std::move(fd);
@@ -114,6 +124,7 @@ void ReadAheadSession::openPending(ReadAheadFolder& folder, int parentFd, bool b
 {
     ReadAheadFolder& parent = *folder.parent;
     folder.stage = FolderStage::Opening;
+    folder.openError = parentFd >= 0 ? 0 : -parentFd;
     m_descriptors.opened();
     --parent.pendingChildren;
     ++parent.openingChildren;
@@ -229,7 +240,8 @@ void ReadAheadSession::serve(ReadAheadFolder& folder, Lock& lock, char* buffer, 
     wakeWorker(); // more work: another worker takes it
     if (folder.stage == FolderStage::Pending) {
         try {
-            openPending(folder, folder.parent->fd.get(), true, lock);
+            const FileDescriptor& parentFd = folder.parent->fd;
+            openPending(folder, parentFd.valid() ? parentFd.get() : -EBADF, true, lock);
         } catch (...) {
             fail(std::current_exception());
         }
@@ -357,13 +369,33 @@ inline int ReadAheadSession::descriptorOf(ReadAheadFolder& folder)
     if (!fd.valid() || identityOf(fd.get()) != folder.id) {
         fd = reopenByNames(folder);
         if (!fd.valid())
-            return -1; // moved or replaced meanwhile: nothing more is opened below it
+            return -(errno ? errno : ENOENT); // out of descriptors, or moved or replaced meanwhile
     }
     folder.fd = std::move(fd);
     m_descriptors.opened();
     // Only the innermost folder opens folders, so it is the one that got its descriptor back.
     m_detachedLevels = std::min(m_detachedLevels, m_levels.size() - 1);
     return folder.fd.get();
+}
+
+void ReadAheadSession::openByScan(ReadAheadFolder& child, ReadAheadFolder& parent, Lock& lock)
+{
+    child.owner = FolderOwner::Scan;
+    for (bool retry = false;; retry = true) {
+        if (child.stage != FolderStage::Pending) {
+            child.stage = FolderStage::Pending;
+            child.unusable = false;
+            ++parent.pendingChildren;
+        }
+        openPending(child, descriptorOf(parent), false, lock);
+        if (retry || !child.unusable || !outOfDescriptors(child.openError))
+            break;
+        // The limit left less room than the budget counted on, or others held descriptors for
+        // a moment: the scan makes do with fewer and gives up those of its outermost folders.
+        m_descriptors.lowerLimit();
+        keepWithinBudget(lock);
+    }
+    child.owner = FolderOwner::None;
 }
 
 std::unique_ptr<FolderListing> ReadAheadSession::descend(ReadAheadFolder& parent, std::size_t skipped)
@@ -384,13 +416,16 @@ std::unique_ptr<FolderListing> ReadAheadSession::descend(ReadAheadFolder& parent
     if (parent.children.empty())
         return std::make_unique<EmptyListing>();
     std::unique_ptr<ReadAheadFolder> child = parent.children.pop();
-    if (child->stage == FolderStage::Pending) {
+    const bool openedByWorker = child->stage != FolderStage::Pending;
+    if (!openedByWorker) {
         m_pending.remove(child.get());
-        child->owner = FolderOwner::Scan;
-        openPending(*child, descriptorOf(parent), false, lock);
-        child->owner = FolderOwner::None;
+        openByScan(*child, parent, lock);
     }
     waitForWorkers(lock, [&] { return child->stage != FolderStage::Opening; });
+    // A worker that failed to open it (out of descriptors, most likely) opened nothing below
+    // it: the scan tries itself before it calls the folder unreadable.
+    if (openedByWorker && child->unusable && child->openError != 0)
+        openByScan(*child, parent, lock);
 
     // The child is entered, or given up with whatever was read ahead below it.
     ReadAheadFolder* const folder = child.get();
@@ -410,12 +445,13 @@ std::unique_ptr<FolderListing> ReadAheadSession::descend(ReadAheadFolder& parent
         }
     }
     if (!entered) {
+        const int openError = folder->unusable ? folder->openError : 0;
         abandon(*folder, lock);
         lock.unlock();
         freeFolders(std::move(child));
         if (failure)
             std::rethrow_exception(failure);
-        return std::make_unique<EmptyListing>();
+        return std::make_unique<EmptyListing>(openError);
     }
     // While the scan is below it, workers may go on reading the parent.
     if (parent.owner == FolderOwner::Scan) {

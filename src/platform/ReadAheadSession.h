@@ -57,7 +57,11 @@ private:
     // thrown on once the folder is left unusable.
     void openPending(ReadAheadFolder& folder, int parentFd, bool bounded, Lock& lock);
     void readToEnd(ReadAheadFolder& folder, Lock& lock);
+    // The folder's descriptor, opened again if it was given up; -errno when it cannot be.
     int descriptorOf(ReadAheadFolder& folder);
+    // Opens a child of the scan's innermost folder, once more with fewer descriptors when the
+    // first try (the scan's or a worker's) found none left.
+    void openByScan(ReadAheadFolder& child, ReadAheadFolder& parent, Lock& lock);
     // Closes the descriptor of a folder that is read to the end and has no child left to open,
     // so that the budget bounds the folders still being read rather than the ones read ahead.
     // Only near the top: deeper down, the scan may have given up the descriptors of the

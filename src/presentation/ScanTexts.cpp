@@ -24,6 +24,8 @@ QString ScanMarkText(std::uint32_t attributes)
         return QStringLiteral("已按排除的名称略过，未计入大小");
     if (attributes & Attribute::OtherFileSystem)
         return QStringLiteral("位于其他文件系统，未扫描");
+    if (attributes & Attribute::Unreadable)
+        return QStringLiteral("无法读取此文件夹，其中的内容未计入");
     if (attributes & Attribute::LinkCountedElsewhere)
         return QStringLiteral("硬链接，大小已在另一处计入");
     return {};

@@ -105,6 +105,8 @@ void ExportNcdu(const EntryTree& tree, const NcduMetadata& metadata, ReportSink&
             out += ",\"excluded\":\"pattern\"";
         else if (attributes & Attribute::OtherFileSystem)
             out += ",\"excluded\":\"otherfs\"";
+        if (attributes & Attribute::Unreadable)
+            out += ",\"read_error\":true";
         out += '}';
         if (out.size() >= FlushSize) {
             sink.write(out);

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <limits>
 #include <map>
 #include <stdexcept>
@@ -254,7 +255,33 @@ TEST(FolderScan, RealTreeWithLinksHiddenAndSparseFiles)
     EXPECT_EQ(entries.size(), 11u);
 }
 
-TEST(FolderScan, AnUnreadableFolderIsAnEmptyEntry)
+TEST(FolderScan, FoldersThatFailToOpenAreKeptMarkedAndTheScanGoesOn)
+{
+    FakeFileSystem system;
+    system.addFolder("/data/", {test::file("a", 5), test::folder("full"), test::folder("kept"), test::folder("locked")});
+    system.addFolder("/data/kept/", {test::file("b", 7), test::folder("deeper")});
+    system.addFolder("/data/kept/deeper/", {test::file("c", 11)});
+    system.openErrors = {{"/data/full/", EMFILE}, {"/data/locked/", EACCES}};
+
+    EntryTree tree;
+    RecordingHost host;
+    FolderScanner scanner(tree, system, host);
+    EXPECT_EQ(scanner.ScanFolder("/data/", NoEntry), 5 + 7 + 11);
+    EXPECT_EQ(scanner.ScanCount(), 7u);
+    std::map<std::string, std::uint32_t> marks;
+    for (PreOrderWalk walk(tree); !walk.atEnd(); walk.next())
+        marks[tree.EntryPath(walk.entry())] = tree.attributes(walk.entry()) & Attribute::ScanMarks;
+    EXPECT_EQ(marks.size(), 8u);
+    EXPECT_EQ(marks["/data/full/"], Attribute::Unreadable);
+    EXPECT_EQ(marks["/data/locked/"], Attribute::Unreadable);
+    EXPECT_EQ(marks["/data/kept/deeper/"], 0u);
+    EXPECT_EQ(scanner.unreadableFolders().count, 2u);
+    EXPECT_EQ(scanner.unreadableFolders().firstPath, "/data/full/");
+    EXPECT_EQ(scanner.unreadableFolders().firstError, EMFILE);
+    ExpectSizesAddUp(tree);
+}
+
+TEST(FolderScan, AnUnreadableFolderIsKeptEmptyAndMarked)
 {
     FixtureTree fixture;
     ::chmod(fixture.path().c_str(), 0755);
@@ -271,12 +298,19 @@ TEST(FolderScan, AnUnreadableFolderIsAnEmptyEntry)
         EntryTree tree;
         RecordingHost host;
         PosixFileSystem system;
-        const std::int64_t total = FolderScanner(tree, system, host).ScanFolder(fixture.path() + "/", NoEntry);
+        FolderScanner scanner(tree, system, host);
+        const std::int64_t total = scanner.ScanFolder(fixture.path() + "/", NoEntry);
         const std::vector<std::string> expected{fixture.path() + "/ 5", fixture.path() + "/closed/ 0",
                                                 fixture.path() + "/open/ 5"};
         std::vector<std::string> lines = listing(tree);
         std::sort(lines.begin() + 1, lines.end());
-        ::_exit(total == 5 && lines == expected ? 0 : 1);
+        std::uint32_t marked = 0;
+        for (PreOrderWalk walk(tree); !walk.atEnd(); walk.next())
+            marked += (tree.attributes(walk.entry()) & Attribute::Unreadable) != 0;
+        const UnreadableFolders& unreadable = scanner.unreadableFolders();
+        const bool told = unreadable.count == 1 && unreadable.firstPath == fixture.pathOf("closed") + "/"
+            && unreadable.firstError == EACCES;
+        ::_exit(total == 5 && lines == expected && marked == 1 && told ? 0 : 1);
     }
     int status = -1;
     ::waitpid(child, &status, 0);

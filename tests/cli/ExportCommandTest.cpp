@@ -19,7 +19,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -830,6 +832,28 @@ TEST_F(ExportRun, TheNcduExportMarksWhatTheOptionsLeftOut)
     EXPECT_NE(written.find("[{\"name\":\"live\",\"excluded\":\"pattern\"}]"), std::string::npos) << written;
     EXPECT_EQ(written.find("concert.ogg"), std::string::npos) << "an excluded folder is not entered";
     EXPECT_NE(written.find("{\"name\":\"song.ogg\",\"asize\":3000}"), std::string::npos) << written;
+}
+
+TEST(CommandLine, FoldersThatCannotBeReadAreToldOnceWithTheReportWholeAndExitOne)
+{
+    FakeFileSystem fileSystem;
+    fileSystem.addFolder("/data/", {test::file("a", 5), test::folder("full"), test::folder("locked")});
+    fileSystem.openErrors = {{"/data/full/", EMFILE}, {"/data/locked/", EACCES}};
+    std::FILE* output = std::tmpfile();
+    std::FILE* messages = std::tmpfile();
+    ExportEnvironment environment{fileSystem, output, messages, nullptr};
+    ExportOptions options;
+    options.folder = "/data";
+    options.format = ReportFormat::Ncdu;
+    EXPECT_EQ(RunExport(options, environment), 1);
+    const std::string written = readStream(output);
+    EXPECT_NE(written.find("[{\"name\":\"full\",\"read_error\":true}]"), std::string::npos) << written;
+    EXPECT_NE(written.find("[{\"name\":\"locked\",\"read_error\":true}]"), std::string::npos) << written;
+    EXPECT_EQ(readStream(messages),
+              "tallyvane: 2 folders could not be read and count as empty, the first '/data/full/': "
+                  + std::string(std::strerror(EMFILE)) + "\n");
+    std::fclose(output);
+    std::fclose(messages);
 }
 
 TEST_F(ExportRun, BadImportsExitWithOneAndSayWhere)

@@ -28,11 +28,15 @@ TEST(ScanTexts, EachMarkHasItsReasonAndCountedEntriesNone)
     const QString excluded = ScanMarkText(Attribute::Excluded | Attribute::Directory);
     const QString otherFileSystem = ScanMarkText(Attribute::OtherFileSystem | Attribute::Directory);
     const QString link = ScanMarkText(Attribute::LinkCountedElsewhere);
+    const QString unreadable = ScanMarkText(Attribute::Unreadable | Attribute::Directory);
     EXPECT_FALSE(excluded.isEmpty());
     EXPECT_FALSE(otherFileSystem.isEmpty());
     EXPECT_FALSE(link.isEmpty());
     EXPECT_NE(excluded, otherFileSystem);
     EXPECT_NE(otherFileSystem, link);
+    EXPECT_FALSE(unreadable.isEmpty());
+    for (const QString& other : {excluded, otherFileSystem, link})
+        EXPECT_NE(unreadable, other);
 }
 
 } // namespace

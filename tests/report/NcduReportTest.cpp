@@ -99,13 +99,14 @@ TEST(NcduReport, StreamsThroughRenderReportWithoutLineEndConversionAndReadsBack)
     EXPECT_EQ(TreeOutline(back), TreeOutline(tree));
 }
 
-TEST(NcduReport, WritesWhatTheScanLeftOutAndTheLinksOfAFileCountedOnce)
+TEST(NcduReport, WritesWhatTheScanLeftOutOrCouldNotReadAndTheLinksOfAFileCountedOnce)
 {
     EntryTree tree;
     const EntryId root = tree.addEntry(NoEntry, Attribute::Directory, 100, "/data");
     tree.addEntry(root, Attribute::Directory | Attribute::Excluded, 0, "cache");
     tree.addEntry(root, Attribute::Normal | Attribute::Excluded, 0, "a.o");
     tree.addEntry(root, Attribute::Directory | Attribute::OtherFileSystem, 0, "mnt");
+    tree.addEntry(root, Attribute::Directory | Attribute::Unreadable, 0, "locked");
     const EntryId first = tree.addEntry(root, Attribute::Normal, 100, "f");
     tree.setLinkFacts(first, {2049, 12345678901, 2, 100});
     const EntryId second = tree.addEntry(root, Attribute::Normal | Attribute::LinkCountedElsewhere, 0, "g");
@@ -119,6 +120,7 @@ TEST(NcduReport, WritesWhatTheScanLeftOutAndTheLinksOfAFileCountedOnce)
               "[{\"name\":\"cache\",\"excluded\":\"pattern\"}],\n"
               "{\"name\":\"a.o\",\"asize\":0,\"excluded\":\"pattern\"},\n"
               "[{\"name\":\"mnt\",\"excluded\":\"otherfs\"}],\n"
+              "[{\"name\":\"locked\",\"read_error\":true}],\n"
               "{\"name\":\"f\",\"asize\":100,\"dev\":2049,\"ino\":12345678901,\"nlink\":2,\"hlnkc\":true},\n"
               "{\"name\":\"g\",\"asize\":100,\"dev\":2049,\"ino\":12345678901,\"nlink\":2,\"hlnkc\":true}]]\n");
 
@@ -131,7 +133,8 @@ TEST(NcduReport, WritesWhatTheScanLeftOutAndTheLinksOfAFileCountedOnce)
     EXPECT_TRUE(back.attributes(back.childAt(top, 0)) & Attribute::Excluded);
     EXPECT_TRUE(back.attributes(back.childAt(top, 1)) & Attribute::Excluded);
     EXPECT_TRUE(back.attributes(back.childAt(top, 2)) & Attribute::OtherFileSystem);
-    EXPECT_FALSE(back.attributes(back.childAt(top, 3)) & Attribute::ScanMarks);
+    EXPECT_EQ(back.attributes(back.childAt(top, 3)) & Attribute::ScanMarks, Attribute::Unreadable);
+    EXPECT_FALSE(back.attributes(back.childAt(top, 4)) & Attribute::ScanMarks);
 }
 
 } // namespace

@@ -8,7 +8,9 @@ public:
     Listing(FakeFileSystem& system, std::string path) : m_system(system), m_path(std::move(path))
     {
         m_system.m_mostOpen = std::max(m_system.m_mostOpen, ++m_system.m_open);
-        if (auto it = m_system.m_folders.find(m_path); it != m_system.m_folders.end())
+        if (auto it = m_system.openErrors.find(m_path); it != m_system.openErrors.end())
+            m_error = it->second;
+        else if (auto it = m_system.m_folders.find(m_path); it != m_system.m_folders.end())
             m_items = &it->second;
     }
     ~Listing() override { --m_system.m_open; }
@@ -29,11 +31,14 @@ public:
         return std::make_unique<Listing>(m_system, m_path + (*m_items)[m_next - 1].name + "/");
     }
 
+    int openError() const override { return m_error; }
+
 private:
     FakeFileSystem& m_system;
     std::string m_path;
     const std::vector<Item>* m_items = nullptr;
     std::size_t m_next = 0;
+    int m_error = 0;
 };
 
 void FakeFileSystem::addFolder(const std::string& path, std::vector<Item> items)

@@ -42,6 +42,8 @@ public:
     FolderVolume volume;
     // The options the last scan opened its folder with.
     ListingOptions lastOptions;
+    // Folders (paths ending in '/') that fail to open, with the errno their listing tells.
+    std::map<std::string, int> openErrors;
 
 private:
     class Listing;
