@@ -49,7 +49,7 @@ struct RunResult {
     ScanOutcome outcome = ScanOutcome::Complete;
     std::unique_ptr<EntryTree> tree;          // never null
     std::optional<ImportedScan> importedScan; // set for an import that was read
-    std::string error; // why it failed: for an import, with the byte offset where reading stopped
+    std::string error;            // why it failed: for an import, with the byte offset where reading stopped
     UnreadableFolders unreadable; // folders a scan found but could not open
 };
 

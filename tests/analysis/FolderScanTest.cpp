@@ -258,7 +258,8 @@ TEST(FolderScan, RealTreeWithLinksHiddenAndSparseFiles)
 TEST(FolderScan, FoldersThatFailToOpenAreKeptMarkedAndTheScanGoesOn)
 {
     FakeFileSystem system;
-    system.addFolder("/data/", {test::file("a", 5), test::folder("full"), test::folder("kept"), test::folder("locked")});
+    system.addFolder("/data/",
+                     {test::file("a", 5), test::folder("full"), test::folder("kept"), test::folder("locked")});
     system.addFolder("/data/kept/", {test::file("b", 7), test::folder("deeper")});
     system.addFolder("/data/kept/deeper/", {test::file("c", 11)});
     system.openErrors = {{"/data/full/", EMFILE}, {"/data/locked/", EACCES}};
