@@ -206,7 +206,7 @@ protected:
     static void settle(TFormTallyvane& form)
     {
         QCoreApplication::processEvents();
-        EXPECT_TRUE(QTest::qWaitFor([&form] { return !form.run().isBusy(); }, 300'000)) << "the run never ended";
+        EXPECT_TRUE(QTest::qWaitFor([&form] { return !form.run().isBusy(); }, 1'200'000)) << "the run never ended";
     }
     static void analyse(TFormTallyvane& form, const std::string& folder)
     {
