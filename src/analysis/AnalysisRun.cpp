@@ -39,7 +39,6 @@ RunResult AnalysisRun::run(const RunRequest& request)
     }
     if (result.outcome == ScanOutcome::Failed) {
         // Never a partial tree shown as if it were the scan. An empty tree needs no memory.
-        result.tree.reset();
         result.tree = std::make_unique<EntryTree>();
     }
     m_tree = nullptr;
@@ -94,7 +93,7 @@ RunProgress AnalysisRun::progress()
     return m_snapshot;
 }
 
-void AnalysisRun::pumpMessages()
+void AnalysisRun::recordFetched()
 {
     if (m_request->roomLeft && ++m_sinceRoomCheck >= RoomCheckInterval) {
         m_sinceRoomCheck = 0;

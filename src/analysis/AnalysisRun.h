@@ -85,7 +85,7 @@ private:
 
     void scan(const RunRequest& request, RunResult& result);
     void import(const RunRequest& request, RunResult& result);
-    void pumpMessages() override;
+    void recordFetched() override;
     void folderEntered(const EntryTree& tree, EntryId folder) override;
     void entryCounted(std::uint32_t scanCount) override;
     void scanFinished() override;

@@ -105,7 +105,7 @@ std::int64_t FolderScanner::ScanFolder(std::string_view path, EntryId parent)
         Level& level = levels.back();
         bool descends = false;
         while (level.listing->next(item)) {
-            m_host.pumpMessages();
+            m_host.recordFetched();
             if (m_host.stopRequested())
                 break;
             if (isDotOrDotDot(item.name))

@@ -13,16 +13,15 @@
 
 namespace tallyvane {
 
-// What a scan needs of whoever runs it, the window or the command line.
+// What a scan needs of whoever runs it: the analysis run, or a tool or test that watches.
 class ScanHost {
 public:
     virtual ~ScanHost() = default;
 
-    // Called once per record fetched, "." and ".." included. The window processes its pending
-    // messages here (the Cancel button, the timer, painting); it may return at once when it
-    // ran a moment ago.
-    virtual void pumpMessages() = 0;
-    // Polled right after each pump: true once the user asked to stop.
+    // Called once per record fetched, "." and ".." included, on the scan's thread; it must cost
+    // next to nothing (the run takes its progress snapshot here when one was asked for).
+    virtual void recordFetched() = 0;
+    // Polled right after each record fetched: true once a stop was asked for.
     virtual bool stopRequested() const = 0;
     // A folder's listing is about to begin; its path is tree.EntryPath(folder). Building that
     // text is left to the host, which only needs it when it shows it.
@@ -43,7 +42,7 @@ struct UnreadableFolders {
 // A scan nobody watches and nobody stops: tools, benchmarks and tests.
 class QuietScanHost final : public ScanHost {
 public:
-    void pumpMessages() override {}
+    void recordFetched() override {}
     bool stopRequested() const override { return false; }
     void folderEntered(const EntryTree&, EntryId) override {}
     void entryCounted(std::uint32_t) override {}

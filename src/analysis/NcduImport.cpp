@@ -636,7 +636,7 @@ private:
         openFolder(NoEntry);
         while (!levels.empty()) {
             if (endOfMember(']')) {
-                m_host.pumpMessages();
+                m_host.recordFetched();
                 if (m_host.stopRequested()) {
                     m_stopped = true;
                     break;

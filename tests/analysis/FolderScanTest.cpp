@@ -38,7 +38,7 @@ public:
     std::vector<int> pumpOfEntry; // for each entry added, the pump just before it
     bool finished = false;
 
-    void pumpMessages() override
+    void recordFetched() override
     {
         if (++pumps == stopAtPump)
             m_stop = true;

@@ -37,7 +37,7 @@ private:
 class RecordingHost final : public ScanHost {
 public:
     explicit RecordingHost(std::uint32_t stopAfter = UINT32_MAX) : m_stopAfter(stopAfter) {}
-    void pumpMessages() override { ++pumps; }
+    void recordFetched() override { ++pumps; }
     bool stopRequested() const override { return counted >= m_stopAfter; }
     void folderEntered(const EntryTree&, EntryId) override { ++folders; }
     void entryCounted(std::uint32_t count) override { counted = count; }

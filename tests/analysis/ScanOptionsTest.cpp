@@ -33,7 +33,7 @@ using test::linkedFile;
 
 class QuietHost final : public ScanHost {
 public:
-    void pumpMessages() override {}
+    void recordFetched() override {}
     bool stopRequested() const override { return false; }
     void folderEntered(const EntryTree& tree, EntryId folder) override { entered.insert(tree.EntryPath(folder)); }
     void entryCounted(std::uint32_t) override {}
